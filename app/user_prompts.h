@@ -1,0 +1,23 @@
+// Every message box, question, picker and shell opening goes through this interface,
+// so that the core needs no widgets and tests answer prompts without a modal window.
+#pragma once
+
+#include <QString>
+
+enum class PromptIcon { None, Information, Warning, Error, Question };
+
+class TUserPrompts {
+public:
+    virtual ~TUserPrompts() = default;
+
+    // A modal message with one OK button.
+    virtual void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) = 0;
+    // The folder picker titled "Please specify a directory"; empty text when cancelled.
+    virtual QString BrowseForFolder() = 0;
+    // Hands a web address to the user's browser and returns at once.
+    virtual void OpenUrl(const QString& url) = 0;
+    // Opens a file or folder in the program the desktop associates with it.
+    virtual void OpenLocalPath(const QString& path) = 0;
+};

@@ -1,0 +1,70 @@
+// Ownership and error helpers for the FFmpeg libraries.
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+}
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace enc {
+
+// The text av_strerror gives for an FFmpeg error code.
+std::string errorText(int code);
+
+// One error type for every failure inside the encoder: what was being done and why it failed.
+class EncoderError : public std::runtime_error {
+public:
+    explicit EncoderError(const std::string& message, int code = 0)
+        : std::runtime_error(message), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// Throws an EncoderError "<operation>: <av_strerror text>" when code is negative; returns code.
+int check(int code, const std::string& operation);
+
+struct InputContextDeleter {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* ctx) const { avcodec_free_context(&ctx); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* pkt) const { av_packet_free(&pkt); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct FilterGraphDeleter {
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+struct FilterInOutDeleter {
+    void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
+};
+struct DictionaryDeleter {
+    void operator()(AVDictionary* dict) const { av_dict_free(&dict); }
+};
+
+using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
+using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutDeleter>;
+
+PacketPtr makePacket();
+FramePtr makeFrame();
+
+// Rotation in degrees (0, 90, 180 or 270, clockwise as displayed) from the stream's display matrix.
+int streamRotation(const AVStream* stream);
+
+} // namespace enc

@@ -1,0 +1,200 @@
+#include "options.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+
+namespace enc {
+namespace {
+
+std::optional<int> parseInt(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+// A decimal number written with "." or ",", independent of the process locale.
+std::optional<double> parseDecimal(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (text.empty())
+        return std::nullopt;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::pair<int, int>> parseSize(const std::string& text)
+{
+    const auto x = text.find('x');
+    if (x == std::string::npos)
+        return std::nullopt;
+    auto w = parseInt(text.substr(0, x));
+    auto h = parseInt(text.substr(x + 1));
+    if (!w || !h || *w <= 0 || *h <= 0)
+        return std::nullopt;
+    return std::make_pair(*w, *h);
+}
+
+using Setter = std::function<bool(EncoderOptions&, const std::string&)>;
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+    Setter set;
+};
+
+Setter intSetter(int EncoderOptions::*field, int minimum)
+{
+    return [field, minimum](EncoderOptions& o, const std::string& v) {
+        auto value = parseInt(v);
+        if (!value || *value < minimum)
+            return false;
+        o.*field = *value;
+        return true;
+    };
+}
+
+Setter textSetter(std::string EncoderOptions::*field)
+{
+    return [field](EncoderOptions& o, const std::string& v) {
+        if (v.empty())
+            return false;
+        o.*field = v;
+        return true;
+    };
+}
+
+Setter bitRateSetter(int64_t EncoderOptions::*field)
+{
+    return [field](EncoderOptions& o, const std::string& v) {
+        auto value = parseBitRate(v);
+        if (!value)
+            return false;
+        o.*field = *value;
+        return true;
+    };
+}
+
+const std::vector<OptionSpec>& optionTable()
+{
+    static const std::vector<OptionSpec> table = {
+        {"-i", true, textSetter(&EncoderOptions::input)},
+        {"-f", true, textSetter(&EncoderOptions::format)},
+        {"-s", true,
+         [](EncoderOptions& o, const std::string& v) {
+             auto size = parseSize(v);
+             if (!size)
+                 return false;
+             o.width = size->first;
+             o.height = size->second;
+             return true;
+         }},
+        {"-vcodec", true, textSetter(&EncoderOptions::videoCodec)},
+        {"-vol", true, intSetter(&EncoderOptions::volumePercent, 0)},
+        {"-deinterlace", false, [](EncoderOptions& o, const std::string&) { return o.deinterlace = true; }},
+        {"-padleft", true, intSetter(&EncoderOptions::padLeft, 0)},
+        {"-padright", true, intSetter(&EncoderOptions::padRight, 0)},
+        {"-padtop", true, intSetter(&EncoderOptions::padTop, 0)},
+        {"-padbottom", true, intSetter(&EncoderOptions::padBottom, 0)},
+        {"-r", true,
+         [](EncoderOptions& o, const std::string& v) {
+             auto rate = parseDecimal(v);
+             if (!rate || *rate < 0 || *rate > 1000)
+                 return false;
+             o.frameRate = *rate;
+             return true;
+         }},
+        {"-b", true, bitRateSetter(&EncoderOptions::videoBitRate)},
+        {"-acodec", true, textSetter(&EncoderOptions::audioCodec)},
+        {"-ab", true, bitRateSetter(&EncoderOptions::audioBitRate)},
+        {"-ac", true, intSetter(&EncoderOptions::channels, 0)},
+        {"-ar", true, intSetter(&EncoderOptions::sampleRate, 0)},
+        {"-async", true, intSetter(&EncoderOptions::asyncSamples, 0)},
+        {"-title", true,
+         [](EncoderOptions& o, const std::string& v) {
+             o.title = v;
+             return true;
+         }},
+        {"-timestamp", true,
+         [](EncoderOptions& o, const std::string& v) {
+             o.timestamp = v;
+             return true;
+         }},
+        {"-bitexact", false, [](EncoderOptions& o, const std::string&) { return o.bitexact = true; }},
+        {"-y", false, [](EncoderOptions& o, const std::string&) { return o.overwrite = true; }},
+    };
+    return table;
+}
+
+} // namespace
+
+std::optional<int64_t> parseBitRate(const std::string& text)
+{
+    std::string number = text;
+    double scale = 1.0;
+    if (!number.empty() && (number.back() == 'k' || number.back() == 'K')) {
+        number.pop_back();
+        scale = 1000.0;
+    }
+    auto value = parseDecimal(number);
+    if (!value || *value < 0)
+        return std::nullopt;
+    const double bits = std::round(*value * scale);
+    if (bits > static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::nullopt;
+    return static_cast<int64_t>(bits);
+}
+
+ParseResult parseOptions(const std::vector<std::string>& args)
+{
+    ParseResult result;
+    const auto& table = optionTable();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool looksLikeOption = arg.size() > 1 && arg[0] == '-';
+        if (!looksLikeOption) {
+            if (i + 1 != args.size()) {
+                result.error = "unexpected argument '" + arg + "' before the end of the command line";
+                return result;
+            }
+            result.options.output = arg;
+            break;
+        }
+        auto spec = std::find_if(table.begin(), table.end(),
+                                 [&](const OptionSpec& s) { return arg == s.name; });
+        if (spec == table.end()) {
+            result.error = "unknown option '" + arg + "'";
+            return result;
+        }
+        std::string value;
+        if (spec->takesValue) {
+            if (i + 1 >= args.size()) {
+                result.error = "option '" + arg + "' needs a value";
+                return result;
+            }
+            value = args[++i];
+        }
+        if (!spec->set(result.options, value)) {
+            result.error = "invalid value '" + value + "' for option '" + arg + "'";
+            return result;
+        }
+    }
+    if (result.options.input.empty())
+        result.error = "no input file given (-i)";
+    return result;
+}
+
+} // namespace enc

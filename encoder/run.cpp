@@ -1,0 +1,51 @@
+#include "run.h"
+
+#include "options.h"
+#include "ffmpeg_util.h"
+#include "probe.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace enc {
+namespace {
+
+void printLine(std::FILE* err, const std::string& line)
+{
+    std::fputs(line.c_str(), err);
+    std::fputc('\n', err);
+    std::fflush(err);
+}
+
+int probe(const std::string& path, std::FILE* err)
+{
+    try {
+        for (const std::string& line : probeReport(path))
+            printLine(err, line);
+    } catch (const EncoderError& e) {
+        printLine(err, std::string("Error: ") + e.what());
+    }
+    // As with FFmpeg, a run without an output file ends with status 1.
+    return kExitFailed;
+}
+
+} // namespace
+
+int runEncoder(const std::vector<std::string>& args, std::FILE* err)
+{
+    // The report is our own text; library chatter could carry tags or names that confuse its reader.
+    av_log_set_level(AV_LOG_QUIET);
+
+    const ParseResult parsed = parseOptions(args);
+    if (!parsed.error.empty()) {
+        printLine(err, "Error: " + parsed.error);
+        return kExitUsage;
+    }
+    if (parsed.options.output.empty())
+        return probe(parsed.options.input, err);
+    printLine(err, "Error: conversion is not available in this build");
+    return kExitFailed;
+}
+
+} // namespace enc

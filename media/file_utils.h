@@ -1,0 +1,36 @@
+// Free-standing file, date, URL and number helpers with fixed contracts.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// Size in bytes of the file the path names; 0 for a missing file, an empty file or a folder,
+// so callers use a result above 0 as the existence test.
+qint64 FileSizeOf(const QString& path);
+
+// A file time (UTC, 100-ns units since 1601-01-01) as local date and time under the
+// zone rules in force on that date.
+QDateTime FileTimeToLocalDateTime(qint64 fileTime);
+// The file time of a date-time value (the inverse of the above).
+qint64 DateTimeToFileTime(const QDateTime& dateTime);
+
+// Creation time of the file in local time as "yyyy-mm-dd hh:mm:ss". Where the file system keeps
+// no birth time, the modification time stands in; a missing file gives empty text.
+QString FileCreationDateText(const QString& path);
+
+// Gives the destination the source's access and modification times (and creation time where the
+// platform can set one). Fails silently: a missing source or destination changes nothing.
+void CopyFileTimes(const QString& source, const QString& destination);
+
+// Appends the full path of every entry below the folder whose name matches the mask
+// ("*" any run, "?" any one character, letters without regard to case), descending into
+// subfolders when recursive is true: a depth-first, pre-order walk in listing order.
+void FindFiles(const QString& mask, QString folder, bool recursive, QStringList& list);
+
+// Percent-encodes the UTF-8 bytes of the text for a URL query: letters, digits and "-._" stay,
+// a blank becomes "%20", every other byte "%XX".
+QString UrlEncode(const QString& text);
+
+// The part of a path after its last "/" or "\" (the whole text when it has neither).
+QString FileNameOfPath(const QString& path);

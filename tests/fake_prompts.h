@@ -1,0 +1,47 @@
+// A recording stand-in for every prompt: answers are told before the code asks.
+#pragma once
+
+#include "app/user_prompts.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+
+class FakePrompts : public TUserPrompts {
+public:
+    struct Message {
+        QString caption;
+        QString text;
+        PromptIcon icon;
+    };
+
+    void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) override
+    {
+        messages.append({caption, text, icon});
+    }
+    bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) override
+    {
+        questions.append({caption, text, icon});
+        if (yesNoAnswers.empty())
+            return false;
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return answer;
+    }
+    QString BrowseForFolder() override
+    {
+        ++folderRequests;
+        return folderAnswer;
+    }
+    void OpenUrl(const QString& url) override { openedUrls.append(url); }
+    void OpenLocalPath(const QString& path) override { openedPaths.append(path); }
+
+    QList<Message> messages;
+    QList<Message> questions;
+    std::deque<bool> yesNoAnswers;
+    QString folderAnswer;
+    int folderRequests = 0;
+    QStringList openedUrls;
+    QStringList openedPaths;
+};

@@ -1,0 +1,165 @@
+#include "media/file_utils.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+// Runs a test under a fixed POSIX time zone and restores the previous one.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone)
+    {
+        const char* old = std::getenv("TZ");
+        m_hadOld = old != nullptr;
+        if (old)
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZoneScope()
+    {
+        if (m_hadOld)
+            setenv("TZ", m_old.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool m_hadOld = false;
+    std::string m_old;
+};
+
+qint64 fileTimeOfUtc(int y, int mo, int d, int h, int mi)
+{
+    return DateTimeToFileTime(QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::UTC));
+}
+
+} // namespace
+
+TEST(FileSizeOf, ZeroMeansAbsentAndLargeSizesAreWhole)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(FileSizeOf(dir.path() + QStringLiteral("/missing.avi")), 0);
+    EXPECT_EQ(FileSizeOf(writeFile(dir.path() + QStringLiteral("/empty.avi"), {})), 0);
+    EXPECT_EQ(FileSizeOf(dir.path()), 0);
+    EXPECT_EQ(FileSizeOf(QString()), 0);
+    EXPECT_EQ(FileSizeOf(writeFile(dir.path() + QStringLiteral("/three.avi"), "abc")), 3);
+
+    // A sparse file past 4 GiB takes no disk space but must report its whole size.
+    QFile big(dir.path() + QStringLiteral("/big.avi"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    const qint64 size = 5LL * 1024 * 1024 * 1024 + 7;
+    ASSERT_TRUE(big.resize(size));
+    big.close();
+    EXPECT_EQ(FileSizeOf(big.fileName()), size);
+}
+
+TEST(FileTimes, LocalTimeFollowsTheZoneRulesOfTheDate)
+{
+    {
+        TimeZoneScope zone("UTC-1"); // one hour ahead of UTC, no daylight saving
+        EXPECT_EQ(FileTimeToLocalDateTime(fileTimeOfUtc(2025, 12, 31, 23, 30)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+                  QStringLiteral("2026-01-01 00:30:00"));
+    }
+    TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    EXPECT_EQ(FileTimeToLocalDateTime(fileTimeOfUtc(2025, 7, 1, 12, 0)).time(), QTime(14, 0));
+    EXPECT_EQ(FileTimeToLocalDateTime(fileTimeOfUtc(2025, 1, 1, 12, 0)).time(), QTime(13, 0));
+}
+
+TEST(FileTimes, CreationTextAndCopiedTimes)
+{
+    QTemporaryDir dir;
+    const QString source = writeFile(dir.path() + QStringLiteral("/src.avi"), "source");
+    const QString target = writeFile(dir.path() + QStringLiteral("/dst.mp4"), "target");
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(FileCreationDateText(source))
+                    .hasMatch());
+    EXPECT_EQ(FileCreationDateText(dir.path() + QStringLiteral("/missing.avi")), QString());
+
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileAccessTime));
+    }
+    CopyFileTimes(source, target);
+    const QFileInfo copied(target);
+    EXPECT_EQ(copied.lastModified().toUTC(), old);
+    EXPECT_EQ(copied.lastRead().toUTC(), old);
+
+    // Nothing to copy from, or to: no change, no new file.
+    CopyFileTimes(dir.path() + QStringLiteral("/missing.avi"), target);
+    EXPECT_EQ(QFileInfo(target).lastModified().toUTC(), old);
+    CopyFileTimes(source, dir.path() + QStringLiteral("/absent.mp4"));
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/absent.mp4")));
+}
+
+TEST(FindFiles, MasksCaseAndDepthFirstPreOrder)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    for (const char* name : {"a.avi", "c.mpg", "clip.avi.part", ".hidden.AVI", "sub/b.AVI", "sub/deeper/x.avi",
+                             "sub/note.txt", "other/y.Avi"})
+        writeFile(root + QLatin1Char('/') + QLatin1String(name), "x");
+    QDir(root).mkpath(QStringLiteral("folder.avi"));
+
+    QStringList found;
+    FindFiles(QStringLiteral("*.avi"), root, true, found);
+    QStringList expected;
+    for (const char* name : {"a.avi", ".hidden.AVI", "sub/b.AVI", "sub/deeper/x.avi", "other/y.Avi", "folder.avi"})
+        expected << root + QLatin1Char('/') + QLatin1String(name);
+    EXPECT_EQ(QStringList(found).size(), expected.size());
+    QStringList sortedFound = found, sortedExpected = expected;
+    sortedFound.sort();
+    sortedExpected.sort();
+    EXPECT_EQ(sortedFound, sortedExpected);
+
+    // Pre-order: everything below sub/ stands together, with deeper/ inside that run.
+    const QString sub = root + QStringLiteral("/sub/");
+    const auto first = std::find_if(found.begin(), found.end(), [&](const QString& p) { return p.startsWith(sub); });
+    ASSERT_NE(first, found.end());
+    EXPECT_TRUE((first + 1)->startsWith(sub));
+
+    QStringList withSlash;
+    FindFiles(QStringLiteral("*.avi"), root + QLatin1Char('/'), true, withSlash);
+    EXPECT_EQ(withSlash, found);
+
+    QStringList flat;
+    FindFiles(QStringLiteral("*.AVI"), root, false, flat);
+    flat.sort();
+    QStringList expectedFlat{root + QStringLiteral("/.hidden.AVI"), root + QStringLiteral("/a.avi"),
+                             root + QStringLiteral("/folder.avi")};
+    EXPECT_EQ(flat, expectedFlat);
+
+    QStringList oneChar;
+    FindFiles(QStringLiteral("?.avi"), root + QStringLiteral("/sub"), true, oneChar);
+    oneChar.sort();
+    EXPECT_EQ(oneChar, (QStringList{root + QStringLiteral("/sub/b.AVI"), root + QStringLiteral("/sub/deeper/x.avi")}));
+
+    QStringList none{QStringLiteral("kept")};
+    FindFiles(QStringLiteral("*.avi"), root + QStringLiteral("/missing"), true, none);
+    FindFiles(QStringLiteral("*.avi"), QString(), true, none);
+    EXPECT_EQ(none, QStringList{QStringLiteral("kept")});
+}
+
+TEST(UrlEncode, BytesOutsideTheSafeSetAreEncoded)
+{
+    struct Case {
+        const char* text;
+        const char* encoded;
+    };
+    for (const Case& c : {Case{"a b&c", "a%20b%26c"}, Case{"~/&+", "%7E%2F%26%2B"}, Case{"line\n", "line%0A"},
+                          Case{"AZaz09-._", "AZaz09-._"}, Case{"", ""}, Case{"\xc3\xa9", "%C3%A9"}})
+        EXPECT_EQ(UrlEncode(QString::fromUtf8(c.text)), QString::fromLatin1(c.encoded)) << c.text;
+}

@@ -1,0 +1,83 @@
+#include "media/file_info.h"
+#include "media/pipe_parser.h"
+#include "test_support.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+TEST(PipeParserSplit, LineEndsOfEveryKind)
+{
+    struct Case {
+        QByteArray data;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"a\n", {"a"}},
+        {"a\r\n\r\nb\r", {"a", "", "b"}},
+        {"frame= 1 time=0.1 \rframe= 2 time=0.2 \r", {"frame= 1 time=0.1 ", "frame= 2 time=0.2 "}},
+        {"", {}},
+        {"\n", {""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TPipeParser::SplitLines(c.data), c.lines) << c.data.toStdString();
+}
+
+TEST(PipeParserSplit, QuotedPathStaysOneArgument)
+{
+    EXPECT_EQ(TPipeParser::SplitArguments(QStringLiteral(" -i \"/my clips/a b.avi\"")),
+              (QStringList{QStringLiteral("-i"), QStringLiteral("/my clips/a b.avi")}));
+}
+
+class PipeParserRun : public ::testing::Test {
+protected:
+    FakeProgramDir program;
+    TPipeParser parser{program.path()};
+};
+
+TEST_F(PipeParserRun, CollectsTheChosenStreamOnly)
+{
+    program.setScript({QStringLiteral("out on stdout\\n"), QStringLiteral("err one\\rtwo\\r"),
+                       QStringLiteral("sleep 20"), QStringLiteral("err three\\r\\nlast without break")});
+    parser.Arguments = QStringLiteral(" -i \"x\"");
+    parser.Run(true);
+    EXPECT_EQ(parser.Output, (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
+                                          QStringLiteral("last without break")}));
+    parser.Run(false);
+    EXPECT_EQ(parser.Output, QStringList{QStringLiteral("on stdout")});
+}
+
+TEST_F(PipeParserRun, ChildThatNeverEndsIsKilledAndItsOutputDiscarded)
+{
+    program.setScript({QStringLiteral("err Duration: 00:00:01.00, start: 0.0, bitrate: 1 kb/s\\n"),
+                       QStringLiteral("hang")});
+    parser.Output = QStringList{QStringLiteral("old")};
+    parser.TimeoutMs = 300;
+    QElapsedTimer timer;
+    timer.start();
+    parser.Run(true);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(parser.Output.isEmpty());
+}
+
+TEST(PipeParserMissingProgram, LeavesOutputUntouched)
+{
+    TPipeParser parser(QStringLiteral("/no/such/program/dir/"));
+    parser.Output = QStringList{QStringLiteral("kept")};
+    parser.Arguments = QStringLiteral(" -i \"a.avi\"");
+    parser.Run(true);
+    EXPECT_EQ(parser.Output, QStringList{QStringLiteral("kept")});
+}
+
+TEST(FileInfoParserProbe, PassesThePathAsOneArgumentWhateverItHolds)
+{
+    FakeProgramDir program;
+    program.setScript({QStringLiteral("args")});
+    const QString awkward = QStringLiteral("/tmp/my \"best\" clip, 2009.avi");
+    TFileInfoParser parser(awkward, program.path(), nullptr);
+    TFileInfo info;
+    parser.Probe(info);
+    EXPECT_EQ(parser.Arguments, QStringLiteral(" -i \"") + awkward + QStringLiteral("\""));
+    EXPECT_EQ(program.receivedArguments(), (QStringList{QStringLiteral("-i"), awkward}));
+}

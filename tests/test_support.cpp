@@ -1,0 +1,57 @@
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+FakeProgramDir::FakeProgramDir()
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("encoder"));
+    const QString target = m_dir.path() + QStringLiteral("/encoder/encoder");
+    // A copy, not a link: the fake finds its script beside its own executable.
+    if (!QFile::copy(QStringLiteral(FAKE_ENCODER_PATH), target))
+        ADD_FAILURE() << "cannot copy the fake encoder to " << target.toStdString();
+}
+
+void FakeProgramDir::setScript(const QStringList& lines) const
+{
+    writeFile(m_dir.path() + QStringLiteral("/encoder/fake_script.txt"),
+              lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+}
+
+QStringList FakeProgramDir::receivedArguments() const
+{
+    QFile file(m_dir.path() + QStringLiteral("/encoder/fake_args.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList args = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!args.isEmpty() && args.last().isEmpty())
+        args.removeLast();
+    return args;
+}
+
+QString realProgramDir()
+{
+    return QStringLiteral(KOVIRTA_PROGRAM_DIR);
+}
+
+QString corpusDir()
+{
+    return QStringLiteral(KOVIRTA_CORPUS_DIR);
+}
+
+QString corpusFile(const QString& name)
+{
+    return corpusDir() + QLatin1Char('/') + name;
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}

@@ -1,0 +1,31 @@
+// Shared helpers for the tests: temporary program directories, the fake encoder, the corpus.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A temporary program directory whose encoder/encoder is the scripted fake encoder.
+class FakeProgramDir {
+public:
+    FakeProgramDir();
+    // The program directory with its trailing separator.
+    QString path() const { return m_dir.path() + QLatin1Char('/'); }
+    // Replaces the fake's script; lines as described in fake_encoder.cpp.
+    void setScript(const QStringList& lines) const;
+    // The arguments the fake received at its last "args" step.
+    QStringList receivedArguments() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The program directory of the build, holding the real encoder.
+QString realProgramDir();
+QString corpusDir();
+QString corpusFile(const QString& name);
+
+// Writes bytes to a file, creating its folders; returns the path.
+QString writeFile(const QString& path, const QByteArray& bytes);
