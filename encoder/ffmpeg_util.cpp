@@ -5,6 +5,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdarg>
 
 namespace enc {
 
@@ -16,11 +17,56 @@ std::string errorText(int code)
     return buffer;
 }
 
+namespace {
+
+std::string& lastLibraryError()
+{
+    static std::string message;
+    return message;
+}
+
+void logCallback(void* avcl, int level, const char* fmt, va_list args)
+{
+    if (level > AV_LOG_ERROR)
+        return;
+    char line[512];
+    int printPrefix = 0;
+    av_log_format_line2(avcl, level, fmt, args, line, sizeof line, &printPrefix);
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    // Drop the "[component @ 0x...] " prefix; it means nothing to a user.
+    const auto close = text.find("] ");
+    if (!text.empty() && text.front() == '[' && close != std::string::npos)
+        text.erase(0, close + 2);
+    if (!text.empty())
+        lastLibraryError() = text;
+}
+
+} // namespace
+
+void captureLibraryLog()
+{
+    av_log_set_callback(logCallback);
+}
+
+std::string takeLibraryError()
+{
+    std::string message;
+    message.swap(lastLibraryError());
+    return message;
+}
+
 int check(int code, const std::string& operation)
 {
-    if (code < 0)
-        throw EncoderError(operation + ": " + errorText(code), code);
-    return code;
+    if (code >= 0) {
+        return code;
+    }
+    std::string message = operation + ": " + errorText(code);
+    const std::string detail = takeLibraryError();
+    if (!detail.empty())
+        message += " (" + detail + ")";
+    throw EncoderError(message, code);
 }
 
 PacketPtr makePacket()
@@ -37,6 +83,15 @@ FramePtr makeFrame()
     if (!frame)
         throw EncoderError("cannot allocate a frame: " + errorText(AVERROR(ENOMEM)), AVERROR(ENOMEM));
     return frame;
+}
+
+int64_t frameDuration(const AVFrame* frame)
+{
+#if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(57, 30, 100)
+    return frame->duration;
+#else
+    return frame->pkt_duration;
+#endif
 }
 
 int streamRotation(const AVStream* stream)

@@ -30,7 +30,14 @@ private:
 };
 
 // Throws an EncoderError "<operation>: <av_strerror text>" when code is negative; returns code.
+// The libraries' own last error message, when one was logged meanwhile, is added in brackets.
 int check(int code, const std::string& operation);
+
+// Keeps the libraries' log off the report and the status text; their last error message is
+// remembered for the next failing check().
+void captureLibraryLog();
+// Takes (and forgets) the last error message the libraries logged.
+std::string takeLibraryError();
 
 struct InputContextDeleter {
     void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
@@ -63,6 +70,9 @@ using FilterInOutPtr = std::unique_ptr<AVFilterInOut, FilterInOutDeleter>;
 
 PacketPtr makePacket();
 FramePtr makeFrame();
+
+// A decoded frame's duration in its stream's time base (the field moved after FFmpeg 5.1).
+int64_t frameDuration(const AVFrame* frame);
 
 // Rotation in degrees (0, 90, 180 or 270, clockwise as displayed) from the stream's display matrix.
 int streamRotation(const AVStream* stream);

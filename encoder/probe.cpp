@@ -17,12 +17,15 @@ double frameRateOf(AVFormatContext* ctx, AVStream* st)
 {
     // The rate a decoder would deliver frames at, mending the millisecond time bases of
     // FLV and Matroska that make the average read 1000.
-    AVRational rate = av_guess_frame_rate(ctx, st, nullptr);
-    if (rate.num <= 0 || rate.den <= 0)
-        rate = st->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0)
-        return 25.0; // nothing known: the common PAL rate
-    return av_q2d(rate);
+    // Above this a "rate" is a container's time base showing through, not a picture rate.
+    constexpr double kPlausibleMaximum = 240.0;
+    auto plausible = [](AVRational r) { return r.num > 0 && r.den > 0 && av_q2d(r) <= kPlausibleMaximum; };
+    const AVRational guessed = av_guess_frame_rate(ctx, st, nullptr);
+    if (plausible(guessed))
+        return av_q2d(guessed);
+    if (plausible(st->avg_frame_rate))
+        return av_q2d(st->avg_frame_rate);
+    return 25.0; // nothing known (a single picture, say): the common PAL rate
 }
 
 std::string channelLayoutText(const AVChannelLayout& layout)

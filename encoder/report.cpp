@@ -53,4 +53,14 @@ std::string audioLine(const AudioStreamInfo& info)
     return line;
 }
 
+std::string statusLine(int64_t frames, double fps, double quality, int64_t sizeBytes, double timeSeconds,
+                       double bitRateKbps)
+{
+    char buffer[200];
+    std::snprintf(buffer, sizeof buffer,
+                  "frame=%5" PRId64 " fps=%3d q=%.1f size=%8" PRId64 "kB time=%.1f bitrate=%6.1fkbits/s\r", frames,
+                  static_cast<int>(fps + 0.5), quality, sizeBytes / 1024, timeSeconds, bitRateKbps);
+    return buffer;
+}
+
 } // namespace enc

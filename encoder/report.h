@@ -28,6 +28,10 @@ std::string durationLine(int64_t durationUs, int64_t startUs, int64_t bitRateKbp
 std::string videoLine(const VideoStreamInfo& info);
 std::string audioLine(const AudioStreamInfo& info);
 
+// One status line while converting, ended by "\r" (time: seconds of output written).
+std::string statusLine(int64_t frames, double fps, double quality, int64_t sizeBytes, double timeSeconds,
+                       double bitRateKbps);
+
 // A report field must not carry the separators the reader cuts at.
 std::string sanitizeField(std::string text);
 

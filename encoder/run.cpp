@@ -1,5 +1,6 @@
 #include "run.h"
 
+#include "convert.h"
 #include "options.h"
 #include "ffmpeg_util.h"
 #include "probe.h"
@@ -35,7 +36,8 @@ int probe(const std::string& path, std::FILE* err)
 int runEncoder(const std::vector<std::string>& args, std::FILE* err)
 {
     // The report is our own text; library chatter could carry tags or names that confuse its reader.
-    av_log_set_level(AV_LOG_QUIET);
+    av_log_set_level(AV_LOG_ERROR);
+    captureLibraryLog();
 
     const ParseResult parsed = parseOptions(args);
     if (!parsed.error.empty()) {
@@ -44,8 +46,7 @@ int runEncoder(const std::vector<std::string>& args, std::FILE* err)
     }
     if (parsed.options.output.empty())
         return probe(parsed.options.input, err);
-    printLine(err, "Error: conversion is not available in this build");
-    return kExitFailed;
+    return convert(parsed.options, err);
 }
 
 } // namespace enc

@@ -95,10 +95,20 @@ TChildProcess::ReadStatus TChildProcess::Read(char* buffer, size_t maxBytes, int
 
 void TChildProcess::Kill()
 {
+    Signal(SIGKILL);
+}
+
+void TChildProcess::Terminate()
+{
+    Signal(SIGTERM);
+}
+
+void TChildProcess::Signal(int signalNumber)
+{
     const std::lock_guard<std::mutex> lock(m_reapMutex);
     const pid_t pid = m_pid.load();
     if (pid > 0 && !m_reaped)
-        kill(pid, SIGKILL);
+        kill(pid, signalNumber);
 }
 
 int TChildProcess::Wait()

@@ -29,6 +29,8 @@ public:
 
     // Ends the child at once (SIGKILL); safe from any thread while the child has not been waited for.
     void Kill();
+    // Asks the child to end (SIGTERM), letting it clean up first.
+    void Terminate();
     // Waits for the child to end and returns its exit status (-1 when it did not exit normally).
     int Wait();
 
@@ -36,6 +38,7 @@ public:
 
 private:
     void ClosePipe();
+    void Signal(int signalNumber);
 
     std::atomic<pid_t> m_pid{0};
     int m_readFd = -1;

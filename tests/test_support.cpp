@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include "media/child_process.h"
+#include "media/pipe_parser.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,4 +57,42 @@ QString writeFile(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "cannot write " << path.toStdString();
     return path;
+}
+
+QString ProgramRun::lastErrorLine() const
+{
+    const QStringList lines = TPipeParser::SplitLines(errorText);
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        if (it->startsWith(QStringLiteral("Error:")))
+            return *it;
+    }
+    return {};
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& args, int timeoutMs)
+{
+    ProgramRun run;
+    TChildProcess child;
+    if (!child.Start(program, args, TChildProcess::Stream::StdErr))
+        return run;
+    char piece[4096];
+    for (;;) {
+        size_t got = 0;
+        const auto status = child.Read(piece, sizeof piece, timeoutMs, got);
+        if (status == TChildProcess::ReadStatus::TimedOut) {
+            ADD_FAILURE() << program.toStdString() << " did not end in time";
+            child.Kill();
+            break;
+        }
+        if (status == TChildProcess::ReadStatus::EndOfStream)
+            break;
+        run.errorText.append(piece, static_cast<qsizetype>(got));
+    }
+    run.exitCode = child.Wait();
+    return run;
+}
+
+QString realEncoder()
+{
+    return realProgramDir() + QStringLiteral("encoder/encoder");
 }

@@ -27,5 +27,15 @@ QString realProgramDir();
 QString corpusDir();
 QString corpusFile(const QString& name);
 
+// What a program wrote to standard error and how it ended.
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray errorText;
+    QString lastErrorLine() const;
+};
+// Runs a program to its end (killed after timeoutMs), collecting standard error.
+ProgramRun runProgram(const QString& program, const QStringList& args, int timeoutMs = 120000);
+QString realEncoder();
+
 // Writes bytes to a file, creating its folders; returns the path.
 QString writeFile(const QString& path, const QByteArray& bytes);

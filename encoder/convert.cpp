@@ -1,0 +1,601 @@
+#include "convert.h"
+
+#include "filters.h"
+#include "formats.h"
+#include "input.h"
+#include "report.h"
+#include "run.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/intreadwrite.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace enc {
+namespace {
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+bool stopRequested() { return g_stopRequested != 0; }
+
+struct OutputContextDeleter {
+    void operator()(AVFormatContext* ctx) const
+    {
+        if (ctx->pb && !(ctx->oformat->flags & AVFMT_NOFILE))
+            avio_closep(&ctx->pb);
+        avformat_free_context(ctx);
+    }
+};
+using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
+
+// "yyyy-mm-dd hh:mm:ss" in local time -> "yyyy-mm-ddThh:mm:ss.000000Z" as muxers store it.
+std::string creationTimeUtc(const std::string& local)
+{
+    std::tm tm{};
+    if (!strptime(local.c_str(), "%Y-%m-%d %H:%M:%S", &tm))
+        throw EncoderError("the time stamp '" + local + "' is not of the form yyyy-mm-dd hh:mm:ss");
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char buffer[40];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%S.000000Z", &utc);
+    return buffer;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa{}, sb{};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// Rejects options an encoder or muxer did not use: they mean a setting silently had no effect.
+void checkAllOptionsUsed(AVDictionary* left, const std::string& what)
+{
+    const AVDictionaryEntry* entry = av_dict_get(left, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    if (entry)
+        throw EncoderError(what + " does not take the option '" + entry->key + "'");
+}
+
+// Shrinks an odd total size to even for encoders with halved chroma, from a border first.
+void evenOutSize(int& picture, int& padBefore, int& padAfter)
+{
+    if ((picture + padBefore + padAfter) % 2 == 0)
+        return;
+    if (padAfter > 0)
+        --padAfter;
+    else if (padBefore > 0)
+        --padBefore;
+    else
+        --picture;
+}
+
+struct Stage {
+    AVStream* input = nullptr;
+    CodecContextPtr decoder;
+    CodecContextPtr encoder;
+    AVStream* output = nullptr;
+    std::unique_ptr<FilterPipeline> filters;
+    std::string filterSourceArgs;   // the properties the current graph was built for
+    int64_t startOffset = 0;        // the source's start time, in the input stream's time base
+    int64_t decodeErrors = 0;
+    int64_t lastEndPts = 0;         // end of the latest decoded frame, in the input time base
+    int64_t lastEndUs = 0;          // the same in microseconds
+};
+
+class Transcoder {
+public:
+    Transcoder(const EncoderOptions& options, std::FILE* err) : m_opt(options), m_err(err) {}
+    ~Transcoder();
+
+    int run();
+
+private:
+    void prepare();
+    void openDecoder(Stage& stage);
+    void openVideoEncoder();
+    void openAudioEncoder();
+    void createOutput();
+    void transcode();
+    void decodePacket(Stage& stage, const AVPacket* packet);
+    void filterFrame(Stage& stage, AVFrame* frame);
+    void buildVideoFilters(const AVFrame* frame);
+    void buildAudioFilters(AVFrame* frame);
+    void drainFilters(Stage& stage);
+    void encodeFrame(Stage& stage, const AVFrame* frame);
+    void finish();
+    void printStatus(bool final);
+    bool sourceDamaged();
+
+    const EncoderOptions& m_opt;
+    std::FILE* m_err;
+    std::unique_ptr<InputFile> m_input;
+    const AVOutputFormat* m_muxer = nullptr;
+    const AVCodec* m_videoCodec = nullptr;
+    const AVCodec* m_audioCodec = nullptr;
+    Stage m_video;
+    Stage m_audio;
+    bool m_hasAudio = false;
+    VideoChainSpec m_videoSpec;
+    AudioChainSpec m_audioSpec;
+    OutputContextPtr m_out;
+    bool m_outputCreated = false;
+    bool m_headerWritten = false;
+    bool m_demuxError = false;
+    FramePtr m_frame = makeFrame();
+    FramePtr m_filtered = makeFrame();
+    PacketPtr m_packet = makePacket();
+    PacketPtr m_encoded = makePacket();
+    int64_t m_videoFrames = 0;
+    int64_t m_finalSize = 0;
+    int64_t m_nextAudioPts = AV_NOPTS_VALUE;
+    double m_quality = 0;
+    double m_writtenSeconds = 0;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point m_lastStatus;
+};
+
+Transcoder::~Transcoder()
+{
+    // Whatever failed, an incomplete output never stays behind.
+    if (m_outputCreated) {
+        m_out.reset();
+        std::remove(m_opt.output.c_str());
+    }
+}
+
+int Transcoder::run()
+{
+    prepare();
+    createOutput();
+    transcode();
+    finish();
+    const bool damaged = sourceDamaged();
+    m_outputCreated = false; // complete: keep it
+    printStatus(true);
+    std::fputc('\n', m_err);
+    if (damaged) {
+        std::fputs("Error: the source is damaged or ends early; only the part that could be decoded was converted\n",
+                   m_err);
+        return kExitDamagedSource;
+    }
+    return kExitOk;
+}
+
+void Transcoder::prepare()
+{
+    m_muxer = findMuxer(m_opt.format.empty() ? std::string("mp4") : m_opt.format);
+    m_videoCodec = m_opt.videoCodec.empty() ? avcodec_find_encoder(m_muxer->video_codec)
+                                            : findEncoder(m_opt.videoCodec, AVMEDIA_TYPE_VIDEO);
+    if (!m_videoCodec)
+        throw EncoderError(std::string("the format '") + m_muxer->name + "' has no video codec");
+    checkFormatTakesCodec(m_muxer, m_videoCodec);
+
+    if (sameFile(m_opt.input, m_opt.output))
+        throw EncoderError("the output file is the source file");
+    if (!m_opt.overwrite && fileExists(m_opt.output))
+        throw EncoderError("the output file exists already (-y replaces it)");
+
+    m_input = std::make_unique<InputFile>(m_opt.input);
+    m_input->clearDeadline();
+    if (!m_input->videoStream())
+        throw EncoderError("the source has no video stream");
+    m_video.input = m_input->videoStream();
+    openDecoder(m_video);
+
+    if (m_input->audioStream()) {
+        m_audioCodec = m_opt.audioCodec.empty() ? avcodec_find_encoder(m_muxer->audio_codec)
+                                                : findEncoder(m_opt.audioCodec, AVMEDIA_TYPE_AUDIO);
+        if (m_audioCodec) {
+            checkFormatTakesCodec(m_muxer, m_audioCodec);
+            m_audio.input = m_input->audioStream();
+            openDecoder(m_audio);
+            m_hasAudio = true;
+        }
+    }
+    if (!m_hasAudio && std::strcmp(m_muxer->name, "psp") == 0)
+        throw EncoderError("the psp format needs a source with sound");
+    openVideoEncoder();
+    if (m_hasAudio)
+        openAudioEncoder();
+}
+
+void Transcoder::openDecoder(Stage& stage)
+{
+    const AVCodecParameters* par = stage.input->codecpar;
+    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+    if (!decoder)
+        throw EncoderError(std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
+    stage.decoder.reset(avcodec_alloc_context3(decoder));
+    if (!stage.decoder)
+        throw EncoderError("cannot allocate a decoder", AVERROR(ENOMEM));
+    check(avcodec_parameters_to_context(stage.decoder.get(), par), "cannot set up the decoder");
+    stage.decoder->pkt_timebase = stage.input->time_base;
+    stage.decoder->thread_count = 0; // as many threads as the machine has
+    stage.decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    check(avcodec_open2(stage.decoder.get(), decoder, nullptr),
+          std::string("cannot open the decoder for '") + decoder->name + "'");
+    const int64_t start = m_input->startUs();
+    stage.startOffset = av_rescale_q(start, AV_TIME_BASE_Q, stage.input->time_base);
+}
+
+void Transcoder::openVideoEncoder()
+{
+    const AVCodecParameters* par = m_video.input->codecpar;
+    const int rotation = streamRotation(m_video.input);
+    const bool turned = rotation == 90 || rotation == 270;
+    const int sourceWidth = turned ? par->height : par->width;
+    const int sourceHeight = turned ? par->width : par->height;
+
+    VideoChainSpec& spec = m_videoSpec;
+    spec.deinterlace = m_opt.deinterlace;
+    spec.rotation = rotation;
+    spec.pictureWidth = m_opt.width > 0 ? m_opt.width : sourceWidth;
+    spec.pictureHeight = m_opt.height > 0 ? m_opt.height : sourceHeight;
+    spec.padLeft = m_opt.padLeft;
+    spec.padRight = m_opt.padRight;
+    spec.padTop = m_opt.padTop;
+    spec.padBottom = m_opt.padBottom;
+    spec.pixelFormat = choosePixelFormat(m_videoCodec, static_cast<AVPixelFormat>(par->format));
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(spec.pixelFormat);
+    if (desc && desc->log2_chroma_w > 0)
+        evenOutSize(spec.pictureWidth, spec.padLeft, spec.padRight);
+    if (desc && desc->log2_chroma_h > 0)
+        evenOutSize(spec.pictureHeight, spec.padTop, spec.padBottom);
+    if (spec.pictureWidth <= 0 || spec.pictureHeight <= 0)
+        throw EncoderError("the picture size " + std::to_string(spec.pictureWidth) + "x"
+                           + std::to_string(spec.pictureHeight) + " is too small");
+    spec.frameRate = chooseFrameRate(m_videoCodec, m_opt.frameRate,
+                                     av_guess_frame_rate(m_input->context(), m_video.input, nullptr));
+
+    m_video.encoder.reset(avcodec_alloc_context3(m_videoCodec));
+    if (!m_video.encoder)
+        throw EncoderError("cannot allocate the video encoder", AVERROR(ENOMEM));
+    AVCodecContext* enc = m_video.encoder.get();
+    enc->width = spec.pictureWidth + spec.padLeft + spec.padRight;
+    enc->height = spec.pictureHeight + spec.padTop + spec.padBottom;
+    enc->pix_fmt = spec.pixelFormat;
+    enc->sample_aspect_ratio = {1, 1};
+    enc->framerate = spec.frameRate;
+    enc->time_base = av_inv_q(spec.frameRate);
+    if (m_opt.videoBitRate > 0)
+        enc->bit_rate = m_opt.videoBitRate;
+    enc->thread_count = 0;
+    if (m_muxer->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (m_opt.bitexact)
+        enc->flags |= AV_CODEC_FLAG_BITEXACT;
+
+    AVDictionary* options = nullptr;
+    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> guard(&options, av_dict_free);
+    if (std::strcmp(m_videoCodec->name, "libx264") == 0) {
+        // Main profile plays on portable players and phones alike; "veryfast" keeps batches quick.
+        av_dict_set(&options, "preset", "veryfast", 0);
+        if (enc->pix_fmt == AV_PIX_FMT_YUV420P)
+            av_dict_set(&options, "profile", "main", 0);
+    } else if (enc->codec_id != AV_CODEC_ID_WMV1 && enc->codec_id != AV_CODEC_ID_WMV2) {
+        enc->gop_size = 12;
+    }
+    check(avcodec_open2(enc, m_videoCodec, &options),
+          std::string("cannot open the video encoder '") + m_videoCodec->name + "'");
+    checkAllOptionsUsed(options, std::string("the video encoder '") + m_videoCodec->name + "'");
+}
+
+void Transcoder::openAudioEncoder()
+{
+    const AVCodecParameters* par = m_audio.input->codecpar;
+    AudioChainSpec& spec = m_audioSpec;
+    spec.asyncSamples = m_opt.asyncSamples;
+    spec.volumePercent = m_opt.volumePercent;
+    spec.sampleFormat = chooseSampleFormat(m_audioCodec);
+    spec.sampleRate = chooseSampleRate(m_audioCodec, m_muxer, m_opt.sampleRate, par->sample_rate);
+    spec.channels = m_opt.channels > 0 ? m_opt.channels : std::clamp(par->ch_layout.nb_channels, 1, 2);
+
+    m_audio.encoder.reset(avcodec_alloc_context3(m_audioCodec));
+    if (!m_audio.encoder)
+        throw EncoderError("cannot allocate the audio encoder", AVERROR(ENOMEM));
+    AVCodecContext* enc = m_audio.encoder.get();
+    enc->sample_fmt = spec.sampleFormat;
+    enc->sample_rate = spec.sampleRate;
+    av_channel_layout_default(&enc->ch_layout, spec.channels);
+    enc->time_base = {1, spec.sampleRate};
+    if (m_opt.audioBitRate > 0)
+        enc->bit_rate = m_opt.audioBitRate;
+    enc->thread_count = 0;
+    if (m_muxer->flags & AVFMT_GLOBALHEADER)
+        enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (m_opt.bitexact)
+        enc->flags |= AV_CODEC_FLAG_BITEXACT;
+    check(avcodec_open2(enc, m_audioCodec, nullptr),
+          std::string("cannot open the audio encoder '") + m_audioCodec->name + "'");
+}
+
+void Transcoder::createOutput()
+{
+    AVFormatContext* raw = nullptr;
+    check(avformat_alloc_output_context2(&raw, m_muxer, nullptr, m_opt.output.c_str()),
+          "cannot set up the output format");
+    m_out.reset(raw);
+
+    for (Stage* stage : {&m_video, &m_audio}) {
+        if (!stage->encoder)
+            continue;
+        stage->output = avformat_new_stream(m_out.get(), nullptr);
+        if (!stage->output)
+            throw EncoderError("cannot add an output stream", AVERROR(ENOMEM));
+        check(avcodec_parameters_from_context(stage->output->codecpar, stage->encoder.get()),
+              "cannot describe an output stream");
+        stage->output->time_base = stage->encoder->time_base;
+    }
+    m_video.output->avg_frame_rate = m_videoSpec.frameRate;
+    m_video.output->sample_aspect_ratio = {1, 1};
+
+    if (m_opt.title)
+        av_dict_set(&m_out->metadata, "title", m_opt.title->c_str(), 0);
+    if (m_opt.timestamp)
+        av_dict_set(&m_out->metadata, "creation_time", creationTimeUtc(*m_opt.timestamp).c_str(), 0);
+    if (m_opt.bitexact)
+        m_out->flags |= AVFMT_FLAG_BITEXACT;
+
+    // Only now is anything written: every check that can refuse the job has passed.
+    const std::string url = "file:" + m_opt.output;
+    AVDictionary* ioOptions = nullptr;
+    av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
+    const int opened = avio_open2(&m_out->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions);
+    av_dict_free(&ioOptions);
+    check(opened, "cannot create the output file");
+    m_outputCreated = true;
+
+    check(avformat_write_header(m_out.get(), nullptr), "cannot write the output header");
+    m_headerWritten = true;
+}
+
+void Transcoder::transcode()
+{
+    AVFormatContext* ctx = m_input->context();
+    for (;;) {
+        if (stopRequested())
+            throw EncoderError("stopped");
+        const int result = av_read_frame(ctx, m_packet.get());
+        if (result == AVERROR_EOF)
+            break;
+        if (result < 0) {
+            // A damaged file: keep what was read so far.
+            m_demuxError = true;
+            break;
+        }
+        Stage* stage = m_packet->stream_index == m_video.input->index ? &m_video
+            : (m_hasAudio && m_packet->stream_index == m_audio.input->index) ? &m_audio
+                                                                             : nullptr;
+        if (stage)
+            decodePacket(*stage, m_packet.get());
+        av_packet_unref(m_packet.get());
+        printStatus(false);
+    }
+}
+
+void Transcoder::decodePacket(Stage& stage, const AVPacket* packet)
+{
+    const int sent = avcodec_send_packet(stage.decoder.get(), packet);
+    if (sent < 0 && sent != AVERROR_EOF) {
+        ++stage.decodeErrors; // a broken packet: the decoder goes on with the next one
+        return;
+    }
+    for (;;) {
+        const int received = avcodec_receive_frame(stage.decoder.get(), m_frame.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        if (received < 0) {
+            ++stage.decodeErrors;
+            return;
+        }
+        filterFrame(stage, m_frame.get());
+        av_frame_unref(m_frame.get());
+    }
+}
+
+void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
+{
+    int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        pts = frame->pts;
+    if (pts != AV_NOPTS_VALUE) {
+        pts -= stage.startOffset;
+        const int64_t length = stage.input->codecpar->codec_type == AVMEDIA_TYPE_AUDIO
+            ? av_rescale_q(frame->nb_samples, {1, frame->sample_rate}, stage.input->time_base)
+            : frameDuration(frame);
+        stage.lastEndPts = std::max(stage.lastEndPts, pts + std::max<int64_t>(length, 0));
+        stage.lastEndUs = av_rescale_q(stage.lastEndPts, stage.input->time_base, AV_TIME_BASE_Q);
+    }
+    frame->pts = pts;
+    if (stage.input->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+        buildVideoFilters(frame);
+    else
+        buildAudioFilters(frame);
+    stage.filters->push(frame);
+    drainFilters(stage);
+}
+
+void Transcoder::buildVideoFilters(const AVFrame* frame)
+{
+    const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
+    const AVRational tb = m_video.input->time_base;
+    const std::string args = "video_size=" + std::to_string(frame->width) + "x" + std::to_string(frame->height)
+        + ":pix_fmt=" + std::to_string(frame->format) + ":time_base=" + std::to_string(tb.num) + "/"
+        + std::to_string(tb.den) + ":pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
+    if (m_video.filters && args == m_video.filterSourceArgs)
+        return;
+    if (m_video.filters) {
+        // The picture changed its size or format mid-stream: finish the old graph first.
+        m_video.filters->push(nullptr);
+        drainFilters(m_video);
+    }
+    m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoSpec));
+    m_video.filterSourceArgs = args;
+}
+
+void Transcoder::buildAudioFilters(AVFrame* frame)
+{
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        // An unordered layout is taken as the usual one for its channel count.
+        const int channels = frame->ch_layout.nb_channels;
+        av_channel_layout_uninit(&frame->ch_layout);
+        av_channel_layout_default(&frame->ch_layout, channels);
+    }
+    char layout[128] = {};
+    av_channel_layout_describe(&frame->ch_layout, layout, sizeof layout);
+    const AVRational tb = m_audio.input->time_base;
+    const std::string args = "time_base=" + std::to_string(tb.num) + "/" + std::to_string(tb.den)
+        + ":sample_rate=" + std::to_string(frame->sample_rate)
+        + ":sample_fmt=" + av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format))
+        + ":channel_layout=" + layout;
+    if (m_audio.filters && args == m_audio.filterSourceArgs)
+        return;
+    if (m_audio.filters) {
+        m_audio.filters->push(nullptr);
+        drainFilters(m_audio);
+    }
+    m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioSpec));
+    m_audio.filterSourceArgs = args;
+    // Encoders with fixed frame sizes get exactly that many samples per frame.
+    const AVCodecContext* enc = m_audio.encoder.get();
+    if (enc->frame_size > 0 && !(m_audioCodec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
+        m_audio.filters->setOutputFrameSize(enc->frame_size);
+}
+
+void Transcoder::drainFilters(Stage& stage)
+{
+    while (stage.filters->pull(m_filtered.get())) {
+        if (m_filtered->pts != AV_NOPTS_VALUE)
+            m_filtered->pts = av_rescale_q(m_filtered->pts, stage.filters->outputTimeBase(), stage.encoder->time_base);
+        if (&stage == &m_audio) {
+            // Sync was done by the resampler; from here on the sound is one continuous run of
+            // samples, whatever overlaps the source's own time stamps had.
+            if (m_nextAudioPts == AV_NOPTS_VALUE)
+                m_nextAudioPts = m_filtered->pts == AV_NOPTS_VALUE ? 0 : m_filtered->pts;
+            m_filtered->pts = m_nextAudioPts;
+            m_nextAudioPts += m_filtered->nb_samples;
+        }
+        m_filtered->pict_type = AV_PICTURE_TYPE_NONE;
+        encodeFrame(stage, m_filtered.get());
+        av_frame_unref(m_filtered.get());
+    }
+}
+
+void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
+{
+    const int sent = avcodec_send_frame(stage.encoder.get(), frame);
+    if (sent == AVERROR_EOF)
+        return;
+    check(sent, std::string("cannot encode with '") + stage.encoder->codec->name + "'");
+    for (;;) {
+        const int received = avcodec_receive_packet(stage.encoder.get(), m_encoded.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        check(received, std::string("cannot encode with '") + stage.encoder->codec->name + "'");
+        AVPacket* pkt = m_encoded.get();
+        if (&stage == &m_video) {
+            ++m_videoFrames;
+            size_t size = 0;
+            const uint8_t* stats = av_packet_get_side_data(pkt, AV_PKT_DATA_QUALITY_STATS, &size);
+            if (stats && size >= 4)
+                m_quality = static_cast<double>(AV_RL32(stats)) / FF_QP2LAMBDA;
+        }
+        pkt->stream_index = stage.output->index;
+        av_packet_rescale_ts(pkt, stage.encoder->time_base, stage.output->time_base);
+        const int64_t end = pkt->pts == AV_NOPTS_VALUE ? pkt->dts : pkt->pts + pkt->duration;
+        if (end != AV_NOPTS_VALUE)
+            m_writtenSeconds = std::max(m_writtenSeconds, static_cast<double>(end) * av_q2d(stage.output->time_base));
+        check(av_interleaved_write_frame(m_out.get(), pkt), "cannot write to the output file");
+    }
+}
+
+void Transcoder::finish()
+{
+    // End of stream in order: decoders, then filters, then encoders; the trailer once.
+    for (Stage* stage : {&m_video, &m_audio}) {
+        if (!stage->encoder)
+            continue;
+        if (stage->decoder)
+            decodePacket(*stage, nullptr);
+        if (stage->filters) {
+            // Ending at the last frame's end lets the rate filter show that frame for its duration.
+            stage->filters->close(stage->lastEndPts);
+            drainFilters(*stage);
+        }
+        encodeFrame(*stage, nullptr);
+    }
+    if (m_videoFrames == 0)
+        throw EncoderError("no picture of the source could be decoded");
+    check(av_write_trailer(m_out.get()), "cannot finish the output file");
+    m_finalSize = avio_size(m_out->pb); // the trailer may have sought back into the header
+    check(avio_closep(&m_out->pb), "cannot close the output file");
+}
+
+bool Transcoder::sourceDamaged()
+{
+    if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0)
+        return true;
+    // A file that ends long before its declared running time was cut short.
+    const AVFormatContext* ctx = m_input->context();
+    if (ctx->duration == AV_NOPTS_VALUE || ctx->duration <= 0)
+        return false;
+    const int64_t reached = std::max(m_video.lastEndUs, m_audio.lastEndUs);
+    const int64_t slack = std::max<int64_t>(AV_TIME_BASE, ctx->duration / 20);
+    return reached + slack < ctx->duration;
+}
+
+void Transcoder::printStatus(bool final)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!final && now - m_lastStatus < std::chrono::milliseconds(500))
+        return;
+    m_lastStatus = now;
+    const double elapsed = std::chrono::duration<double>(now - m_started).count();
+    const int64_t size = m_out && m_out->pb ? avio_tell(m_out->pb) : m_finalSize;
+    const double fps = elapsed > 0 ? static_cast<double>(m_videoFrames) / elapsed : 0;
+    const double kbps = m_writtenSeconds > 0 ? static_cast<double>(size) * 8 / 1000 / m_writtenSeconds : 0;
+    const std::string line = statusLine(m_videoFrames, fps, m_quality, size, m_writtenSeconds, kbps);
+    // One write a line, so a reader taking small pieces sees whole lines.
+    std::fflush(m_err);
+    if (write(fileno(m_err), line.data(), line.size()) < 0) {
+        // Nobody reads the status any more; the conversion itself goes on.
+    }
+}
+
+} // namespace
+
+void requestStop()
+{
+    g_stopRequested = 1;
+}
+
+int convert(const EncoderOptions& options, std::FILE* err)
+{
+    try {
+        Transcoder transcoder(options, err);
+        return transcoder.run();
+    } catch (const EncoderError& e) {
+        std::fprintf(err, "\nError: %s\n", e.what());
+        std::fflush(err);
+        return stopRequested() ? kExitStopped : kExitFailed;
+    }
+}
+
+} // namespace enc

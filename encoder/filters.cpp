@@ -1,0 +1,136 @@
+#include "filters.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <cstdio>
+
+namespace enc {
+
+std::string layoutNameFor(int channels)
+{
+    AVChannelLayout layout{};
+    av_channel_layout_default(&layout, channels);
+    char buffer[64] = {};
+    av_channel_layout_describe(&layout, buffer, sizeof buffer);
+    av_channel_layout_uninit(&layout);
+    return buffer;
+}
+
+std::string videoChain(const VideoChainSpec& spec)
+{
+    std::string chain;
+    if (spec.deinterlace)
+        chain += "yadif=mode=send_frame:parity=auto:deint=interlaced,";
+    switch (spec.rotation) {
+    case 90:
+        chain += "transpose=clock,";
+        break;
+    case 180:
+        chain += "hflip,vflip,";
+        break;
+    case 270:
+        chain += "transpose=cclock,";
+        break;
+    default:
+        break;
+    }
+    chain += "scale=" + std::to_string(spec.pictureWidth) + ":" + std::to_string(spec.pictureHeight);
+    const int fullWidth = spec.pictureWidth + spec.padLeft + spec.padRight;
+    const int fullHeight = spec.pictureHeight + spec.padTop + spec.padBottom;
+    if (fullWidth != spec.pictureWidth || fullHeight != spec.pictureHeight) {
+        chain += ",pad=" + std::to_string(fullWidth) + ":" + std::to_string(fullHeight) + ":"
+            + std::to_string(spec.padLeft) + ":" + std::to_string(spec.padTop) + ":black";
+    }
+    // A constant rate from time zero: devices want it, and variable-rate sources get regular frames.
+    chain += ",setsar=1,fps=fps=" + std::to_string(spec.frameRate.num) + "/" + std::to_string(spec.frameRate.den)
+        + ":start_time=0";
+    chain += std::string(",format=pix_fmts=") + av_get_pix_fmt_name(spec.pixelFormat);
+    return chain;
+}
+
+std::string audioChain(const AudioChainSpec& spec)
+{
+    std::string chain = "aresample=first_pts=0";
+    // Sync to the time stamps by filling gaps with silence and trimming overlaps; stretching
+    // (async above 1) drifts on sources whose stamps are rounded to milliseconds.
+    if (spec.asyncSamples > 0)
+        chain += ":async=1:min_hard_comp=0.1";
+    if (spec.volumePercent != 100) {
+        char volume[32];
+        std::snprintf(volume, sizeof volume, ",volume=%.4f", spec.volumePercent / 100.0);
+        chain += volume;
+    }
+    chain += std::string(",aformat=sample_fmts=") + av_get_sample_fmt_name(spec.sampleFormat)
+        + ":sample_rates=" + std::to_string(spec.sampleRate) + ":channel_layouts=" + layoutNameFor(spec.channels);
+    return chain;
+}
+
+FilterPipeline::FilterPipeline(AVMediaType type, const std::string& sourceArgs, const std::string& chain)
+    : m_graph(avfilter_graph_alloc())
+{
+    if (!m_graph)
+        throw EncoderError("cannot allocate a filter graph", AVERROR(ENOMEM));
+    const bool video = type == AVMEDIA_TYPE_VIDEO;
+    const AVFilter* source = avfilter_get_by_name(video ? "buffer" : "abuffer");
+    const AVFilter* sink = avfilter_get_by_name(video ? "buffersink" : "abuffersink");
+    check(avfilter_graph_create_filter(&m_source, source, "in", sourceArgs.c_str(), nullptr, m_graph.get()),
+          "cannot create the filter source");
+    check(avfilter_graph_create_filter(&m_sink, sink, "out", nullptr, nullptr, m_graph.get()),
+          "cannot create the filter sink");
+
+    FilterInOutPtr outputs(avfilter_inout_alloc());
+    FilterInOutPtr inputs(avfilter_inout_alloc());
+    if (!outputs || !inputs)
+        throw EncoderError("cannot allocate filter links", AVERROR(ENOMEM));
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = m_source;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = m_sink;
+    AVFilterInOut* in = inputs.release();
+    AVFilterInOut* out = outputs.release();
+    const int parsed = avfilter_graph_parse_ptr(m_graph.get(), chain.c_str(), &in, &out, nullptr);
+    // The parse hands back what it did not link; free it on every path.
+    FilterInOutPtr restIn(in), restOut(out);
+    check(parsed, "cannot set up the filters '" + chain + "'");
+    check(avfilter_graph_config(m_graph.get(), nullptr), "cannot configure the filters '" + chain + "'");
+}
+
+void FilterPipeline::push(AVFrame* frame)
+{
+    check(av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF), "cannot filter a frame");
+}
+
+void FilterPipeline::close(int64_t endPts)
+{
+    check(av_buffersrc_close(m_source, endPts, AV_BUFFERSRC_FLAG_PUSH), "cannot end the filters");
+}
+
+bool FilterPipeline::pull(AVFrame* frame)
+{
+    const int result = av_buffersink_get_frame(m_sink, frame);
+    if (result == AVERROR(EAGAIN))
+        return false;
+    if (result == AVERROR_EOF) {
+        m_ended = true;
+        return false;
+    }
+    check(result, "cannot take a filtered frame");
+    return true;
+}
+
+AVRational FilterPipeline::outputTimeBase() const
+{
+    return av_buffersink_get_time_base(m_sink);
+}
+
+void FilterPipeline::setOutputFrameSize(int samples)
+{
+    av_buffersink_set_frame_size(m_sink, static_cast<unsigned>(samples));
+}
+
+} // namespace enc

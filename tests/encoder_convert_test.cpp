@@ -1,0 +1,363 @@
+// The real encoder converts corpus files into device-like profiles; each output is judged by
+// probing it, as the converter would.
+#include "conversion/duration_parser.h"
+#include "media/child_process.h"
+#include "media/file_info.h"
+#include "media_measure.h"
+#include "test_support.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+struct Profile {
+    const char* format;
+    const char* videoCodec;
+    const char* audioCodec;
+    int width, height;              // picture size (-s)
+    int padLeftRight, padTopBottom; // borders on each side
+    const char* rate;               // -r; "0" keeps the source's
+    int sampleRate;                 // -ar; 0 keeps the source's
+    int channels;                   // -ac; 0 keeps the source's (at most two)
+    // What the probe of the output must say.
+    const char* container;
+    const char* videoName;
+    const char* audioName;
+};
+
+const Profile kProfiles[] = {
+    {"mp4", "mpeg4", "aac", 320, 180, 0, 30, "25", 22050, 2, "mov,mp4", "mpeg4", "aac"},
+    {"mp4", "h264", "aac", 480, 272, 0, 0, "0", 0, 0, "mov,mp4", "h264", "aac"},
+    {"3gp", "h263", "aac", 176, 144, 0, 0, "15", 8000, 1, "mov,mp4", "h263", "aac"},
+    {"3g2", "mpeg4", "aac", 160, 120, 8, 12, "15", 22050, 1, "mov,mp4", "mpeg4", "aac"},
+    {"psp", "libx264", "aac", 480, 272, 0, 0, "29.97", 48000, 2, "mov,mp4", "h264", "aac"},
+    {"avi", "libxvid", "mp3", 320, 240, 0, 0, "25", 44100, 2, "avi", "mpeg4", "mp3"},
+    {"avi", "mpeg4", "libmp3lame", 288, 240, 16, 0, "23.976", 0, 0, "avi", "mpeg4", "mp3"},
+    {"wmv", "wmv2", "wmav2", 320, 240, 0, 0, "25", 44100, 2, "asf", "wmv2", "wmav2"},
+    {"flv", "flv", "mp3", 320, 240, 0, 0, "25", 22050, 1, "flv", "flv1", "mp3"},
+    {"mov", "libx264", "aac", 640, 360, 0, 0, "30", 48000, 2, "mov,mp4", "h264", "aac"},
+};
+
+QStringList conversionArgs(const QString& source, const Profile& p, const QString& output)
+{
+    QStringList args{QStringLiteral("-i"), source, QStringLiteral("-f"), QString::fromLatin1(p.format),
+                     QStringLiteral("-s"), QStringLiteral("%1x%2").arg(p.width).arg(p.height),
+                     QStringLiteral("-vcodec"), QString::fromLatin1(p.videoCodec), QStringLiteral("-vol"),
+                     QStringLiteral("100"), QStringLiteral("-deinterlace")};
+    if (p.padLeftRight)
+        args << QStringLiteral("-padleft") << QString::number(p.padLeftRight) << QStringLiteral("-padright")
+             << QString::number(p.padLeftRight);
+    if (p.padTopBottom)
+        args << QStringLiteral("-padtop") << QString::number(p.padTopBottom) << QStringLiteral("-padbottom")
+             << QString::number(p.padTopBottom);
+    args << QStringLiteral("-r") << QString::fromLatin1(p.rate) << QStringLiteral("-b") << QStringLiteral("256k")
+         << QStringLiteral("-acodec") << QString::fromLatin1(p.audioCodec) << QStringLiteral("-ab")
+         << QStringLiteral("64k") << QStringLiteral("-ac") << QString::number(p.channels) << QStringLiteral("-ar")
+         << QString::number(p.sampleRate) << QStringLiteral("-async") << QStringLiteral("100")
+         << QStringLiteral("-title") << QStringLiteral("clip") << QStringLiteral("-bitexact") << QStringLiteral("-y")
+         << output;
+    return args;
+}
+
+struct Probed {
+    TFileInfo info;
+    QString inputLine;
+};
+
+Probed probe(const QString& path)
+{
+    TFileInfoParser parser(path, realProgramDir(), nullptr);
+    Probed result;
+    parser.Probe(result.info);
+    result.inputLine = parser.Output.value(0);
+    return result;
+}
+
+double seconds(const TFileInfo& info)
+{
+    return TDurationParser(info.Duration).TotalTenths() / 10.0;
+}
+
+// Corpus files with a picture that decode cleanly.
+const char* const kSources[] = {
+    "bbb_176x144_128kbps_15fps_h263.3gp", "bbb_2500ms.ts", "bbb_960x540_60fps_vp8.webm",
+    "bear-320x240-multitrack.webm", "bear-vp9-odd-dimensions.webm", "bear.ogv", "blank_video.m4v",
+    "cursed-vfr.mp4", "dolbyVision-hdr.MOV", "fixture-raw.mts", "fixture.3gp", "fixture.asf", "fixture.ps.mpg",
+    "portrait_4k60.mp4", "sample.avi", "sample.flv", "sample.mkv", "sample.mp4", "sample_h262_mpeg_audio.ps",
+    "sintel-1024x436.mp4", "sowt-with-video.mov",
+};
+
+class ConvertEveryProfile : public ::testing::TestWithParam<const char*> {};
+
+} // namespace
+
+TEST_P(ConvertEveryProfile, OutputProbesAsTheProfileAsks)
+{
+    const QString source = corpusFile(QString::fromLatin1(GetParam()));
+    const Probed original = probe(source);
+    ASSERT_FALSE(IsUnsupported(original.info));
+    const bool hasAudio = !original.info.AudioCodec.isEmpty();
+    QTemporaryDir dir;
+    for (const Profile& p : kProfiles) {
+        SCOPED_TRACE(std::string(p.format) + " " + p.videoCodec + " " + p.audioCodec);
+        const QString output = dir.path() + QStringLiteral("/out.") + QString::fromLatin1(p.format);
+        const ProgramRun run = runProgram(realEncoder(), conversionArgs(source, p, output));
+        if (!hasAudio && std::string(p.format) == "psp") {
+            // Handheld consoles need a sound track; refused before anything is written.
+            EXPECT_NE(run.exitCode, 0);
+            EXPECT_FALSE(run.lastErrorLine().isEmpty());
+            EXPECT_FALSE(QFile::exists(output));
+            continue;
+        }
+        ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+        const Probed out = probe(output);
+        EXPECT_TRUE(out.inputLine.startsWith(QStringLiteral("Input #0, ") + QLatin1String(p.container)))
+            << out.inputLine.toStdString();
+        EXPECT_EQ(out.info.VideoCodec, QLatin1String(p.videoName));
+        EXPECT_EQ(out.info.Resolution, QStringLiteral("%1x%2")
+                                           .arg(p.width + 2 * p.padLeftRight)
+                                           .arg(p.height + 2 * p.padTopBottom));
+        const double rate = QString::fromLatin1(p.rate).toDouble();
+        EXPECT_NEAR(out.info.FrameRate, rate > 0 ? rate : original.info.FrameRate, 0.02);
+        // Audio frame granularity and encoder priming (which AVI and ASF cannot hide with an edit
+        // list, so every stream starts later) add up to about 0.2 s whatever the clip's length.
+        const double sourceSeconds = seconds(original.info);
+        EXPECT_NEAR(seconds(out.info), sourceSeconds, std::max(0.02 * sourceSeconds, 0.2));
+        if (hasAudio) {
+            EXPECT_EQ(out.info.AudioCodec, QLatin1String(p.audioName));
+            if (p.sampleRate > 0) {
+                EXPECT_EQ(out.info.SamplingRate, p.sampleRate);
+            }
+            const int channels = p.channels > 0 ? p.channels : std::clamp<int>(original.info.Channels ? original.info.Channels : 2, 1, 2);
+            EXPECT_EQ(out.info.Channels, channels);
+        } else {
+            EXPECT_TRUE(out.info.AudioCodec.isEmpty());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, ConvertEveryProfile, ::testing::ValuesIn(kSources),
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                             std::string name;
+                             for (const char* c = param.param; *c; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
+                         });
+
+TEST(EncoderConvert, VolumeRotationTitleAndTimeStamp)
+{
+    QTemporaryDir dir;
+    const Profile& mp4 = kProfiles[0];
+    const QString full = dir.path() + QStringLiteral("/full.mp4");
+    const QString half = dir.path() + QStringLiteral("/half.mp4");
+    QStringList args = conversionArgs(corpusFile(QStringLiteral("sample.avi")), mp4, full);
+    ASSERT_EQ(runProgram(realEncoder(), args).exitCode, 0);
+    args[args.indexOf(QStringLiteral("-vol")) + 1] = QStringLiteral("50");
+    args.last() = half;
+    ASSERT_EQ(runProgram(realEncoder(), args).exitCode, 0);
+    const double fullLevel = audioRmsLevel(full.toStdString());
+    ASSERT_GT(fullLevel, 0.01);
+    EXPECT_NEAR(audioRmsLevel(half.toStdString()) / fullLevel, 0.5, 0.03);
+
+    // A phone clip recorded turned by a quarter comes out upright, with nothing left to turn.
+    const QString upright = dir.path() + QStringLiteral("/upright.mp4");
+    Profile portrait = mp4;
+    portrait.width = 180;
+    portrait.height = 320;
+    portrait.padTopBottom = 0;
+    args = conversionArgs(corpusFile(QStringLiteral("dolbyVision-hdr.MOV")), portrait, upright);
+    args.insert(args.size() - 2, QStringLiteral("-timestamp"));
+    args.insert(args.size() - 2, QStringLiteral("2009-06-15 14:30:00"));
+    ASSERT_EQ(runProgram(realEncoder(), args).exitCode, 0);
+    EXPECT_FALSE(videoHasRotation(upright.toStdString()));
+    EXPECT_EQ(probe(upright).info.Resolution, QStringLiteral("180x320"));
+
+    const auto tags = containerTags(upright.toStdString());
+    EXPECT_EQ(tags.count("title") ? tags.at("title") : "", "clip");
+    // The time stamp is local time; the container keeps it in UTC.
+    std::tm local{};
+    local.tm_year = 2009 - 1900;
+    local.tm_mon = 5;
+    local.tm_mday = 15;
+    local.tm_hour = 14;
+    local.tm_min = 30;
+    local.tm_isdst = -1;
+    const std::time_t t = std::mktime(&local);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char expected[32];
+    std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%S", &utc);
+    ASSERT_TRUE(tags.count("creation_time"));
+    EXPECT_EQ(tags.at("creation_time").substr(0, 19), expected);
+}
+
+TEST(EncoderConvert, BitexactOutputIsReproducible)
+{
+    QTemporaryDir dir;
+    QByteArray digests[2];
+    for (QByteArray& digest : digests) {
+        const QString out = dir.path() + QStringLiteral("/same.mp4");
+        ASSERT_EQ(runProgram(realEncoder(), conversionArgs(corpusFile(QStringLiteral("sample.mp4")), kProfiles[0], out))
+                      .exitCode,
+                  0);
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        digest = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+    EXPECT_EQ(digests[0], digests[1]);
+}
+
+TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    QFile sample(corpusFile(QStringLiteral("sample.mp4")));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QString truncated = writeFile(dir.path() + QStringLiteral("/head.mp4"), sample.read(1000));
+    const QString goodSource = corpusFile(QStringLiteral("sample.avi"));
+    struct Case {
+        const char* what;
+        QString source;
+        Profile profile;
+        QString output;
+    };
+    Profile unknownCodec = kProfiles[0];
+    unknownCodec.videoCodec = "nosuchcodec";
+    Profile badH263Size = kProfiles[2];
+    badH263Size.width = 320;
+    badH263Size.height = 240;
+    Profile wrongPair = kProfiles[2];
+    wrongPair.audioCodec = "wmav2";
+    Profile flvRate = kProfiles[8];
+    flvRate.sampleRate = 8000;
+    const QString out = dir.path() + QStringLiteral("/out.mp4");
+    const Case cases[] = {
+        {"missing source", dir.path() + QStringLiteral("/missing.avi"), kProfiles[0], out},
+        {"truncated source", truncated, kProfiles[0], out},
+        {"audio-only source", corpusFile(QStringLiteral("no-tags.3g2")), kProfiles[0], out},
+        {"unknown codec", goodSource, unknownCodec, out},
+        {"size h263 cannot take", goodSource, badH263Size, dir.path() + QStringLiteral("/out.3gp")},
+        {"codec the format cannot hold", goodSource, wrongPair, dir.path() + QStringLiteral("/out.3gp")},
+        {"rate the format cannot hold", goodSource, flvRate, dir.path() + QStringLiteral("/out.flv")},
+        {"unwritable folder", goodSource, kProfiles[0], dir.path() + QStringLiteral("/no/such/folder/out.mp4")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ProgramRun run = runProgram(realEncoder(), conversionArgs(c.source, c.profile, c.output));
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_FALSE(run.lastErrorLine().isEmpty()) << run.errorText.toStdString();
+        EXPECT_FALSE(QFile::exists(c.output));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("head.mp4")});
+
+    // Unknown options and missing values are refused before anything else.
+    for (const QStringList& args : {QStringList{QStringLiteral("-i"), goodSource, QStringLiteral("-loop"), out},
+                                    QStringList{QStringLiteral("-i"), goodSource, QStringLiteral("-s")}}) {
+        const ProgramRun run = runProgram(realEncoder(), args);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: ")));
+    }
+}
+
+TEST(EncoderConvert, NeverTouchesTheSource)
+{
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/clip.avi");
+    ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.avi")), source));
+    const QByteArray before = [&] {
+        QFile f(source);
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }();
+    auto sourceIntact = [&] {
+        QFile f(source);
+        return f.open(QIODevice::ReadOnly) && QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) == before;
+    };
+
+    // The output may not be the source itself, even under another spelling of its path.
+    const ProgramRun same = runProgram(realEncoder(),
+                                       conversionArgs(source, kProfiles[5], dir.path() + QStringLiteral("/./clip.avi")));
+    EXPECT_NE(same.exitCode, 0);
+    EXPECT_TRUE(sourceIntact());
+
+    // An existing output without -y stays as it was.
+    const QString existing = writeFile(dir.path() + QStringLiteral("/exists.mp4"), "keep me");
+    QStringList args = conversionArgs(source, kProfiles[0], existing);
+    args.removeAll(QStringLiteral("-y"));
+    EXPECT_NE(runProgram(realEncoder(), args).exitCode, 0);
+    QFile kept(existing);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("keep me"));
+
+    // Stopped mid-run: the incomplete output is removed, the source stays.
+    for (int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        const QString output = dir.path() + QStringLiteral("/stopped.mov");
+        TChildProcess child;
+        ASSERT_TRUE(child.Start(realEncoder(),
+                                conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], output),
+                                TChildProcess::Stream::StdErr));
+        char piece[256];
+        size_t got = 0;
+        ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (signal == SIGTERM) {
+            child.Terminate();
+            EXPECT_NE(child.Wait(), 0);
+            EXPECT_FALSE(QFile::exists(output));
+        } else {
+            child.Kill();
+            child.Wait();
+            QFile::remove(output); // the converter removes what a killed run leaves
+        }
+        EXPECT_TRUE(sourceIntact());
+    }
+}
+
+TEST(EncoderConvert, DamagedSourceKeepsWhatCouldBeDecodedAndSaysSo)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"fixture2.mkv", "bear-1280x720_trunc-half.mp4"}) {
+        SCOPED_TRACE(name);
+        const QString output = dir.path() + QStringLiteral("/damaged.mp4");
+        const ProgramRun run = runProgram(realEncoder(), conversionArgs(corpusFile(QString::fromLatin1(name)), kProfiles[1], output));
+        EXPECT_EQ(run.exitCode, 3);
+        EXPECT_TRUE(run.lastErrorLine().contains(QStringLiteral("damaged")));
+        const Probed out = probe(output);
+        EXPECT_FALSE(IsUnsupported(out.info));
+        EXPECT_GT(seconds(out.info), 0.5);
+    }
+}
+
+TEST(EncoderConvert, StatusLinesHaveTheShapeTheConverterReads)
+{
+    QTemporaryDir dir;
+    const ProgramRun run = runProgram(
+        realEncoder(), conversionArgs(corpusFile(QStringLiteral("sintel-1024x436.mp4")), kProfiles[1], dir.path() + QStringLiteral("/s.mp4")));
+    ASSERT_EQ(run.exitCode, 0);
+    const QRegularExpression shape(QStringLiteral(
+        "^frame= *\\d+ fps= *\\d+ q=-?\\d+\\.\\d size= *\\d+kB time=\\d+\\.\\d bitrate= *\\d+\\.\\dkbits/s$"));
+    const QList<QByteArray> lines = run.errorText.split('\r');
+    int statusLines = 0;
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty())
+            continue;
+        ++statusLines;
+        EXPECT_LT(raw.size() + 1, 256);
+        EXPECT_TRUE(shape.match(QString::fromLatin1(line)).hasMatch()) << line.toStdString();
+    }
+    EXPECT_GE(statusLines, 2);
+    // The last line says the whole running time was written.
+    const QString last = QString::fromLatin1(lines.value(lines.size() - 2).trimmed());
+    EXPECT_TRUE(last.contains(QStringLiteral("time=6.0 "))) << last.toStdString();
+}

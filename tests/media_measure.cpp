@@ -1,0 +1,82 @@
+#include "media_measure.h"
+
+#include "ffmpeg_util.h"
+#include "input.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+#include <cmath>
+
+double audioRmsLevel(const std::string& path)
+{
+    enc::InputFile input(path);
+    AVStream* st = input.audioStream();
+    if (!st)
+        return -1;
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    enc::CodecContextPtr dec(avcodec_alloc_context3(codec));
+    enc::check(avcodec_parameters_to_context(dec.get(), st->codecpar), "parameters");
+    enc::check(avcodec_open2(dec.get(), codec, nullptr), "open decoder");
+
+    double sum = 0;
+    int64_t count = 0;
+    auto packet = enc::makePacket();
+    auto frame = enc::makeFrame();
+    auto consume = [&]() {
+        while (avcodec_receive_frame(dec.get(), frame.get()) >= 0) {
+            const int channels = frame->ch_layout.nb_channels;
+            const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(frame->format));
+            for (int c = 0; c < (planar ? channels : 1); ++c) {
+                const int n = frame->nb_samples * (planar ? 1 : channels);
+                for (int i = 0; i < n; ++i) {
+                    double v = 0;
+                    switch (frame->format) {
+                    case AV_SAMPLE_FMT_FLTP:
+                    case AV_SAMPLE_FMT_FLT:
+                        v = reinterpret_cast<const float*>(frame->extended_data[c])[i];
+                        break;
+                    case AV_SAMPLE_FMT_S16P:
+                    case AV_SAMPLE_FMT_S16:
+                        v = reinterpret_cast<const int16_t*>(frame->extended_data[c])[i] / 32768.0;
+                        break;
+                    case AV_SAMPLE_FMT_S32P:
+                    case AV_SAMPLE_FMT_S32:
+                        v = reinterpret_cast<const int32_t*>(frame->extended_data[c])[i] / 2147483648.0;
+                        break;
+                    default:
+                        return;
+                    }
+                    sum += v * v;
+                    ++count;
+                }
+            }
+            av_frame_unref(frame.get());
+        }
+    };
+    while (av_read_frame(input.context(), packet.get()) >= 0) {
+        if (packet->stream_index == st->index && avcodec_send_packet(dec.get(), packet.get()) >= 0)
+            consume();
+        av_packet_unref(packet.get());
+    }
+    avcodec_send_packet(dec.get(), nullptr);
+    consume();
+    return count > 0 ? std::sqrt(sum / static_cast<double>(count)) : -1;
+}
+
+std::map<std::string, std::string> containerTags(const std::string& path)
+{
+    enc::InputFile input(path);
+    std::map<std::string, std::string> tags;
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(input.context()->metadata, "", entry, AV_DICT_IGNORE_SUFFIX)))
+        tags[entry->key] = entry->value;
+    return tags;
+}
+
+bool videoHasRotation(const std::string& path)
+{
+    enc::InputFile input(path);
+    return input.videoStream() && enc::streamRotation(input.videoStream()) != 0;
+}

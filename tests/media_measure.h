@@ -1,0 +1,15 @@
+// Measurements on converted files made with the FFmpeg libraries, for encoder tests.
+#pragma once
+
+#include <map>
+#include <string>
+
+// Root-mean-square level of the decoded audio of a file (all channels, full scale 1.0);
+// a negative value when the file has no decodable audio.
+double audioRmsLevel(const std::string& path);
+
+// The container's metadata tags ("title", "creation_time", ...).
+std::map<std::string, std::string> containerTags(const std::string& path);
+
+// Whether the file's video stream carries a rotation for players to apply.
+bool videoHasRotation(const std::string& path);
