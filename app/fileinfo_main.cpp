@@ -19,6 +19,7 @@ public:
     QString BrowseForFolder() override { return {}; }
     void OpenUrl(const QString&) override {}
     void OpenLocalPath(const QString&) override {}
+    TOverwriteAnswer AskOverwrite(const QString&) override { return oaNone; }
 };
 
 void printRecord(QTextStream& out, const TFileInfo& info)

@@ -2,6 +2,8 @@
 // so that the core needs no widgets and tests answer prompts without a modal window.
 #pragma once
 
+#include "conversion/conversion_parameters.h"
+
 #include <QString>
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
@@ -20,4 +22,6 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
     // Opens a file or folder in the program the desktop associates with it.
     virtual void OpenLocalPath(const QString& path) = 0;
+    // The overwrite prompt for an existing output file; oaNone when it was closed without a button.
+    virtual TOverwriteAnswer AskOverwrite(const QString& fileName) = 0;
 };

@@ -86,6 +86,26 @@ void evenOutSize(int& picture, int& padBefore, int& padAfter)
         --picture;
 }
 
+// H.263 takes only its five standard picture sizes. A fitted picture with borders can come out a
+// row or two short of the screen; grow the bottom and right borders to the standard size it was
+// meant to fill, rather than refuse the job.
+void growToH263Size(VideoChainSpec& spec)
+{
+    static const int sizes[][2] = {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
+    constexpr int kMaxGrowth = 8;
+    const int width = spec.pictureWidth + spec.padLeft + spec.padRight;
+    const int height = spec.pictureHeight + spec.padTop + spec.padBottom;
+    for (const auto& size : sizes) {
+        const int dw = size[0] - width;
+        const int dh = size[1] - height;
+        if (dw >= 0 && dh >= 0 && dw <= kMaxGrowth && dh <= kMaxGrowth) {
+            spec.padRight += dw;
+            spec.padBottom += dh;
+            return;
+        }
+    }
+}
+
 struct Stage {
     AVStream* input = nullptr;
     CodecContextPtr decoder;
@@ -258,6 +278,8 @@ void Transcoder::openVideoEncoder()
         evenOutSize(spec.pictureWidth, spec.padLeft, spec.padRight);
     if (desc && desc->log2_chroma_h > 0)
         evenOutSize(spec.pictureHeight, spec.padTop, spec.padBottom);
+    if (m_videoCodec->id == AV_CODEC_ID_H263)
+        growToH263Size(spec);
     if (spec.pictureWidth <= 0 || spec.pictureHeight <= 0)
         throw EncoderError("the picture size " + std::to_string(spec.pictureWidth) + "x"
                            + std::to_string(spec.pictureHeight) + " is too small");

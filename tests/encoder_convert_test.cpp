@@ -364,3 +364,16 @@ TEST(EncoderConvert, StatusLinesHaveTheShapeTheConverterReads)
     const QString last = QString::fromLatin1(lines.value(lines.size() - 2).trimmed());
     EXPECT_TRUE(last.contains(QStringLiteral("time=6.0 "))) << last.toStdString();
 }
+
+TEST(EncoderConvert, FittedPictureShortOfAnH263SizeFillsIt)
+{
+    // A 960x400 source fitted to a 176x144 screen comes out 176x74 with 34-row borders: 142 rows.
+    QTemporaryDir dir;
+    Profile fitted = kProfiles[2];
+    fitted.height = 74;
+    fitted.padTopBottom = 34;
+    const QString output = dir.path() + QStringLiteral("/fitted.3gp");
+    const ProgramRun run = runProgram(realEncoder(), conversionArgs(corpusFile(QStringLiteral("sample.avi")), fitted, output));
+    ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+    EXPECT_EQ(probe(output).info.Resolution, QStringLiteral("176x144"));
+}

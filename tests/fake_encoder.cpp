@@ -7,6 +7,7 @@
 //   exit N     end with status N
 //   args       write the received arguments, one per line, to "fake_args.txt" beside the executable
 //   touch      create the file named by the last argument, holding "fake"
+//   when S ... the step after S only when some argument contains the text S
 // Without a script it exits with status 3.
 #include <chrono>
 #include <cstdio>
@@ -57,6 +58,16 @@ int main(int argc, char** argv)
         return 3;
     std::string line;
     while (std::getline(script, line)) {
+        if (line.rfind("when ", 0) == 0) {
+            const auto end = line.find(' ', 5);
+            const std::string needle = line.substr(5, end - 5);
+            bool found = false;
+            for (int i = 1; i < argc; ++i)
+                found = found || std::string(argv[i]).find(needle) != std::string::npos;
+            if (!found || end == std::string::npos)
+                continue;
+            line = line.substr(end + 1);
+        }
         const auto space = line.find(' ');
         const std::string command = line.substr(0, space);
         const std::string rest = space == std::string::npos ? std::string() : line.substr(space + 1);

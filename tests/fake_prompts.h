@@ -36,6 +36,15 @@ public:
     }
     void OpenUrl(const QString& url) override { openedUrls.append(url); }
     void OpenLocalPath(const QString& path) override { openedPaths.append(path); }
+    TOverwriteAnswer AskOverwrite(const QString& fileName) override
+    {
+        overwriteQuestions.append(fileName);
+        if (overwriteAnswers.empty())
+            return oaNone;
+        const TOverwriteAnswer answer = overwriteAnswers.front();
+        overwriteAnswers.pop_front();
+        return answer;
+    }
 
     QList<Message> messages;
     QList<Message> questions;
@@ -44,4 +53,6 @@ public:
     int folderRequests = 0;
     QStringList openedUrls;
     QStringList openedPaths;
+    QStringList overwriteQuestions;
+    std::deque<TOverwriteAnswer> overwriteAnswers;
 };

@@ -6,6 +6,13 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 // A temporary program directory whose encoder/encoder is the scripted fake encoder.
 class FakeProgramDir {

@@ -1,0 +1,21 @@
+// The prompts of the desktop program: message boxes, pickers, the desktop's openers.
+#pragma once
+
+#include "app/user_prompts.h"
+
+class QWidget;
+
+class TQtUserPrompts : public TUserPrompts {
+public:
+    explicit TQtUserPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
+
+    void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) override;
+    bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) override;
+    QString BrowseForFolder() override;
+    void OpenUrl(const QString& url) override;
+    void OpenLocalPath(const QString& path) override;
+    TOverwriteAnswer AskOverwrite(const QString& fileName) override;
+
+private:
+    QWidget* m_owner;
+};

@@ -1,0 +1,96 @@
+// One conversion batch: every listed file in order through the encoder, with the overwrite
+// policy, progress, elapsed and estimated time, Stop, time stamps and source deletion.
+// Lives on the user-interface thread; the encoder of each file runs in a worker thread.
+#pragma once
+
+#include "conversion/conversion_parameters.h"
+#include "media/child_process.h"
+#include "media/file_info.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class TUserPrompts;
+
+// What the batch shows; the progress window implements it. Called on the user-interface thread only.
+class TProgressView {
+public:
+    virtual ~TProgressView() = default;
+    virtual void ShowFileName(const QString& text) = 0;          // FileNameLabel
+    virtual void ShowCurrentConversing(const QString& text) = 0; // CurrentConversingLabel
+    virtual void ShowFileProgress(int position) = 0;             // FileConversionProgress
+    virtual void ShowTotalProgress(int position) = 0;            // FilesConversionProgress
+    virtual void ShowTotalLabel(const QString& text) = 0;        // TotalProgressLabel
+    virtual void ShowElapsedLabel(const QString& text) = 0;      // TimeElapsedLabel
+    virtual void ShowEstimatedLabel(const QString& text) = 0;    // EstimatedTimeLabel
+    virtual void HideView() = 0;
+};
+
+// How one encoder run ended.
+struct TRunOutcome {
+    bool Started = false;
+    int ExitCode = -1;
+    QString LastError;   // the encoder's last "Error:" line, or why it could not run
+};
+
+class TBatchConversion : public QObject {
+    Q_OBJECT
+public:
+    TBatchConversion(const QString& programDir, TUserPrompts& prompts, TProgressView& view, QObject* parent = nullptr);
+    ~TBatchConversion() override;
+
+    // The output extension of a batch: "." + FileFormat, ".mp4" for "psp".
+    static QString OutputExtension(const QString& fileFormat);
+    // The source's name with its extension replaced (appended when it has none).
+    static QString ReplaceExtension(const QString& path, const QString& extension);
+
+    // Works through Files; returns when the batch has ended (finished or stopped).
+    void BeginConversion();
+    // True: skip the current file. May change OutputFile (new names).
+    bool CheckOverwrites();
+    // Stop: the encoder is killed and waited for, no further file is started.
+    void DoStopBtnClick();
+    TFileInfo GetCurrentFileInfo() const;
+    QString GetExecString() const;
+
+    TCommonConversionParameters Parameters;
+    TFileInfoArray Files;          // one record per listed file, then one empty record
+    qint32 FileIndex = 0;
+    QString SourceFile;
+    QString OutputFile;
+    TOverwriteAnswer OverwriteAnswer = oaNone;
+    bool Stopped = false;
+    bool WorkerDone = false;
+    std::atomic<qint32> ElapsedSeconds{0};
+    std::atomic<qint32> EstimateTicks{0};
+    qint32 TotalAtFileStart = 0;
+    QTimer ElapsedTimer;
+    QTimer EstimatedTimer;
+
+    // Files that failed in this batch, each with the encoder's last error line.
+    QStringList FailedFiles;
+    int ConvertedCount = 0;   // encoder runs started
+    int SucceededCount = 0;   // runs that ended with a complete output
+
+private:
+    void ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output);
+    void Post(std::function<void()> call);
+    void RunCurrentFile();
+    void AfterConversion(const TRunOutcome& outcome);
+    void ReportFailures();
+
+    QString m_programDir;
+    TUserPrompts& m_prompts;
+    TProgressView& m_view;
+    std::thread m_worker;
+    std::unique_ptr<TChildProcess> m_child;
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<qint32> m_totalPosition{0};   // FilesConversionProgress, decided by the worker
+    TRunOutcome m_outcome;
+    std::function<void()> m_wake;
+};

@@ -1,0 +1,155 @@
+#include "conversion/exec_str_calculator.h"
+#include "media/file_utils.h"
+#include "media/text_convert.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
+
+// The worked example: a 720p holiday clip for a 320x240 player.
+TExecStrCalculator workedExample()
+{
+    TExecStrCalculator c(QStringLiteral("/apps/conv/"));
+    c.SourceFile = QStringLiteral("/video/holiday.trip.avi");
+    c.TargetFile = QStringLiteral("/out/holiday.trip.mp4");
+    c.FileInfo.Resolution = QStringLiteral("1280x720");
+    c.FileInfo.AudioBitRate = 128;
+    c.FileInfo.SamplingRate = 44100;
+    c.FileInfo.Channels = 2;
+    c.FileInfo.FrameRate = 29.97;
+    c.FileInfo.BitRate = 1500;
+    TCommonConversionParameters& p = c.Parameters;
+    p.FileFormat = QStringLiteral("mp4");
+    p.VideoCodec = QStringLiteral("mpeg4");
+    p.AudioCodec = QStringLiteral("aac");
+    p.ResolutionX = 320;
+    p.ResolutionY = 240;
+    p.ZoomMode = zmFitToScreen;
+    p.VideoQuality = qlBest;
+    p.VideoBitRate = 256;
+    p.FrameRate = 25;
+    p.AudioQuality = qlBest;
+    p.UseAudioBitRateFromDataBase = true;
+    p.UseSamplingFromDataBase = true;
+    p.UseChannelsCountFromDataBase = true;
+    p.Volume = 100;
+    return c;
+}
+
+QString piece(const QString& line, const QString& option)
+{
+    const qsizetype at = line.indexOf(QLatin1Char(' ') + option + QLatin1Char(' '));
+    if (at < 0)
+        return {};
+    const qsizetype start = at + option.size() + 2;
+    return line.mid(start, line.indexOf(QLatin1Char(' '), start) - start);
+}
+
+} // namespace
+
+TEST(ExecStrCalculator, WorkedExampleCharacterForCharacter)
+{
+    LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    const TExecStrCalculator c = workedExample();
+    EXPECT_EQ(c.GetExecString(),
+              QStringLiteral("\"/apps/conv/encoder/encoder\" -i \"/video/holiday.trip.avi\" -f mp4 -s 320x180 "
+                             "-vcodec mpeg4 -vol 100 -deinterlace  -padtop 30 -padbottom 30 -r 25 -b 256k -acodec aac "
+                             "-ab 64k -ac 2 -ar 22050 -async 100 -title \"holiday\" -bitexact -y "
+                             "\"/out/holiday.trip.mp4\""));
+    EXPECT_EQ(c.GetArguments(),
+              (QStringList{"-i", "/video/holiday.trip.avi", "-f", "mp4", "-s", "320x180", "-vcodec", "mpeg4", "-vol",
+                           "100", "-deinterlace", "-padtop", "30", "-padbottom", "30", "-r", "25", "-b", "256k",
+                           "-acodec", "aac", "-ab", "64k", "-ac", "2", "-ar", "22050", "-async", "100", "-title",
+                           "holiday", "-bitexact", "-y", "/out/holiday.trip.mp4"}));
+}
+
+TEST(ExecStrCalculator, CeilingsAndSourceValues)
+{
+    LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    struct Case {
+        const char* what;
+        std::function<void(TExecStrCalculator&)> set;
+        const char* option;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"rate at ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlGood; c.Parameters.UseFrameRateFromDataBase = true; c.FileInfo.FrameRate = 15; }, "-r", "15"},
+        {"rate below ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlGood; c.Parameters.UseFrameRateFromDataBase = true; c.FileInfo.FrameRate = 14.985; }, "-r", "14.985"},
+        {"sampling over ceiling", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlLow; c.FileInfo.SamplingRate = 44100; }, "-ar", "8000"},
+        {"sampling at best", [](TExecStrCalculator& c) { c.FileInfo.SamplingRate = 22050; }, "-ar", "22050"},
+        {"no source bit rate", [](TExecStrCalculator& c) { c.Parameters.UseVideoBitRateFromDataBase = true; c.FileInfo.BitRate = 0; }, "-b", "0k"},
+        {"video bit rate ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlMedium; c.Parameters.UseVideoBitRateFromDataBase = true; }, "-b", "64k"},
+        {"stereo at good", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlGood; }, "-ac", "1"},
+        {"stereo at low", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlLow; }, "-ac", "1"},
+        {"mono source", [](TExecStrCalculator& c) { c.FileInfo.Channels = 1; }, "-ac", "1"},
+        {"no channels found", [](TExecStrCalculator& c) { c.FileInfo.Channels = 0; }, "-ac", "0"},
+        {"audio bit rate below", [](TExecStrCalculator& c) { c.FileInfo.AudioBitRate = 48; }, "-ab", "48k"},
+        {"flags off use the job", [](TExecStrCalculator& c) { c.Parameters.UseSamplingFromDataBase = false; c.Parameters.Sampling = 32000; }, "-ar", "32000"},
+        {"unknown level substitutes nothing", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = 255; c.Parameters.AudioBitRate = 96; }, "-ab", "96k"},
+        {"title of a.b.c.avi", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/a.b.c.avi"); }, "-title", "\"a\""},
+        {"title without extension", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/clip"); }, "-title", "\"clip\""},
+        {"full screen stretches", [](TExecStrCalculator& c) { c.Parameters.ZoomMode = zmFullScreen; }, "-s", "320x240"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TExecStrCalculator c = workedExample();
+        k.set(c);
+        EXPECT_EQ(piece(c.GetExecString(), QString::fromLatin1(k.option)), QString::fromLatin1(k.expected));
+    }
+    TExecStrCalculator full = workedExample();
+    full.Parameters.ZoomMode = zmFullScreen;
+    EXPECT_FALSE(full.GetExecString().contains(QStringLiteral("-pad")));
+}
+
+TEST(ExecStrCalculator, DecimalCommaLocaleMendsOnlyTheFrameRate)
+{
+    LocaleScope scope(QLocale(QLocale::German, QLocale::Germany));
+    TExecStrCalculator c = workedExample();
+    c.Parameters.FrameRate = 12.5;
+    c.Parameters.UseAudioBitRateFromDataBase = false;
+    c.Parameters.AudioBitRate = 40.5;
+    const QString line = c.GetExecString();
+    EXPECT_EQ(piece(line, QStringLiteral("-r")), QStringLiteral("12.5"));
+    EXPECT_EQ(piece(line, QStringLiteral("-ab")), QStringLiteral("40,5k"));
+}
+
+TEST(ExecStrCalculator, TimeStampAndAwkwardPaths)
+{
+    QTemporaryDir dir;
+    const QString source = dir.path() + QStringLiteral("/my \"best\" clip.avi");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+    file.close();
+    TExecStrCalculator c = workedExample();
+    c.SourceFile = source;
+    c.Parameters.SetConvertedAsOriginal = true;
+    const QString stamp = FileCreationDateText(source);
+    ASSERT_FALSE(stamp.isEmpty());
+    EXPECT_TRUE(c.GetExecString().contains(QStringLiteral(" -title \"my \"best\" clip\" -timestamp \"") + stamp
+                                           + QStringLiteral("\" -bitexact -y ")));
+    const QStringList args = c.GetArguments();
+    EXPECT_EQ(args.at(1), source);
+    EXPECT_EQ(args.at(args.indexOf(QStringLiteral("-timestamp")) + 1), stamp);
+}
+
+TEST(ExecStrCalculator, UnreadableFrameSizeFails)
+{
+    TExecStrCalculator c = workedExample();
+    c.FileInfo.Resolution = QStringLiteral("640x480 [PAR 1:1 DAR 4:3]");
+    EXPECT_THROW(c.GetExecString(), EConvertError);
+    c.Parameters.ZoomMode = zmFullScreen; // stretching never reads the source size
+    EXPECT_NO_THROW(c.GetExecString());
+}

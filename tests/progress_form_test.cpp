@@ -1,0 +1,115 @@
+// The progress window offscreen: a real batch with the real encoder, and Stop from its button.
+#include "conversion/progress_form.h"
+#include "fake_prompts.h"
+#include "media/file_info.h"
+#include "test_support.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TFileInfo probed(const QString& path)
+{
+    TFileInfoParser parser(path, realProgramDir(), nullptr);
+    TFileInfo info;
+    parser.Probe(info);
+    return info;
+}
+
+} // namespace
+
+TEST(ProgressForm, LayoutAtStart)
+{
+    FakePrompts prompts;
+    TProgressFrm form(realProgramDir(), prompts);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Progress"));
+    EXPECT_EQ(form.size(), QSize(505, 237));
+    EXPECT_EQ(form.DoStopBtn->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(form.DoStopBtn->geometry(), QRect(200, 144, 99, 41));
+    EXPECT_EQ(form.FileConversionProgress->geometry(), QRect(24, 43, 457, 17));
+    EXPECT_EQ(form.FilesConversionProgress->geometry(), QRect(24, 107, 457, 17));
+    EXPECT_EQ(form.TimeElapsedLabel->text(), QStringLiteral("Time Elapsed:"));
+    EXPECT_EQ(form.EstimatedTimeLabel->text(), QStringLiteral("Estimated Time:"));
+    EXPECT_EQ(form.ExecuteTaskTimer.interval(), 100);
+    EXPECT_EQ(form.Batch.ElapsedTimer.interval(), 1000);
+    EXPECT_EQ(form.Batch.EstimatedTimer.interval(), 100);
+}
+
+TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
+{
+    QTemporaryDir out;
+    FakePrompts prompts;
+    TProgressFrm form(realProgramDir(), prompts);
+    TBatchConversion& b = form.Batch;
+    b.Parameters.FileFormat = QStringLiteral("3gp");
+    b.Parameters.VideoCodec = QStringLiteral("h263");
+    b.Parameters.AudioCodec = QStringLiteral("aac");
+    b.Parameters.ResolutionX = 176;
+    b.Parameters.ResolutionY = 144;
+    b.Parameters.FrameRate = 15;
+    b.Parameters.VideoBitRate = 128;
+    b.Parameters.AudioBitRate = 32;
+    b.Parameters.Sampling = 22050;
+    b.Parameters.Channels = 1;
+    b.Parameters.Volume = 100;
+    b.Parameters.OutputLocation = olFolder;
+    b.Parameters.DestinationFolder = out.path() + QLatin1Char('/');
+    for (const char* name : {"sample.avi", "sintel-1024x436.mp4"})
+        b.Files.append(probed(corpusFile(QString::fromLatin1(name))));
+    b.Files.append(TFileInfo{});
+    b.Parameters.TotalDuration = 41 + 60;
+    form.exec();
+
+    for (const char* name : {"/sample.3gp", "/sintel-1024x436.3gp"}) {
+        const TFileInfo result = probed(out.path() + QString::fromLatin1(name));
+        EXPECT_EQ(result.VideoCodec, QStringLiteral("h263")) << name;
+        EXPECT_EQ(result.Resolution, QStringLiteral("176x144")) << name;
+        EXPECT_EQ(result.AudioCodec, QStringLiteral("aac")) << name;
+        EXPECT_EQ(result.Channels, 1) << name;
+    }
+    EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 2 of 2"));
+    EXPECT_EQ(form.FileNameLabel->text(), QStringLiteral("sintel-1024x436.mp4"));
+    EXPECT_EQ(form.FilesConversionProgress->value(), 100);
+    EXPECT_EQ(form.TotalProgressLabel->text(), QStringLiteral("Total: 100%"));
+    EXPECT_TRUE(form.EstimatedTimeLabel->text().startsWith(QStringLiteral("Estimated Time: ")));
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+    EXPECT_EQ(prompts.openedPaths, QStringList{out.path() + QLatin1Char('/')});
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(ProgressForm, StopButtonEndsTheBatch)
+{
+    FakeProgramDir program;
+    program.setScript({QStringLiteral("touch"), QStringLiteral("err frame=1 time=0.5 bitrate=1\\r"), QStringLiteral("hang")});
+    QTemporaryDir work;
+    const QString source = writeFile(work.path() + QStringLiteral("/clip.avi"), "x");
+    FakePrompts prompts;
+    TProgressFrm form(program.path(), prompts);
+    TFileInfo info;
+    info.FilePath = source;
+    info.FileName = QStringLiteral("clip.avi");
+    info.Duration = QStringLiteral("00:00:05.00");
+    info.Resolution = QStringLiteral("640x480");
+    form.Batch.Files = {info, info, TFileInfo{}};
+    form.Batch.Parameters.FileFormat = QStringLiteral("mp4");
+    form.Batch.Parameters.ResolutionX = 320;
+    form.Batch.Parameters.ResolutionY = 240;
+    form.Batch.Parameters.TotalDuration = 100;
+    QTimer::singleShot(600, &form, [&form] {
+        // The title bar's close does nothing while the batch runs; Stop does.
+        form.close();
+        EXPECT_TRUE(form.Running());
+        form.DoStopBtn->click();
+    });
+    form.exec();
+    EXPECT_TRUE(form.Batch.Stopped);
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
+    EXPECT_TRUE(QFile::exists(source));
+    EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
+}
