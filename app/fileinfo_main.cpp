@@ -19,6 +19,9 @@ public:
     QString BrowseForFolder() override { return {}; }
     void OpenUrl(const QString&) override {}
     void OpenLocalPath(const QString&) override {}
+    QStringList OpenFiles(const QString&, const QString&) override { return {}; }
+    QString OpenFile(const QString&, const QString&) override { return {}; }
+    QString SaveFile(const QString&, const QString&, const QString&) override { return {}; }
     TOverwriteAnswer AskOverwrite(const QString&) override { return oaNone; }
 };
 

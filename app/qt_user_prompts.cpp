@@ -55,6 +55,39 @@ void TQtUserPrompts::OpenLocalPath(const QString& path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+QString TQtUserPrompts::QtFilter(const QString& pairs)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters.append(parts[i].trimmed() + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QStringList TQtUserPrompts::OpenFiles(const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(m_owner, title, QString(), QtFilter(filter));
+}
+
+QString TQtUserPrompts::OpenFile(const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(m_owner, title, QString(), QtFilter(filter));
+}
+
+QString TQtUserPrompts::SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dialog(m_owner, title, QString(), QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1) : defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 TOverwriteAnswer TQtUserPrompts::AskOverwrite(const QString& fileName)
 {
     TOverwriteFilePromt prompt(m_owner);

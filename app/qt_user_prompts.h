@@ -14,7 +14,13 @@ public:
     QString BrowseForFolder() override;
     void OpenUrl(const QString& url) override;
     void OpenLocalPath(const QString& path) override;
+    QStringList OpenFiles(const QString& title, const QString& filter) override;
+    QString OpenFile(const QString& title, const QString& filter) override;
+    QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) override;
     TOverwriteAnswer AskOverwrite(const QString& fileName) override;
+
+    // "Text|*.a;*.b|All|*.*" -> "Text (*.a *.b);;All (*.*)"
+    static QString QtFilter(const QString& pairs);
 
 private:
     QWidget* m_owner;

@@ -5,6 +5,7 @@
 #include "conversion/conversion_parameters.h"
 
 #include <QString>
+#include <QStringList>
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
 
@@ -22,6 +23,11 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
     // Opens a file or folder in the program the desktop associates with it.
     virtual void OpenLocalPath(const QString& path) = 0;
+    // File dialogs. filter: "description|patterns|description|patterns..." pairs.
+    // Empty results when cancelled.
+    virtual QStringList OpenFiles(const QString& title, const QString& filter) = 0;
+    virtual QString OpenFile(const QString& title, const QString& filter) = 0;
+    virtual QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) = 0;
     // The overwrite prompt for an existing output file; oaNone when it was closed without a button.
     virtual TOverwriteAnswer AskOverwrite(const QString& fileName) = 0;
 };

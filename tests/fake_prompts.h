@@ -36,6 +36,21 @@ public:
     }
     void OpenUrl(const QString& url) override { openedUrls.append(url); }
     void OpenLocalPath(const QString& path) override { openedPaths.append(path); }
+    QStringList OpenFiles(const QString& title, const QString& filter) override
+    {
+        fileDialogs.append(title + QLatin1Char('|') + filter);
+        return openFilesAnswer;
+    }
+    QString OpenFile(const QString& title, const QString& filter) override
+    {
+        fileDialogs.append(title + QLatin1Char('|') + filter);
+        return openFileAnswer;
+    }
+    QString SaveFile(const QString& title, const QString& filter, const QString&) override
+    {
+        fileDialogs.append(title + QLatin1Char('|') + filter);
+        return saveFileAnswer;
+    }
     TOverwriteAnswer AskOverwrite(const QString& fileName) override
     {
         overwriteQuestions.append(fileName);
@@ -54,5 +69,9 @@ public:
     QStringList openedUrls;
     QStringList openedPaths;
     QStringList overwriteQuestions;
+    QStringList fileDialogs;
+    QStringList openFilesAnswer;
+    QString openFileAnswer;
+    QString saveFileAnswer;
     std::deque<TOverwriteAnswer> overwriteAnswers;
 };

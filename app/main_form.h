@@ -1,0 +1,165 @@
+// The main window: the file list on the left, the device and option fields on the right.
+#pragma once
+
+#include "media/file_list_manager.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QToolBar;
+class QToolButton;
+class TListBoxDragExt;
+class TUserPrompts;
+
+class TMainFrm : public QWidget {
+    Q_OBJECT
+public:
+    // programDir: the program directory with its trailing separator.
+    TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    static const QString kOpenDialogFilter;
+    static const QString kPlaylistFilter;
+    // The extensions a folder is searched for, in this order.
+    static const QStringList kFolderExtensions;
+
+    QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
+
+    std::unique_ptr<TFileInfoManager> FileListManager;
+    int DeviceClass = 0;
+
+    // Top row
+    QLabel* sLabel2;
+    QLabel* sLabel1;
+    QPushButton* btnRequestDevice;
+    QToolButton* sSpeedButton1;
+    // Input column
+    QToolBar* FilesCmdBar;
+    QToolButton* DoAddPopupShowBtn;
+    QToolButton* DoRemovePopupShowBtn;
+    QToolButton* DoListPopupShowBtn;
+    QToolButton* PlayBtn;
+    TListBoxDragExt* FilesLvw;
+    QFrame* FileInfoPanelWrap;
+    QFrame* FileInfoCaptionPanel;
+    QCheckBox* ShowFileInfoChk;
+    QFrame* FileInfoPanel;
+    QLabel* DurationInfo;
+    QLabel* VideoCodecInfo;
+    QLabel* VideoBitRateInfo;
+    QLabel* ResolutionInfo;
+    QLabel* FrameRateInfo;
+    QLabel* ChanelsInfo;
+    QLabel* AudioCodecInfo;
+    QLabel* AudioBitRateInfo;
+    QLabel* SamplingInfo;
+    QLabel* SizeInfo;
+    QLabel* lblPath;
+    // Output column
+    QFrame* OutputGroupPanel;
+    QFrame* CmdButtonsPanel;
+    QPushButton* btnMediaPlayer;
+    QPushButton* btnMobilePhone;
+    QPushButton* btnPocketComputer;
+    QPushButton* btnGameConsole;
+    QFrame* ManufacturerPanel;
+    QFrame* ManufacturerSelectPanel;
+    QComboBox* ManufacturerCmb;
+    QFrame* ModelSelectPanel;
+    QLabel* ModelLabel;
+    QComboBox* ModelCmb;
+    QLabel* ManufacturerImage;
+    QLabel* DeviceImage;
+    QFrame* OptionsPanel;
+    QFrame* QualityOptionsPanel;
+    QFrame* VideoOptionsGroup;
+    QFrame* VideoQualitySelectPanel;
+    QComboBox* VideoQualityCmb;
+    QPushButton* VideoConfigShowBtn;
+    QFrame* VideoOptionsPanel;
+    QLineEdit* VideoBitRateEdt;
+    QLineEdit* VideoFrameRateEdt;
+    QComboBox* ZoomModeCmb;
+    QComboBox* ResolutionTypeCmb;
+    QLineEdit* ResolutionXEdt;
+    QLineEdit* ResolutionYEdt;
+    QPushButton* ResetVideoOptionsBtn;
+    QFrame* AudioOptionsGroup;
+    QFrame* AudioQualitySelectPanel;
+    QComboBox* AudioQualityCmb;
+    QPushButton* AudioConfigShowBtn;
+    QFrame* AudioOptionsPanel;
+    QLineEdit* AudioBitRateEdt;
+    QLineEdit* SamplingEdt;
+    QRadioButton* ChanelsStereoRdo;
+    QRadioButton* ChanelsMonoRdo;
+    QComboBox* VolumeSelectCmb;
+    QLineEdit* VolumeInputEdt;
+    QPushButton* ResetAudioOption;
+    QFrame* DestinationGroup;
+    QRadioButton* PreserveFilesLocationRdo;
+    QRadioButton* SaveFilesToFolderRdo;
+    QLineEdit* DestPathEdt;
+    QPushButton* BrowseBtn;
+    QFrame* FileOptionsGroup;
+    QRadioButton* AskOverwriteRdo;
+    QRadioButton* ReplaceOverwriteRdo;
+    QRadioButton* SkipOverwriteRdo;
+    QRadioButton* NoOverwriteRdo;
+    QCheckBox* DeleteAfterConversionChk;
+    QCheckBox* SetConvertedAsOriginalChk;
+    QFrame* CmdPanel;
+    QPushButton* ConvertBtn;
+    // Menus
+    QMenu* miAddPopup;
+    QMenu* miRemovePopup;
+    QMenu* miListPopup;
+    QMenu* FilesWorksMnu;
+    QMenu* menuHelp;
+    QTimer InterfaceInteractive;
+
+    // Handlers
+    void DoAppInitialize();
+    // False when the list could not be stored and the window must stay open.
+    bool DoAppClose();
+    void PreserveFilesLocationRdoClick();
+    void SaveFilesToFolderRdoClick();
+    void DoBrowseForDestinationFolder();
+    void HideDeviceDetails();
+    void DoAddFile();
+    void DoAddFolder();
+    void FilesLvwDropFile(const QStringList& dropedFiles);
+    void FilesLvwDragDrop(int targetRow);
+    void DoRemoveSelected();
+    void DoClear();
+    void DoSavePlaylist();
+    void DoLoadPlaylist();
+    void DoPlay();
+    void FilesLvwSelectItem();
+    void InterfaceInteractiveTimer();
+    void ShowFileInfoChkClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildTopRow();
+    QWidget* buildInputColumn();
+    QWidget* buildOutputColumn();
+    void buildMenus();
+    void showPanelTexts(const TFileInfo& info);
+
+    QString m_programDir;
+    TUserPrompts& m_prompts;
+    bool m_closed = false;
+};
