@@ -79,8 +79,8 @@ TMainFrm::TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* pa
     root->setContentsMargins(8, 6, 8, 8);
     buildTopRow();
     auto* top = new QHBoxLayout;
+    sLabel2->setFixedWidth(306); // the headings stand over their columns
     top->addWidget(sLabel2);
-    top->addStretch(1);
     top->addWidget(sLabel1);
     top->addStretch(1);
     top->addWidget(btnRequestDevice);
