@@ -91,6 +91,7 @@ TMainFrm::TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* pa
     columns->addWidget(buildOutputColumn(), 1);
     root->addLayout(columns, 1);
     buildMenus();
+    connectDeviceHandlers();
 
     InterfaceInteractive.setInterval(100);
     connect(&InterfaceInteractive, &QTimer::timeout, this, &TMainFrm::InterfaceInteractiveTimer);
@@ -273,6 +274,7 @@ QWidget* TMainFrm::buildOutputColumn()
     VideoOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* video = new QVBoxLayout(VideoOptionsGroup);
     VideoQualitySelectPanel = panel(VideoOptionsGroup, "VideoQualitySelectPanel");
+    VideoQualitySelectPanel->setFixedHeight(21);
     auto* vq = new QHBoxLayout(VideoQualitySelectPanel);
     vq->setContentsMargins(0, 0, 0, 0);
     vq->addWidget(new QLabel(QStringLiteral("Video quality:")));
@@ -311,6 +313,7 @@ QWidget* TMainFrm::buildOutputColumn()
     AudioOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* audio = new QVBoxLayout(AudioOptionsGroup);
     AudioQualitySelectPanel = panel(AudioOptionsGroup, "AudioQualitySelectPanel");
+    AudioQualitySelectPanel->setFixedHeight(21);
     auto* aq = new QHBoxLayout(AudioQualitySelectPanel);
     aq->setContentsMargins(0, 0, 0, 0);
     aq->addWidget(new QLabel(QStringLiteral("Audio quality:")));
@@ -399,8 +402,7 @@ QWidget* TMainFrm::buildOutputColumn()
     connect(PreserveFilesLocationRdo, &QRadioButton::toggled, this, &TMainFrm::PreserveFilesLocationRdoClick);
     connect(SaveFilesToFolderRdo, &QRadioButton::toggled, this, &TMainFrm::SaveFilesToFolderRdoClick);
     connect(BrowseBtn, &QPushButton::clicked, this, &TMainFrm::DoBrowseForDestinationFolder);
-    // The device class buttons, the device lists and the quality fields get their handlers with
-    // the device catalogue; the request and help entries with their dialogs.
+    // The request and help entries get their handlers with their dialogs.
     return OutputGroupPanel;
 }
 
@@ -455,8 +457,8 @@ void TMainFrm::buildMenus()
 
 void TMainFrm::DoAppInitialize()
 {
-    // Drops on the list are enabled by the list itself (it accepts local files).
-    // Pictures (JPEG through libjpeg) are registered with the device catalogue.
+    // Drops on the list are enabled by the list itself (it accepts local files); catalogue
+    // pictures are decoded by the picture loader (JPEG through libjpeg).
     FileListManager = std::make_unique<TFileInfoManager>(m_programDir, m_prompts);
     FileListManager->SetListView(FilesLvw);
     const QString listFile = ListFilePath();
@@ -468,14 +470,14 @@ void TMainFrm::DoAppInitialize()
         }
     }
     HideDeviceDetails();
-    // The device class stored at the last close is restored with the remembered settings.
+    SelectDeviceClass();
 }
 
 bool TMainFrm::DoAppClose()
 {
     if (!FileListManager)
         return true;
-    // The fields of the current device class are stored with the remembered settings.
+    SaveInterfaceFields();
     try {
         FileListManager->SaveToFile(ListFilePath());
     } catch (const EFileError& e) {

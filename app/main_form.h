@@ -1,6 +1,8 @@
 // The main window: the file list on the left, the device and option fields on the right.
 #pragma once
 
+#include "catalogue/device_options_storage.h"
+#include "conversion/conversion_parameters.h"
 #include "media/file_list_manager.h"
 
 #include <QTimer>
@@ -37,6 +39,11 @@ public:
 
     std::unique_ptr<TFileInfoManager> FileListManager;
     int DeviceClass = 0;
+    QString CatalogueFileName;
+    pugi::xml_document XML;
+    std::unique_ptr<TDeviceOptionsStorage> CatalogueStore;
+    TDeviceModel CurrentModel;
+    TCommonConversionParameters ConversionParameters;
 
     // Top row
     QLabel* sLabel2;
@@ -149,8 +156,40 @@ public:
     void InterfaceInteractiveTimer();
     void ShowFileInfoChkClick();
 
+    // Device and quality selection
+    void UnselectDeviceButtons();
+    void HideOptions();
+    void ShowOptions();
+    void DeviceTypeSelect(int tag);
+    void SelectDeviceClass();
+    bool LoadCatalogue();
+    void DoSelectManufacturer();
+    void DoSelectModel();
+    void DoSelectVideoQuality();
+    void DoSelectAudioQuality();
+    void DoManageVideoSectionVisible();
+    void DoManageAudioSectionVisible();
+    void DoResetVideoOptions();
+    void DoResetAudioOption();
+    void ResolutionTypeCmbClick();
+    void VolumeSelectCmbChange();
+    void VideoBitRateChange();
+    void VideoFrameRateEdtChange();
+    void AudioBitRateEdtChange();
+    void SamplingEdtChange();
+    void ChanelsStereoRdoClick();
+    void ChanelsMonoRdoClick();
+    QPushButton* DeviceButton(int deviceClass) const;
+
+    // Remembered settings
+    void SaveInterfaceFields();
+    void RestoreInterfaceFields();
+
+    static constexpr int kExpandedGroupHeight = 187;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTopRow();
@@ -158,6 +197,9 @@ private:
     QWidget* buildOutputColumn();
     void buildMenus();
     void showPanelTexts(const TFileInfo& info);
+    void connectDeviceHandlers();
+    void setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible);
+    void showPicture(QLabel* box, const QString& relativePath, const QSize& size);
 
     QString m_programDir;
     TUserPrompts& m_prompts;

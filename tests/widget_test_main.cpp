@@ -1,5 +1,8 @@
-// Test entry for windows: the offscreen platform, so no display is needed and nothing waits on a user.
+// Test entry for windows: the offscreen platform, so no display is needed and nothing waits on
+// a user, and settings kept in a temporary folder instead of the user's own.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +10,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

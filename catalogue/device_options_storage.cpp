@@ -1,0 +1,169 @@
+#include "catalogue/device_options_storage.h"
+
+#include <QByteArray>
+
+#include <cstdlib>
+
+namespace {
+
+// The text of a leaf element: empty for no content, the value of a single text or CDATA child;
+// anything else cannot be read.
+QString valueOf(const pugi::xml_node& element)
+{
+    const pugi::xml_node first = element.first_child();
+    if (!first)
+        return {};
+    const bool text = first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata;
+    if (!text || first.next_sibling())
+        throw ECatalogueError("the element '" + std::string(element.name()) + "' does not hold a single text");
+    return QString::fromUtf8(first.value());
+}
+
+// Find: the first child element of that name, absent (null) when there is none.
+pugi::xml_node find(const pugi::xml_node& parent, const char* name)
+{
+    return parent.child(name);
+}
+
+// Find or create: the first child element of that name, appended empty when there is none.
+pugi::xml_node findOrCreate(pugi::xml_node parent, const char* name)
+{
+    pugi::xml_node child = parent.child(name);
+    if (child)
+        return child;
+    child = parent.append_child(name);
+    if (!child)
+        throw ECatalogueError("cannot add the element '" + std::string(name) + "' below '" + parent.name() + "'");
+    return child;
+}
+
+// The present value of a found element: a missing element or empty text cannot be converted.
+QString presentValue(const pugi::xml_node& parent, const char* name)
+{
+    const pugi::xml_node element = find(parent, name);
+    const QString value = element ? valueOf(element) : QString();
+    if (value.isEmpty())
+        throw ECatalogueError("a manufacturer has no " + std::string(name));
+    return value;
+}
+
+bool matches(const pugi::xml_node& manufacturer, const QString& name)
+{
+    const pugi::xml_node element = find(manufacturer, "Name");
+    if (!element)
+        return false;
+    const QString value = valueOf(element);
+    return !value.isEmpty() && value == name;
+}
+
+qint32 channelsOf(pugi::xml_node audio)
+{
+    try {
+        const QString text = valueOf(findOrCreate(audio, "Channels")).trimmed();
+        bool ok = false;
+        const int value = text.toInt(&ok, 10);
+        return ok ? value : 0;
+    } catch (const ECatalogueError&) {
+        return 0;
+    }
+}
+
+TQuality readLevel(pugi::xml_node qualities, const char* levelName)
+{
+    TQuality q;
+    const pugi::xml_node level = findOrCreate(qualities, levelName);
+    const pugi::xml_node video = findOrCreate(level, "Video");
+    q.Video.BitRate = valueOf(findOrCreate(video, "BitRate"));
+    q.Video.FrameRate = valueOf(findOrCreate(video, "FrameRate"));
+    const pugi::xml_node audio = findOrCreate(level, "Audio");
+    q.Audio.BitRate = valueOf(findOrCreate(audio, "BitRate"));
+    q.Audio.Sampling = valueOf(findOrCreate(audio, "Sampling"));
+    q.Audio.Channels = channelsOf(audio);
+    return q;
+}
+
+} // namespace
+
+TDeviceOptionsStorage::TDeviceOptionsStorage(pugi::xml_document& document, const QString& fileName)
+    : FileName(fileName), Document(document)
+{
+}
+
+TDeviceOptionsStorage::~TDeviceOptionsStorage()
+{
+    Document.reset();
+}
+
+QStringList TDeviceOptionsStorage::GetManufacturerNames() const
+{
+    QStringList names;
+    for (const pugi::xml_node& child : Document.document_element().children())
+        names.append(presentValue(child, "Name"));
+    return names;
+}
+
+void TDeviceOptionsStorage::GetManufacturer(const QString& name, TDeviceManufacturer& manufacturer) const
+{
+    for (const pugi::xml_node& child : Document.document_element().children()) {
+        if (matches(child, name)) {
+            TDeviceManufacturer found;
+            found.Name = presentValue(child, "Name");
+            found.Logo = presentValue(child, "Logo");
+            manufacturer = found;
+            return;
+        }
+    }
+}
+
+QStringList TDeviceOptionsStorage::GetModelNames(const QString& manufacturerName) const
+{
+    QStringList names;
+    for (const pugi::xml_node& child : Document.document_element().children()) {
+        if (!matches(child, manufacturerName))
+            continue;
+        for (const pugi::xml_node& model : findOrCreate(child, "Models").children())
+            names.append(valueOf(findOrCreate(model, "Name")));
+    }
+    return names;
+}
+
+void TDeviceOptionsStorage::GetModel(const QString& modelName, const QString& manufacturerName, TDeviceModel& model) const
+{
+    pugi::xml_node manufacturer;
+    for (const pugi::xml_node& child : Document.document_element().children()) {
+        if (matches(child, manufacturerName)) {
+            manufacturer = child;
+            break;
+        }
+    }
+    if (!manufacturer)
+        return;
+    TDeviceModel work;
+    for (pugi::xml_node entry : findOrCreate(manufacturer, "Models").children()) {
+        if (valueOf(findOrCreate(entry, "Name")) != modelName)
+            continue;
+        // The scan goes on: a later model of the same name wins.
+        work.Name = valueOf(findOrCreate(entry, "Name"));
+        work.Image = valueOf(findOrCreate(entry, "Image"));
+        work.ResolutionX = valueOf(findOrCreate(entry, "ResolutionX"));
+        work.ResolutionY = valueOf(findOrCreate(entry, "ResolutionY"));
+        work.VideoCodec = valueOf(findOrCreate(entry, "VideoCodec"));
+        work.AudioCodec = valueOf(findOrCreate(entry, "AudioCodec"));
+        work.FileFormat = valueOf(findOrCreate(entry, "FileFormat"));
+        const pugi::xml_node qualities = findOrCreate(entry, "Qualities");
+        work.Best = readLevel(qualities, "Best");
+        work.Good = readLevel(qualities, "Good");
+        work.Medium = readLevel(qualities, "Medium");
+        work.Low = readLevel(qualities, "Low");
+    }
+    model = work;
+}
+
+void TDeviceOptionsStorage::Save() const
+{
+    if (FileName.isEmpty())
+        return;
+    if (!Document.save_file(FileName.toUtf8().constData(), "", pugi::format_raw,
+                            pugi::encoding_utf8))
+        throw ECatalogueError("cannot write " + FileName.toStdString());
+}
