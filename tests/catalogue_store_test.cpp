@@ -1,0 +1,155 @@
+#include "catalogue/device_options_storage.h"
+#include "test_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kCatalogue = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Devices>
+  <Manufacturer>
+    <Name>Acme</Name>
+    <Logo>logos/acme.jpg</Logo>
+    <Models>
+      <Model>
+        <Name>Player 100</Name>
+        <Image>devices/p100.jpg</Image>
+        <ResolutionX>320</ResolutionX><ResolutionY>240</ResolutionY>
+        <VideoCodec>mpeg4</VideoCodec><AudioCodec>aac</AudioCodec><FileFormat>mp4</FileFormat>
+        <Qualities>
+          <Best><Video><BitRate>384</BitRate><FrameRate>25</FrameRate></Video>
+                <Audio><BitRate>128</BitRate><Sampling>44100</Sampling><Channels>2</Channels></Audio></Best>
+          <Good><Audio><Channels>two</Channels></Audio></Good>
+          <Medium><Audio><Channels> 1</Channels></Audio></Medium>
+        </Qualities>
+      </Model>
+      <Model><Name>Twin</Name><ResolutionX>100</ResolutionX></Model>
+      <Model><Name>Twin</Name><ResolutionX>200</ResolutionX></Model>
+      <Model/>
+    </Models>
+  </Manufacturer>
+  <Manufacturer><Name>Zeta</Name></Manufacturer>
+  <Manufacturer><Name>Acme</Name><Logo>logos/other.jpg</Logo><Models><Model><Name>Second Acme</Name></Model></Models></Manufacturer>
+  <Manufacturer><Name>NoModels</Name><Logo>l.jpg</Logo></Manufacturer>
+</Devices>
+)";
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TDeviceOptionsStorage> load(const QByteArray& text)
+    {
+        path = writeFile(dir.path() + QStringLiteral("/MediaPlayer.dat"), text);
+        const auto result = document.load_file(path.toUtf8().constData(), kCatalogueParseOptions);
+        if (!result)
+            return nullptr;
+        return std::make_unique<TDeviceOptionsStorage>(document, path);
+    }
+    QTemporaryDir dir;
+    QString path;
+    pugi::xml_document document;
+};
+
+} // namespace
+
+TEST_F(CatalogueTest, ManufacturersAndModels)
+{
+    auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->GetManufacturerNames(), (QStringList{"Acme", "Zeta", "Acme", "NoModels"}));
+    TDeviceManufacturer m;
+    store->GetManufacturer(QStringLiteral("Acme"), m);
+    EXPECT_EQ(m.Logo, QStringLiteral("logos/acme.jpg"));   // the first of two
+    TDeviceManufacturer untouched{QStringLiteral("x"), QStringLiteral("y")};
+    store->GetManufacturer(QStringLiteral("acme"), untouched); // case matters
+    EXPECT_EQ(untouched.Name, QStringLiteral("x"));
+    EXPECT_THROW(store->GetManufacturer(QStringLiteral("Zeta"), m), ECatalogueError); // no Logo
+    EXPECT_EQ(store->GetModelNames(QStringLiteral("Acme")),
+              (QStringList{"Player 100", "Twin", "Twin", "", "Second Acme"}));
+    EXPECT_TRUE(store->GetModelNames(QStringLiteral("NoModels")).isEmpty());
+}
+
+TEST_F(CatalogueTest, ModelValuesAndChannels)
+{
+    auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    TDeviceModel model;
+    store->GetModel(QStringLiteral("Player 100"), QStringLiteral("Acme"), model);
+    EXPECT_EQ(model.ResolutionX, QStringLiteral("320"));
+    EXPECT_EQ(model.FileFormat, QStringLiteral("mp4"));
+    EXPECT_EQ(model.Best.Video.BitRate, QStringLiteral("384"));
+    EXPECT_EQ(model.Best.Audio.Sampling, QStringLiteral("44100"));
+    EXPECT_EQ(model.Best.Audio.Channels, 2);
+    EXPECT_EQ(model.Good.Audio.Channels, 0);   // "two" is not a number
+    EXPECT_EQ(model.Medium.Audio.Channels, 1); // leading blank allowed
+    EXPECT_EQ(model.Low.Video.BitRate, QString());
+
+    store->GetModel(QStringLiteral("Twin"), QStringLiteral("Acme"), model);
+    EXPECT_EQ(model.ResolutionX, QStringLiteral("200")); // the last of two wins
+    store->GetModel(QStringLiteral("Second Acme"), QStringLiteral("Acme"), model);
+    EXPECT_EQ(model.Name, QString()) << "only the first matching manufacturer is searched";
+
+    TDeviceModel kept;
+    kept.Name = QStringLiteral("kept");
+    store->GetModel(QStringLiteral("Player 100"), QStringLiteral("Nobody"), kept);
+    EXPECT_EQ(kept.Name, QStringLiteral("kept"));
+}
+
+TEST_F(CatalogueTest, FindOrCreateAdditionsReachTheFileOnSave)
+{
+    auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    TDeviceModel model;
+    store->GetModel(QStringLiteral("Twin"), QStringLiteral("Acme"), model);
+    store->Save();
+    store.reset(); // discards the tree
+    EXPECT_FALSE(document.document_element());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_TRUE(saved.contains("<Qualities><Best><Video><BitRate/>"));
+    auto again = load(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->GetManufacturerNames().size(), 4);
+}
+
+TEST_F(CatalogueTest, BrokenCataloguesFail)
+{
+    struct Case {
+        const char* what;
+        const char* xml;
+    };
+    const Case cases[] = {
+        {"comment under the root", "<D><!-- x --><M><Name>A</Name></M></D>"},
+        {"manufacturer without a name", "<D><M><Name>A</Name></M><M><Logo>x</Logo></M></D>"},
+        {"empty name", "<D><M><Name></Name></M></D>"},
+        {"text under the root", "<D>stray<M><Name>A</Name></M></D>"},
+        {"name holding an element", "<D><M><Name>A<b/></Name></M></D>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto store = load(c.xml);
+        ASSERT_TRUE(store);
+        EXPECT_THROW(store->GetManufacturerNames(), ECatalogueError);
+    }
+    // A comment inside "Models" breaks that manufacturer's models only.
+    auto store = load("<D><M><Name>A</Name><Models><!-- c --></Models></M></D>");
+    ASSERT_TRUE(store);
+    EXPECT_THROW(store->GetModelNames(QStringLiteral("A")), ECatalogueError);
+    // External entities are never read.
+    const QString secret = writeFile(dir.path() + QStringLiteral("/secret.txt"), "SECRET");
+    auto entity = load("<!DOCTYPE D [<!ENTITY e SYSTEM \"" + secret.toUtf8() + "\">]><D><M><Name>&e;</Name></M></D>");
+    if (entity) {
+        const QStringList names = [&] {
+            try {
+                return entity->GetManufacturerNames();
+            } catch (const ECatalogueError&) {
+                return QStringList();
+            }
+        }();
+        EXPECT_FALSE(names.join(QString()).contains(QStringLiteral("SECRET")));
+    }
+}

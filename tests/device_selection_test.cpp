@@ -1,0 +1,261 @@
+// Device and quality selection and the remembered settings, on the offscreen main window.
+#include "app/main_form.h"
+#include "catalogue/picture_loader.h"
+#include "fake_prompts.h"
+#include "media/list_box_drag_ext.h"
+#include "settings/interface_fields_shot.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kPlayers = R"(<Devices>
+  <Manufacturer><Name>Bravo</Name><Logo>logos/wide.jpg</Logo><Models>
+    <Model><Name>Full</Name><Image>devices/small.jpg</Image><ResolutionX>320</ResolutionX><ResolutionY>240</ResolutionY>
+      <VideoCodec>mpeg4</VideoCodec><AudioCodec>aac</AudioCodec><FileFormat>mp4</FileFormat>
+      <Qualities>
+        <Best><Video><BitRate>384</BitRate><FrameRate>25</FrameRate></Video><Audio><BitRate>128</BitRate><Sampling>44100</Sampling><Channels>2</Channels></Audio></Best>
+        <Good><Video><BitRate>256</BitRate></Video><Audio><BitRate>96</BitRate></Audio></Good>
+      </Qualities></Model>
+    <Model><Name>Bare</Name><ResolutionX>176</ResolutionX><ResolutionY>144</ResolutionY></Model>
+  </Models></Manufacturer>
+  <Manufacturer><Name>alpha</Name><Logo>logos/none.jpg</Logo></Manufacturer>
+  <Manufacturer><Name>Charlie</Name></Manufacturer>
+</Devices>)";
+
+const char* const kPhones = R"(<Devices><Manufacturer><Name>Phoneco</Name><Logo>logos/small.jpg</Logo><Models>
+  <Model><Name>P1</Name><ResolutionX>240</ResolutionX><ResolutionY>320</ResolutionY></Model></Models></Manufacturer></Devices>)";
+
+void writeJpeg(const QString& path, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_TRUE(image.save(path, "JPG"));
+}
+
+class DeviceSelectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix")).clear();
+        writeFile(dir() + QStringLiteral("MediaPlayer.dat"), kPlayers);
+        writeFile(dir() + QStringLiteral("MobilePhone.dat"), kPhones);
+        writeJpeg(dir() + QStringLiteral("logos/wide.jpg"), 200, 40);
+        writeJpeg(dir() + QStringLiteral("logos/small.jpg"), 100, 40);
+        writeJpeg(dir() + QStringLiteral("devices/small.jpg"), 30, 50);
+    }
+    QString dir() const { return program.path() + QLatin1Char('/'); }
+    std::unique_ptr<TMainFrm> start() { return std::make_unique<TMainFrm>(dir(), prompts); }
+    static void choose(QComboBox* combo, const QString& text, void (TMainFrm::*handler)(), TMainFrm& form)
+    {
+        combo->setCurrentIndex(combo->findText(text));
+        (form.*handler)();
+    }
+    static bool flags(const TMainFrm& f, bool value)
+    {
+        const TCommonConversionParameters& p = f.ConversionParameters;
+        return p.UseVideoBitRateFromDataBase == value && p.UseAudioBitRateFromDataBase == value
+            && p.UseFrameRateFromDataBase == value && p.UseSamplingFromDataBase == value
+            && p.UseChannelsCountFromDataBase == value;
+    }
+
+    QTemporaryDir program;
+    FakePrompts prompts;
+};
+
+} // namespace
+
+TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
+{
+    auto form = start();
+    form->show();
+    EXPECT_EQ(form->DeviceClass, 0);
+    form->btnMediaPlayer->click();
+    EXPECT_TRUE(form->btnMediaPlayer->isChecked());
+    EXPECT_TRUE(form->ManufacturerPanel->isVisible());
+    EXPECT_FALSE(form->ModelSelectPanel->isVisible());
+    QStringList names;
+    for (int i = 0; i < form->ManufacturerCmb->count(); ++i)
+        names << form->ManufacturerCmb->itemText(i);
+    EXPECT_EQ(names, (QStringList{"alpha", "Bravo", "Charlie"})); // sorted without regard to case
+
+    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
+    EXPECT_TRUE(form->ModelSelectPanel->isVisible());
+    ASSERT_TRUE(form->ManufacturerImage->isVisible());
+    EXPECT_EQ(form->ManufacturerImage->pixmap().size(), QSize(107, 21)); // 200x40 fitted into 107x48
+    EXPECT_EQ(form->ModelCmb->count(), 2);
+
+    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
+    EXPECT_TRUE(form->OptionsPanel->isVisible());
+    EXPECT_TRUE(form->ConvertBtn->isVisible());
+    EXPECT_EQ(form->DeviceImage->pixmap().size(), QSize(30, 50)); // small pictures keep their size
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("384"));
+    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("44100"));
+    EXPECT_TRUE(form->ChanelsStereoRdo->isChecked());
+    EXPECT_TRUE(flags(*form, false));
+    EXPECT_EQ(form->VideoOptionsGroup->height(), 41);
+
+    // "Good" leaves out the frame rate, sampling and channels: suggestions, flags true.
+    choose(form->VideoQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality, *form);
+    choose(form->AudioQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectAudioQuality, *form);
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("256"));
+    EXPECT_EQ(form->VideoFrameRateEdt->text(), QStringLiteral("15"));
+    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("22000"));
+    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
+    EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
+    EXPECT_TRUE(form->ConversionParameters.UseFrameRateFromDataBase);
+    EXPECT_TRUE(form->ConversionParameters.UseChannelsCountFromDataBase);
+
+    // Leaving an edit, or clicking a channel button, clears its flag.
+    form->SamplingEdt->setFocus();
+    form->VideoBitRateEdt->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(form->ConversionParameters.UseSamplingFromDataBase);
+    form->ChanelsStereoRdo->click();
+    EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
+
+    // A model without qualities at "Low": every value suggested, every flag true.
+    choose(form->ModelCmb, QStringLiteral("Bare"), &TMainFrm::DoSelectModel, *form);
+    choose(form->VideoQualityCmb, QStringLiteral("Low"), &TMainFrm::DoSelectVideoQuality, *form);
+    choose(form->AudioQualityCmb, QStringLiteral("Low"), &TMainFrm::DoSelectAudioQuality, *form);
+    EXPECT_EQ(form->VideoBitRateEdt->text() + QLatin1Char(' ') + form->VideoFrameRateEdt->text() + QLatin1Char(' ')
+                  + form->AudioBitRateEdt->text() + QLatin1Char(' ') + form->SamplingEdt->text(),
+              QStringLiteral("32 4 16 22000"));
+    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
+    EXPECT_TRUE(flags(*form, true));
+
+    // Edit expands and collapses; custom resolution is refilled by a quality choice.
+    form->VideoConfigShowBtn->click();
+    EXPECT_EQ(form->VideoOptionsGroup->height(), 187);
+    form->VideoConfigShowBtn->click();
+    EXPECT_EQ(form->VideoOptionsGroup->height(), 41);
+    choose(form->ResolutionTypeCmb, QStringLiteral("Custom"), &TMainFrm::ResolutionTypeCmbClick, *form);
+    EXPECT_TRUE(form->ResolutionXEdt->isEnabled());
+    form->ResolutionXEdt->setText(QStringLiteral("999"));
+    form->DoSelectVideoQuality();
+    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("176"));
+    choose(form->VolumeSelectCmb, QStringLiteral("Custom"), &TMainFrm::VolumeSelectCmbChange, *form);
+    EXPECT_TRUE(form->VolumeInputEdt->isEnabled());
+
+    // Reset answered No changes nothing; Yes puts the suggestion back.
+    form->VideoBitRateEdt->setText(QStringLiteral("777"));
+    prompts.yesNoAnswers = {false, true};
+    form->ResetVideoOptionsBtn->click();
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("777"));
+    form->ResetVideoOptionsBtn->click();
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("32"));
+    EXPECT_EQ(prompts.questions.last().text, QStringLiteral("Are you sure you want to reset quality settings?"));
+
+    // A manufacturer without a logo value reports it and offers no models.
+    choose(form->ManufacturerCmb, QStringLiteral("Charlie"), &TMainFrm::DoSelectManufacturer, *form);
+    EXPECT_EQ(form->ModelCmb->count(), 0);
+    ASSERT_FALSE(prompts.messages.isEmpty());
+    EXPECT_EQ(prompts.messages.last().icon, PromptIcon::Error);
+}
+
+TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
+{
+    {
+        auto form = start();
+        form->btnMediaPlayer->click();
+        choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
+        choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
+        form->VideoBitRateEdt->setText(QStringLiteral("500"));
+        form->VideoBitRateChange();
+        form->SaveFilesToFolderRdo->click();
+        form->DestPathEdt->setText(QStringLiteral("/out"));
+        form->SkipOverwriteRdo->click();
+        form->btnMobilePhone->click(); // A -> B
+        EXPECT_EQ(form->ManufacturerCmb->currentIndex(), -1);
+        EXPECT_TRUE(form->AskOverwriteRdo->isChecked());       // first visit: defaults
+        EXPECT_TRUE(form->PreserveFilesLocationRdo->isChecked());
+        EXPECT_TRUE(form->DestPathEdt->text().isEmpty());
+        EXPECT_TRUE(flags(*form, true));
+        form->btnMediaPlayer->click(); // B -> A
+        EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Bravo"));
+        EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
+        EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("500"));
+        EXPECT_TRUE(form->SkipOverwriteRdo->isChecked());
+        EXPECT_EQ(form->DestPathEdt->text(), QStringLiteral("/out"));
+        EXPECT_TRUE(form->DestPathEdt->isEnabled());
+        EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
+    }
+    // The class last used comes back at the next start.
+    EXPECT_EQ(ReadStoredDeviceType(), 1);
+    auto form = start();
+    EXPECT_EQ(form->DeviceClass, 1);
+    EXPECT_TRUE(form->btnMediaPlayer->isChecked());
+    EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
+}
+
+TEST_F(DeviceSelectionTest, RestoreOrderEffects)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix"));
+    settings.setValue(QStringLiteral("DeviceType"), 1);
+    settings.setValue(QStringLiteral("MediaPlayer/Manufacturer"), 12);  // out of range: none
+    settings.setValue(QStringLiteral("MediaPlayer/AudioChanels"), QStringLiteral("Stereo"));
+    settings.setValue(QStringLiteral("MediaPlayer/CheckOverwrites"), 7);
+    settings.sync();
+    auto form = start();
+    EXPECT_EQ(form->DeviceClass, 1);
+    EXPECT_EQ(form->ManufacturerCmb->currentIndex(), -1);
+    EXPECT_FALSE(form->ChanelsStereoRdo->isChecked());
+    EXPECT_FALSE(form->ChanelsMonoRdo->isChecked());
+    EXPECT_TRUE(form->AskOverwriteRdo->isChecked()); // 7 leaves the choice shown before
+
+    for (int stored : {0, 5, -1}) {
+        settings.setValue(QStringLiteral("DeviceType"), stored);
+        settings.sync();
+        EXPECT_EQ(ReadStoredDeviceType(), 0) << stored;
+    }
+}
+
+TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
+{
+    auto form = start();
+    QFile::remove(dir() + QStringLiteral("MobilePhone.dat"));
+    form->btnMobilePhone->click();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Error on load from MobilePhone.dat"));
+    EXPECT_TRUE(form->btnMobilePhone->isChecked());
+    EXPECT_FALSE(form->ManufacturerPanel->isVisible());
+
+    writeFile(dir() + QStringLiteral("GameConsole.dat"), "<Devices><unclosed></Devices>");
+    form->btnGameConsole->click();
+    EXPECT_EQ(prompts.messages.last().text, QStringLiteral("Error on load from GameConsole.dat"));
+    // Handlers never use a released store.
+    form->DoSelectManufacturer();
+    form->DoSelectModel();
+}
+
+TEST(CataloguePictures, FormatsAndFailures)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    writeJpeg(root + QStringLiteral("a.jpg"), 20, 10);
+    QImage(8, 8, QImage::Format_RGB32).save(root + QStringLiteral("b.bmp"), "BMP");
+    writeFile(root + QStringLiteral("broken.jpg"), QByteArray("\xFF\xD8\xFF\xE0 not really", 15));
+    writeFile(root + QStringLiteral("empty.jpg"), {});
+    writeFile(root + QStringLiteral("pic.wmf"), "wmf");
+    EXPECT_EQ(LoadCataloguePicture(root, QStringLiteral("a.jpg")).size(), QSize(20, 10));
+    EXPECT_EQ(LoadCataloguePicture(root, QStringLiteral("b.bmp")).size(), QSize(8, 8));
+    for (const char* bad : {"broken.jpg", "empty.jpg", "pic.wmf", "missing.jpg", "C:\\logos\\a.jpg"})
+        EXPECT_TRUE(LoadCataloguePicture(root, QString::fromLatin1(bad)).isNull()) << bad;
+    EXPECT_TRUE(LoadCataloguePicture(root, root + QStringLiteral("a.jpg")).isNull()) << "absolute path";
+    EXPECT_EQ(FitPicture(QImage(200, 40, QImage::Format_RGB32), QSize(107, 48)).size(), QSize(107, 21));
+    EXPECT_EQ(FitPicture(QImage(100, 40, QImage::Format_RGB32), QSize(107, 48)).size(), QSize(100, 40));
+}
