@@ -112,6 +112,7 @@ void TMainFrm::buildTopRow()
     sSpeedButton1->setText(QStringLiteral("Help"));
     sSpeedButton1->setAutoRaise(true);
     sSpeedButton1->setPopupMode(QToolButton::InstantPopup);
+    connect(btnRequestDevice, &QPushButton::clicked, this, &TMainFrm::btnRequestDeviceClick);
 }
 
 QWidget* TMainFrm::buildInputColumn()
@@ -402,7 +403,7 @@ QWidget* TMainFrm::buildOutputColumn()
     connect(PreserveFilesLocationRdo, &QRadioButton::toggled, this, &TMainFrm::PreserveFilesLocationRdoClick);
     connect(SaveFilesToFolderRdo, &QRadioButton::toggled, this, &TMainFrm::SaveFilesToFolderRdoClick);
     connect(BrowseBtn, &QPushButton::clicked, this, &TMainFrm::DoBrowseForDestinationFolder);
-    // The request and help entries get their handlers with their dialogs.
+    connect(ConvertBtn, &QPushButton::clicked, this, &TMainFrm::DoConvert);
     return OutputGroupPanel;
 }
 
@@ -448,10 +449,10 @@ void TMainFrm::buildMenus()
             [this](const QPoint& at) { FilesWorksMnu->popup(FilesLvw->viewport()->mapToGlobal(at)); });
 
     menuHelp = named(new QMenu(this), "menuHelp");
-    item(menuHelp, "About1", QStringLiteral("About"), nullptr);
-    item(menuHelp, "Reportabug1", QStringLiteral("Report a bug"), nullptr);
-    item(menuHelp, "HomePage1", QStringLiteral("Home Page"), nullptr);
-    item(menuHelp, "Forum1", QStringLiteral("Forum"), nullptr);
+    item(menuHelp, "About1", QStringLiteral("About"), &TMainFrm::About1Click);
+    item(menuHelp, "Reportabug1", QStringLiteral("Report a bug"), &TMainFrm::Reportabug1Click);
+    item(menuHelp, "HomePage1", QStringLiteral("Home Page"), &TMainFrm::HomePage1Click);
+    item(menuHelp, "Forum1", QStringLiteral("Forum"), &TMainFrm::Forum1Click);
     sSpeedButton1->setMenu(menuHelp);
 }
 

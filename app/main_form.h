@@ -181,6 +181,15 @@ public:
     void ChanelsMonoRdoClick();
     QPushButton* DeviceButton(int deviceClass) const;
 
+    // Conversion and side dialogs
+    bool ValidateConversionRequest();
+    void DoConvert();
+    void btnRequestDeviceClick();
+    void Reportabug1Click();
+    void About1Click();
+    void HomePage1Click();
+    void Forum1Click();
+
     // Remembered settings
     void SaveInterfaceFields();
     void RestoreInterfaceFields();

@@ -1,0 +1,199 @@
+// From the main window to converted files: the real encoder and the shipped catalogues in a
+// temporary program directory.
+#include "app/main_form.h"
+#include "conversion/progress_form.h"
+#include "fake_prompts.h"
+#include "media/file_info.h"
+#include "media/list_box_drag_ext.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+double durationSeconds(const QString& duration)
+{
+    const QStringList parts = duration.split(QLatin1Char(':'));
+    return parts.size() == 3 ? parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toDouble() : -1;
+}
+
+class ConvertEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix")).clear();
+        const QString dir = program.path();
+        QDir(dir).mkpath(QStringLiteral("encoder"));
+        ASSERT_TRUE(QFile::link(realEncoder(), dir + QStringLiteral("/encoder/encoder")));
+        for (const char* cls : {"MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat", "GameConsole.dat"})
+            ASSERT_TRUE(QFile::copy(realProgramDir() + QLatin1String(cls), dir + QLatin1Char('/') + QLatin1String(cls)));
+        QDir(dir).mkpath(QStringLiteral("out"));
+    }
+    QString out() const { return program.path() + QStringLiteral("/out"); }
+
+    // A window ready to convert: files listed, a media player chosen, results into out/.
+    std::unique_ptr<TMainFrm> validWindow(const QStringList& files)
+    {
+        auto form = std::make_unique<TMainFrm>(program.path() + QLatin1Char('/'), prompts);
+        form->FileListManager->AddFiles(files);
+        form->btnMediaPlayer->click();
+        form->ManufacturerCmb->setCurrentIndex(form->ManufacturerCmb->findText(QStringLiteral("Apple")));
+        form->DoSelectManufacturer();
+        form->ModelCmb->setCurrentIndex(form->ModelCmb->findText(QStringLiteral("iPod classic")));
+        form->DoSelectModel();
+        form->SaveFilesToFolderRdo->click();
+        form->DestPathEdt->setText(out());
+        return form;
+    }
+
+    QTemporaryDir program;
+    FakePrompts prompts;
+};
+
+} // namespace
+
+TEST_F(ConvertEndToEnd, ValidationTable)
+{
+    const QString sample = corpusFile(QStringLiteral("sample.mp4"));
+    struct Row {
+        const char* message;
+        std::function<void(TMainFrm&)> breakIt;
+    };
+    const Row rows[] = {
+        {"Please add files to conversion list", [](TMainFrm& f) { f.FileListManager->Clear(); }},
+        {"Please select device type", [](TMainFrm& f) { f.DeviceClass = 0; }},
+        {"Please select device manufacturer", [](TMainFrm& f) { f.ManufacturerCmb->setCurrentIndex(-1); }},
+        {"Please select device model", [](TMainFrm& f) { f.ModelCmb->setCurrentIndex(-1); }},
+        {"Please enter Audio Bitrate", [](TMainFrm& f) { f.AudioBitRateEdt->clear(); }},
+        {"Please enter Sampling", [](TMainFrm& f) { f.SamplingEdt->clear(); }},
+        {"Please enter Chanels",
+         [](TMainFrm& f) {
+             f.ChanelsStereoRdo->setAutoExclusive(false);
+             f.ChanelsStereoRdo->setChecked(false);
+             f.ChanelsMonoRdo->setChecked(false);
+             f.ConversionParameters.UseChannelsCountFromDataBase = false;
+         }},
+        {"Please enter Video Bitrate", [](TMainFrm& f) { f.VideoBitRateEdt->clear(); }},
+        {"Please enter FrameRate", [](TMainFrm& f) { f.VideoFrameRateEdt->clear(); }},
+        {"Please enter Volume level", [](TMainFrm& f) { f.VolumeInputEdt->clear(); }},
+        {"Please enter Zoom mode", [](TMainFrm& f) { f.ZoomModeCmb->setCurrentIndex(-1); }},
+        {"Please enter Resolution width", [](TMainFrm& f) { f.ResolutionXEdt->clear(); }},
+        {"Please enter Resolution heigth", [](TMainFrm& f) { f.ResolutionYEdt->clear(); }},
+        {"Please enter correct Destination Path", [this](TMainFrm& f) { f.DestPathEdt->setText(out() + QStringLiteral("/none")); }},
+        {"Please input valid Video BitRate", [](TMainFrm& f) { f.VideoBitRateEdt->setText(QStringLiteral("fast")); }},
+        {"Please input valid Audio BitRate", [](TMainFrm& f) { f.AudioBitRateEdt->setText(QStringLiteral(" ")); }},
+        {"Please input valid FrameRate", [](TMainFrm& f) { f.VideoFrameRateEdt->setText(QStringLiteral("25 fps")); }},
+        {"Please input valid Sampling",
+         [](TMainFrm& f) {
+             f.SamplingEdt->setText(QStringLiteral("44.1"));
+             f.ConversionParameters.UseSamplingFromDataBase = true; // checked whatever the flag says
+         }},
+    };
+    {
+        auto valid = validWindow({sample});
+        EXPECT_TRUE(valid->ValidateConversionRequest());
+        EXPECT_TRUE(prompts.messages.isEmpty());
+    }
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].message);
+        auto form = validWindow({sample});
+        prompts.messages.clear();
+        rows[i].breakIt(*form);
+        EXPECT_FALSE(form->ValidateConversionRequest());
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_EQ(prompts.messages[0].text, QString::fromLatin1(rows[i].message));
+        EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
+        EXPECT_EQ(prompts.messages[0].icon, i < 4 ? PromptIcon::Question : PromptIcon::Warning);
+    }
+}
+
+TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
+{
+    auto form = validWindow({corpusFile(QStringLiteral("sample.avi")), corpusFile(QStringLiteral("sintel-1024x436.mp4"))});
+    form->NoOverwriteRdo->click();
+    form->ConvertBtn->click(); // runs the batch in the modal progress window
+    ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+    EXPECT_EQ(form->ConversionParameters.DestinationFolder, out() + QLatin1Char('/'));
+    EXPECT_EQ(prompts.openedPaths, QStringList{out() + QLatin1Char('/')});
+    for (const char* name : {"/sample.mp4", "/sintel-1024x436.mp4"}) {
+        TFileInfo info;
+        TFileInfoParser(out() + QLatin1String(name), realProgramDir(), nullptr).Probe(info);
+        EXPECT_EQ(info.VideoCodec, QStringLiteral("mpeg4")) << name;
+        EXPECT_EQ(info.AudioCodec, QStringLiteral("aac")) << name;
+        EXPECT_FALSE(IsUnsupported(info)) << name;
+    }
+    TFileInfo sintel;
+    TFileInfoParser(out() + QStringLiteral("/sintel-1024x436.mp4"), realProgramDir(), nullptr).Probe(sintel);
+    EXPECT_EQ(sintel.Resolution, QStringLiteral("320x240")); // 320x136 with borders
+    EXPECT_NEAR(durationSeconds(sintel.Duration), 6.0, 0.2);
+
+    // A second run with "No, generate new name" keeps the first results.
+    form->ConvertBtn->click();
+    EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sample_1.mp4")));
+    EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sintel-1024x436_1.mp4")));
+
+    form->close();
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix"));
+    EXPECT_EQ(settings.value(QStringLiteral("DeviceType")).toInt(), 1);
+    EXPECT_EQ(settings.value(QStringLiteral("MediaPlayer/CheckOverwrites")).toInt(), 3);
+    EXPECT_EQ(settings.value(QStringLiteral("MediaPlayer/FilesFolder")).toString(), out());
+}
+
+TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
+{
+    auto form = validWindow({corpusFile(QStringLiteral("portrait_4k60.mp4")), corpusFile(QStringLiteral("sample.avi"))});
+    // Stop as soon as the first file is under way.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<TProgressFrm*>(QApplication::activeModalWidget());
+        if (progress && progress->Running() && progress->CurrentConversingLabel->text() == QStringLiteral("Files 1 of 2")) {
+            poll.stop();
+            progress->DoStopBtn->click();
+        }
+    });
+    poll.start(20);
+    form->ConvertBtn->click();
+    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/portrait_4k60.mp4")));
+    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/sample.mp4")));
+    EXPECT_TRUE(prompts.openedPaths.isEmpty());
+}
+
+TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
+{
+    QTemporaryDir sources;
+    const QString broken = sources.path() + QStringLiteral("/broken.mp4");
+    const QString good = sources.path() + QStringLiteral("/good.avi");
+    ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("bear-1280x720_trunc-half.mp4")), broken));
+    ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.avi")), good));
+    auto form = validWindow({broken, good});
+    form->DeleteAfterConversionChk->setChecked(true);
+    form->DoConvert();
+    EXPECT_TRUE(QFile::exists(broken));
+    EXPECT_FALSE(QFile::exists(good));
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("broken.mp4: Error: the source is damaged")));
+
+    prompts.messages.clear();
+    prompts.openedPaths.clear();
+    form->VolumeSelectCmb->setCurrentIndex(1);
+    form->VolumeSelectCmbChange();
+    form->VolumeInputEdt->setText(QStringLiteral("abc"));
+    form->DoConvert();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("'abc' is not a valid integer value"));
+    EXPECT_TRUE(prompts.openedPaths.isEmpty());
+}

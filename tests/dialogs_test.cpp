@@ -1,0 +1,110 @@
+// The feedback forms, their addresses, and the about box.
+#include "dialogs/about_form.h"
+#include "dialogs/feedback_urls.h"
+#include "dialogs/report_bug_form.h"
+#include "dialogs/request_device_form.h"
+#include "fake_prompts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString kBase = QStringLiteral("https://www.example.com/");
+}
+
+TEST(ReportBugForm, RequiresADescriptionAndSendsEveryKey)
+{
+    FakePrompts prompts;
+    TfrmReportBug form(prompts, kBase);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Report a bug"));
+    form.Button1->click();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Please enter Bug Description"));
+    EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
+    EXPECT_TRUE(prompts.openedUrls.isEmpty());
+    EXPECT_EQ(form.result(), 0);
+
+    form.txbBugDescription->setPlainText(QStringLiteral("a b"));
+    form.Button1->click();
+    ASSERT_EQ(prompts.openedUrls.size(), 1);
+    EXPECT_EQ(prompts.openedUrls[0], kBase + QStringLiteral("Feedback/?name=&email=&content=a%20b"));
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    TfrmReportBug second(prompts, kBase);
+    second.txbName->setText(QStringLiteral("Zoë"));
+    second.txbBugDescription->setPlainText(QStringLiteral("line one\nline ~/&+"));
+    second.Button1->click();
+    EXPECT_EQ(prompts.openedUrls[1],
+              kBase + QStringLiteral("Feedback/?name=Zo%C3%AB&email=&content=line%20one%0Aline%20%7E%2F%26%2B"));
+}
+
+TEST(RequestDeviceForm, RequiredFieldsInOrderAndTheAddress)
+{
+    FakePrompts prompts;
+    TformRequestDevice form(prompts, kBase);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("FREE Device Request"));
+    EXPECT_EQ(form.lstDeviceTypes->currentText(), QString());
+    struct Step {
+        QLineEdit* field;
+        const char* value;
+        const char* message;
+    };
+    const Step steps[] = {
+        {form.txbFullName, "Ann Lee", "Please enter your Full Name"},
+        {form.txbEmail, "ann@example.org", "Please enter your Email"},
+        {nullptr, "Media Player", "Please select Device Type"},
+        {form.txbManufacturer, "Acme", "Please enter Manufacturer"},
+        {form.txbModel, "X 1", "Please enter Model"},
+    };
+    for (const Step& s : steps) {
+        form.sBitBtn1->click();
+        ASSERT_FALSE(prompts.messages.isEmpty());
+        EXPECT_EQ(prompts.messages.last().text, QString::fromLatin1(s.message));
+        EXPECT_EQ(prompts.messages.last().icon, PromptIcon::Question);
+        if (s.field)
+            s.field->setText(QString::fromLatin1(s.value));
+        else
+            form.lstDeviceTypes->setCurrentIndex(0);
+    }
+    EXPECT_TRUE(prompts.openedUrls.isEmpty());
+    form.sBitBtn1->click();
+    ASSERT_EQ(prompts.openedUrls.size(), 1);
+    EXPECT_EQ(prompts.openedUrls[0], kBase + QStringLiteral("requestdevice/?fullname=Ann%20Lee&email=ann%40example.org"
+                                                            "&devicetype=Media%20Player&manufacturer=Acme&model=X%201"
+                                                            "&specUrl=&comments="));
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    // A typed device type that is not one of the four is sent as typed.
+    TformRequestDevice typed(prompts, kBase);
+    typed.txbFullName->setText(QStringLiteral("A"));
+    typed.txbEmail->setText(QStringLiteral("B"));
+    typed.lstDeviceTypes->setEditText(QStringLiteral("E-reader"));
+    typed.txbManufacturer->setText(QStringLiteral("C"));
+    typed.txbModel->setText(QStringLiteral("D"));
+    typed.txbComments->setPlainText(QStringLiteral("~/&+"));
+    typed.sBitBtn1->click();
+    EXPECT_TRUE(prompts.openedUrls.last().contains(QStringLiteral("&devicetype=E-reader&")));
+    EXPECT_TRUE(prompts.openedUrls.last().endsWith(QStringLiteral("&comments=%7E%2F%26%2B")));
+}
+
+TEST(AboutForm, NameVersionAndIcon)
+{
+    TAboutForm form;
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("About - Kovirta"));
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("Kovirta"));
+    EXPECT_TRUE(form.Label2->text().startsWith(QStringLiteral("Version ")));
+    EXPECT_GT(form.Label2->text().size(), 8);
+    const QImage icon = TAboutForm::ProductIcon();
+    EXPECT_EQ(icon.size(), QSize(96, 96));
+    EXPECT_TRUE(icon.hasAlphaChannel());
+    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+    form.Button1->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(ForumUrl(kBase), kBase + QStringLiteral("forum/"));
+    EXPECT_EQ(HomePageUrl(kBase), kBase);
+}
