@@ -2,19 +2,12 @@
 
 #include "media/file_utils.h"
 
+#include "app/form_helpers.h"
+
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
-}
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, int left, int top)
 {
@@ -31,12 +24,12 @@ TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Overwrite File Promt"));
     setFixedSize(285, 177);
-    Label1 = label(this, QStringLiteral("Label1"), QStringLiteral("File:"), 24, 16);
-    FileNameLbl = label(this, QStringLiteral("FileNameLbl"), QString(), 50, 16);
-    Label3 = label(this, QStringLiteral("Label3"), QStringLiteral("Aready exists in:"), 24, 35);
-    FilePathLbl = label(this, QStringLiteral("FilePathLbl"), QString(), 27, 54);
+    Label1 = placedLabel(this, QStringLiteral("Label1"), QStringLiteral("File:"), 24, 16);
+    FileNameLbl = placedLabel(this, QStringLiteral("FileNameLbl"), QString(), 50, 16);
+    Label3 = placedLabel(this, QStringLiteral("Label3"), QStringLiteral("Aready exists in:"), 24, 35);
+    FilePathLbl = placedLabel(this, QStringLiteral("FilePathLbl"), QString(), 27, 54);
     FilePathLbl->setFixedWidth(232);
-    Label4 = label(this, QStringLiteral("Label4"), QStringLiteral("Overwrite existing file?"), 80, 80);
+    Label4 = placedLabel(this, QStringLiteral("Label4"), QStringLiteral("Overwrite existing file?"), 80, 80);
     QFont bold = Label4->font();
     bold.setBold(true);
     Label4->setFont(bold);

@@ -1,20 +1,13 @@
 #include "conversion/progress_form.h"
 
 #include <QCloseEvent>
+#include "app/form_helpers.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
 namespace {
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
-}
 
 QProgressBar* bar(QWidget* parent, const QString& name, int left, int top)
 {
@@ -41,19 +34,19 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
 {
     setWindowTitle(QStringLiteral("Progress"));
     setFixedSize(505, 237);
-    FileNameLabel = label(this, QStringLiteral("FileNameLabel"), QString(), 24, 24);
+    FileNameLabel = placedLabel(this, QStringLiteral("FileNameLabel"), QString(), 24, 24);
     FileNameLabel->setFixedWidth(177);
-    CurrentConversingLabel = label(this, QStringLiteral("CurrentConversingLabel"), QString(), 216, 24);
+    CurrentConversingLabel = placedLabel(this, QStringLiteral("CurrentConversingLabel"), QString(), 216, 24);
     FileConversionProgress = bar(this, QStringLiteral("FileConversionProgress"), 24, 43);
-    TotalProgressLabel = label(this, QStringLiteral("TotalProgressLabel"), QString(), 216, 88);
+    TotalProgressLabel = placedLabel(this, QStringLiteral("TotalProgressLabel"), QString(), 216, 88);
     FilesConversionProgress = bar(this, QStringLiteral("FilesConversionProgress"), 24, 107);
     DoStopBtn = new QPushButton(QStringLiteral("Stop"), this);
     DoStopBtn->setObjectName(QStringLiteral("DoStopBtn"));
     DoStopBtn->setGeometry(200, 144, 99, 41);
-    TimeElapsedLabel = label(this, QStringLiteral("TimeElapsedLabel"), QStringLiteral("Time Elapsed:"), 24, 206);
-    TimeElapsedEdt = label(this, QStringLiteral("TimeElapsedEdt"), QString(), 96, 206);
-    EstimatedTimeLabel = label(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
-    EstimatedTimeEdt = label(this, QStringLiteral("EstimatedTimeEdt"), QString(), 274, 206);
+    TimeElapsedLabel = placedLabel(this, QStringLiteral("TimeElapsedLabel"), QStringLiteral("Time Elapsed:"), 24, 206);
+    TimeElapsedEdt = placedLabel(this, QStringLiteral("TimeElapsedEdt"), QString(), 96, 206);
+    EstimatedTimeLabel = placedLabel(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
+    EstimatedTimeEdt = placedLabel(this, QStringLiteral("EstimatedTimeEdt"), QString(), 274, 206);
 
     ExecuteTaskTimer.setInterval(100);
     ExecuteTaskTimer.setSingleShot(true);

@@ -106,16 +106,24 @@ void TFileInfoManager::OpenInShell(int row) const
         m_prompts.OpenLocalPath(info.FilePath);
 }
 
-QStringList TFileInfoManager::PathsInListOrder() const
+TFileInfoArray TFileInfoManager::RecordsInListOrder() const
 {
-    QStringList paths;
+    TFileInfoArray records;
     for (int row = 0; row < ListView->RowCount(); ++row) {
         const int number = RowNumber(row);
         for (const TSingleFileInfoStorage& entry : Entries) {
             if (entry.Number > 0 && entry.Number == number)
-                paths.append(entry.Info.FilePath);
+                records.append(entry.Info);
         }
     }
+    return records;
+}
+
+QStringList TFileInfoManager::PathsInListOrder() const
+{
+    QStringList paths;
+    for (const TFileInfo& info : RecordsInListOrder())
+        paths.append(info.FilePath);
     return paths;
 }
 
@@ -143,15 +151,8 @@ void TFileInfoManager::LoadFromFile(const QString& fileName)
 
 TFileInfoArray TFileInfoManager::ExportInfos() const
 {
-    TFileInfoArray infos;
-    for (int row = 0; row < ListView->RowCount(); ++row) {
-        const int number = RowNumber(row);
-        for (const TSingleFileInfoStorage& entry : Entries) {
-            if (entry.Number > 0 && entry.Number == number)
-                infos.append(entry.Info);
-        }
-    }
-    infos.append(TFileInfo{});
+    TFileInfoArray infos = RecordsInListOrder();
+    infos.append(TFileInfo{}); // the batch processes all but this trailing empty record
     return infos;
 }
 

@@ -58,6 +58,8 @@ public:
 
 private:
     int RowNumber(int row) const;
+    // The record of every row, in display order.
+    TFileInfoArray RecordsInListOrder() const;
 
     QString m_programDir;
     TUserPrompts& m_prompts;

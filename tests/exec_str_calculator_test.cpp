@@ -2,6 +2,8 @@
 #include "media/file_utils.h"
 #include "media/text_convert.h"
 
+#include "test_support.h"
+
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -9,14 +11,6 @@
 
 namespace {
 
-class LocaleScope {
-public:
-    explicit LocaleScope(const QLocale& locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(m_saved); }
-
-private:
-    QLocale m_saved;
-};
 
 // The worked example: a 720p holiday clip for a 320x240 player.
 TExecStrCalculator workedExample()

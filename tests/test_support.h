@@ -1,6 +1,7 @@
 // Shared helpers for the tests: temporary program directories, the fake encoder, the corpus.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -33,6 +34,18 @@ private:
 QString realProgramDir();
 QString corpusDir();
 QString corpusFile(const QString& name);
+
+// Sets the user's locale for one scope and puts the previous one back.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(m_saved); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+
+private:
+    QLocale m_saved;
+};
 
 // What a program wrote to standard error and how it ended.
 struct ProgramRun {

@@ -1,20 +1,13 @@
 #include "media/text_convert.h"
 
+#include "test_support.h"
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Sets the user's locale for one test and puts the previous one back.
-class LocaleScope {
-public:
-    explicit LocaleScope(const QLocale& locale) : m_saved(QLocale()) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(m_saved); }
-
-private:
-    QLocale m_saved;
-};
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
