@@ -89,18 +89,18 @@ void evenOutSize(int& picture, int& padBefore, int& padAfter)
 // H.263 takes only its five standard picture sizes. A fitted picture with borders can come out a
 // row or two short of the screen; grow the bottom and right borders to the standard size it was
 // meant to fill, rather than refuse the job.
-void growToH263Size(VideoChainSpec& spec)
+void growToH263Size(VideoChainSettings& chain)
 {
     static const int sizes[][2] = {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
     constexpr int kMaxGrowth = 8;
-    const int width = spec.pictureWidth + spec.padLeft + spec.padRight;
-    const int height = spec.pictureHeight + spec.padTop + spec.padBottom;
+    const int width = chain.pictureWidth + chain.padLeft + chain.padRight;
+    const int height = chain.pictureHeight + chain.padTop + chain.padBottom;
     for (const auto& size : sizes) {
         const int dw = size[0] - width;
         const int dh = size[1] - height;
         if (dw >= 0 && dh >= 0 && dw <= kMaxGrowth && dh <= kMaxGrowth) {
-            spec.padRight += dw;
-            spec.padBottom += dh;
+            chain.padRight += dw;
+            chain.padBottom += dh;
             return;
         }
     }
@@ -152,8 +152,8 @@ private:
     Stage m_video;
     Stage m_audio;
     bool m_hasAudio = false;
-    VideoChainSpec m_videoSpec;
-    AudioChainSpec m_audioSpec;
+    VideoChainSettings m_videoChain;
+    AudioChainSettings m_audioChain;
     OutputContextPtr m_out;
     bool m_outputCreated = false;
     bool m_headerWritten = false;
@@ -263,39 +263,39 @@ void Transcoder::openVideoEncoder()
     const int sourceWidth = turned ? par->height : par->width;
     const int sourceHeight = turned ? par->width : par->height;
 
-    VideoChainSpec& spec = m_videoSpec;
-    spec.deinterlace = m_opt.deinterlace;
-    spec.rotation = rotation;
-    spec.pictureWidth = m_opt.width > 0 ? m_opt.width : sourceWidth;
-    spec.pictureHeight = m_opt.height > 0 ? m_opt.height : sourceHeight;
-    spec.padLeft = m_opt.padLeft;
-    spec.padRight = m_opt.padRight;
-    spec.padTop = m_opt.padTop;
-    spec.padBottom = m_opt.padBottom;
-    spec.pixelFormat = choosePixelFormat(m_videoCodec, static_cast<AVPixelFormat>(par->format));
-    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(spec.pixelFormat);
+    VideoChainSettings& chain = m_videoChain;
+    chain.deinterlace = m_opt.deinterlace;
+    chain.rotation = rotation;
+    chain.pictureWidth = m_opt.width > 0 ? m_opt.width : sourceWidth;
+    chain.pictureHeight = m_opt.height > 0 ? m_opt.height : sourceHeight;
+    chain.padLeft = m_opt.padLeft;
+    chain.padRight = m_opt.padRight;
+    chain.padTop = m_opt.padTop;
+    chain.padBottom = m_opt.padBottom;
+    chain.pixelFormat = choosePixelFormat(m_videoCodec, static_cast<AVPixelFormat>(par->format));
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(chain.pixelFormat);
     if (desc && desc->log2_chroma_w > 0)
-        evenOutSize(spec.pictureWidth, spec.padLeft, spec.padRight);
+        evenOutSize(chain.pictureWidth, chain.padLeft, chain.padRight);
     if (desc && desc->log2_chroma_h > 0)
-        evenOutSize(spec.pictureHeight, spec.padTop, spec.padBottom);
+        evenOutSize(chain.pictureHeight, chain.padTop, chain.padBottom);
     if (m_videoCodec->id == AV_CODEC_ID_H263)
-        growToH263Size(spec);
-    if (spec.pictureWidth <= 0 || spec.pictureHeight <= 0)
-        throw EncoderError("the picture size " + std::to_string(spec.pictureWidth) + "x"
-                           + std::to_string(spec.pictureHeight) + " is too small");
-    spec.frameRate = chooseFrameRate(m_videoCodec, m_opt.frameRate,
+        growToH263Size(chain);
+    if (chain.pictureWidth <= 0 || chain.pictureHeight <= 0)
+        throw EncoderError("the picture size " + std::to_string(chain.pictureWidth) + "x"
+                           + std::to_string(chain.pictureHeight) + " is too small");
+    chain.frameRate = chooseFrameRate(m_videoCodec, m_opt.frameRate,
                                      av_guess_frame_rate(m_input->context(), m_video.input, nullptr));
 
     m_video.encoder.reset(avcodec_alloc_context3(m_videoCodec));
     if (!m_video.encoder)
         throw EncoderError("cannot allocate the video encoder", AVERROR(ENOMEM));
     AVCodecContext* enc = m_video.encoder.get();
-    enc->width = spec.pictureWidth + spec.padLeft + spec.padRight;
-    enc->height = spec.pictureHeight + spec.padTop + spec.padBottom;
-    enc->pix_fmt = spec.pixelFormat;
+    enc->width = chain.pictureWidth + chain.padLeft + chain.padRight;
+    enc->height = chain.pictureHeight + chain.padTop + chain.padBottom;
+    enc->pix_fmt = chain.pixelFormat;
     enc->sample_aspect_ratio = {1, 1};
-    enc->framerate = spec.frameRate;
-    enc->time_base = av_inv_q(spec.frameRate);
+    enc->framerate = chain.frameRate;
+    enc->time_base = av_inv_q(chain.frameRate);
     if (m_opt.videoBitRate > 0)
         enc->bit_rate = m_opt.videoBitRate;
     enc->thread_count = 0;
@@ -322,21 +322,21 @@ void Transcoder::openVideoEncoder()
 void Transcoder::openAudioEncoder()
 {
     const AVCodecParameters* par = m_audio.input->codecpar;
-    AudioChainSpec& spec = m_audioSpec;
-    spec.asyncSamples = m_opt.asyncSamples;
-    spec.volumePercent = m_opt.volumePercent;
-    spec.sampleFormat = chooseSampleFormat(m_audioCodec);
-    spec.sampleRate = chooseSampleRate(m_audioCodec, m_muxer, m_opt.sampleRate, par->sample_rate);
-    spec.channels = m_opt.channels > 0 ? m_opt.channels : std::clamp(par->ch_layout.nb_channels, 1, 2);
+    AudioChainSettings& chain = m_audioChain;
+    chain.asyncSamples = m_opt.asyncSamples;
+    chain.volumePercent = m_opt.volumePercent;
+    chain.sampleFormat = chooseSampleFormat(m_audioCodec);
+    chain.sampleRate = chooseSampleRate(m_audioCodec, m_muxer, m_opt.sampleRate, par->sample_rate);
+    chain.channels = m_opt.channels > 0 ? m_opt.channels : std::clamp(par->ch_layout.nb_channels, 1, 2);
 
     m_audio.encoder.reset(avcodec_alloc_context3(m_audioCodec));
     if (!m_audio.encoder)
         throw EncoderError("cannot allocate the audio encoder", AVERROR(ENOMEM));
     AVCodecContext* enc = m_audio.encoder.get();
-    enc->sample_fmt = spec.sampleFormat;
-    enc->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&enc->ch_layout, spec.channels);
-    enc->time_base = {1, spec.sampleRate};
+    enc->sample_fmt = chain.sampleFormat;
+    enc->sample_rate = chain.sampleRate;
+    av_channel_layout_default(&enc->ch_layout, chain.channels);
+    enc->time_base = {1, chain.sampleRate};
     if (m_opt.audioBitRate > 0)
         enc->bit_rate = m_opt.audioBitRate;
     enc->thread_count = 0;
@@ -365,7 +365,7 @@ void Transcoder::createOutput()
               "cannot describe an output stream");
         stage->output->time_base = stage->encoder->time_base;
     }
-    m_video.output->avg_frame_rate = m_videoSpec.frameRate;
+    m_video.output->avg_frame_rate = m_videoChain.frameRate;
     m_video.output->sample_aspect_ratio = {1, 1};
 
     if (m_opt.title)
@@ -468,7 +468,7 @@ void Transcoder::buildVideoFilters(const AVFrame* frame)
         m_video.filters->push(nullptr);
         drainFilters(m_video);
     }
-    m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoSpec));
+    m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoChain));
     m_video.filterSourceArgs = args;
 }
 
@@ -493,7 +493,7 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
         m_audio.filters->push(nullptr);
         drainFilters(m_audio);
     }
-    m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioSpec));
+    m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioChain));
     m_audio.filterSourceArgs = args;
     // Encoders with fixed frame sizes get exactly that many samples per frame.
     const AVCodecContext* enc = m_audio.encoder.get();

@@ -21,12 +21,12 @@ std::string layoutNameFor(int channels)
     return buffer;
 }
 
-std::string videoChain(const VideoChainSpec& spec)
+std::string videoChain(const VideoChainSettings& settings)
 {
     std::string chain;
-    if (spec.deinterlace)
+    if (settings.deinterlace)
         chain += "yadif=mode=send_frame:parity=auto:deint=interlaced,";
-    switch (spec.rotation) {
+    switch (settings.rotation) {
     case 90:
         chain += "transpose=clock,";
         break;
@@ -39,34 +39,34 @@ std::string videoChain(const VideoChainSpec& spec)
     default:
         break;
     }
-    chain += "scale=" + std::to_string(spec.pictureWidth) + ":" + std::to_string(spec.pictureHeight);
-    const int fullWidth = spec.pictureWidth + spec.padLeft + spec.padRight;
-    const int fullHeight = spec.pictureHeight + spec.padTop + spec.padBottom;
-    if (fullWidth != spec.pictureWidth || fullHeight != spec.pictureHeight) {
+    chain += "scale=" + std::to_string(settings.pictureWidth) + ":" + std::to_string(settings.pictureHeight);
+    const int fullWidth = settings.pictureWidth + settings.padLeft + settings.padRight;
+    const int fullHeight = settings.pictureHeight + settings.padTop + settings.padBottom;
+    if (fullWidth != settings.pictureWidth || fullHeight != settings.pictureHeight) {
         chain += ",pad=" + std::to_string(fullWidth) + ":" + std::to_string(fullHeight) + ":"
-            + std::to_string(spec.padLeft) + ":" + std::to_string(spec.padTop) + ":black";
+            + std::to_string(settings.padLeft) + ":" + std::to_string(settings.padTop) + ":black";
     }
     // A constant rate from time zero: devices want it, and variable-rate sources get regular frames.
-    chain += ",setsar=1,fps=fps=" + std::to_string(spec.frameRate.num) + "/" + std::to_string(spec.frameRate.den)
+    chain += ",setsar=1,fps=fps=" + std::to_string(settings.frameRate.num) + "/" + std::to_string(settings.frameRate.den)
         + ":start_time=0";
-    chain += std::string(",format=pix_fmts=") + av_get_pix_fmt_name(spec.pixelFormat);
+    chain += std::string(",format=pix_fmts=") + av_get_pix_fmt_name(settings.pixelFormat);
     return chain;
 }
 
-std::string audioChain(const AudioChainSpec& spec)
+std::string audioChain(const AudioChainSettings& settings)
 {
     std::string chain = "aresample=first_pts=0";
     // Sync to the time stamps by filling gaps with silence and trimming overlaps; stretching
     // (async above 1) drifts on sources whose stamps are rounded to milliseconds.
-    if (spec.asyncSamples > 0)
+    if (settings.asyncSamples > 0)
         chain += ":async=1:min_hard_comp=0.1";
-    if (spec.volumePercent != 100) {
+    if (settings.volumePercent != 100) {
         char volume[32];
-        std::snprintf(volume, sizeof volume, ",volume=%.4f", spec.volumePercent / 100.0);
+        std::snprintf(volume, sizeof volume, ",volume=%.4f", settings.volumePercent / 100.0);
         chain += volume;
     }
-    chain += std::string(",aformat=sample_fmts=") + av_get_sample_fmt_name(spec.sampleFormat)
-        + ":sample_rates=" + std::to_string(spec.sampleRate) + ":channel_layouts=" + layoutNameFor(spec.channels);
+    chain += std::string(",aformat=sample_fmts=") + av_get_sample_fmt_name(settings.sampleFormat)
+        + ":sample_rates=" + std::to_string(settings.sampleRate) + ":channel_layouts=" + layoutNameFor(settings.channels);
     return chain;
 }
 

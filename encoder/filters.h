@@ -7,7 +7,7 @@
 
 namespace enc {
 
-struct VideoChainSpec {
+struct VideoChainSettings {
     bool deinterlace = false;
     int rotation = 0;              // quarter turns clockwise to apply: 0, 90, 180, 270
     int pictureWidth = 0;          // the picture is scaled to this size ...
@@ -17,7 +17,7 @@ struct VideoChainSpec {
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
 };
 
-struct AudioChainSpec {
+struct AudioChainSettings {
     int asyncSamples = 0;          // above 0: keep the sound in step with the time stamps
     int volumePercent = 100;
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_FLTP;
@@ -26,8 +26,8 @@ struct AudioChainSpec {
 };
 
 // The filter chain text, e.g. "yadif=...,scale=320:180,pad=320:240:0:30:black,setsar=1,...".
-std::string videoChain(const VideoChainSpec& spec);
-std::string audioChain(const AudioChainSpec& spec);
+std::string videoChain(const VideoChainSettings& settings);
+std::string audioChain(const AudioChainSettings& settings);
 // "mono", "stereo", "5.1", ... for a channel count.
 std::string layoutNameFor(int channels);
 

@@ -173,21 +173,21 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             result.options.output = arg;
             break;
         }
-        auto spec = std::find_if(table.begin(), table.end(),
+        auto option = std::find_if(table.begin(), table.end(),
                                  [&](const OptionSpec& s) { return arg == s.name; });
-        if (spec == table.end()) {
+        if (option == table.end()) {
             result.error = "unknown option '" + arg + "'";
             return result;
         }
         std::string value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (i + 1 >= args.size()) {
                 result.error = "option '" + arg + "' needs a value";
                 return result;
             }
             value = args[++i];
         }
-        if (!spec->set(result.options, value)) {
+        if (!option->set(result.options, value)) {
             result.error = "invalid value '" + value + "' for option '" + arg + "'";
             return result;
         }
