@@ -1,6 +1,7 @@
 #include "input.h"
 
 #include <algorithm>
+#include <vector>
 #include <limits>
 
 namespace enc {
@@ -54,7 +55,15 @@ InputFile::InputFile(const std::string& path)
     check(opened, "cannot open the input file");
     m_ctx.reset(raw);
 
-    check(avformat_find_stream_info(m_ctx.get(), nullptr), "cannot read the stream information");
+    // Only key frames are decoded while the stream information is gathered: they give the
+    // pixel format and sizes as well, and decoding every picture was most of a probe's cost.
+    std::vector<AVDictionary*> streamOptions(m_ctx->nb_streams, nullptr);
+    for (AVDictionary*& options : streamOptions)
+        av_dict_set(&options, "skip_frame", "nokey", 0);
+    const int found = avformat_find_stream_info(m_ctx.get(), streamOptions.data());
+    for (AVDictionary*& options : streamOptions)
+        av_dict_free(&options);
+    check(found, "cannot read the stream information");
     m_video = chooseVideoStream(m_ctx.get());
     m_audio = av_find_best_stream(m_ctx.get(), AVMEDIA_TYPE_AUDIO, -1, m_video, nullptr, 0);
     if (m_audio < 0)
