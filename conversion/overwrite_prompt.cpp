@@ -20,7 +20,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 } // namespace
 
 TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, kFixedDialogFlags)
 {
     setWindowTitle(QStringLiteral("Overwrite File Promt"));
     setFixedSize(285, 177);

@@ -29,7 +29,7 @@ void setText(QLabel* label, const QString& text)
 } // namespace
 
 TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, kFixedDialogFlags),
       Batch(programDir, prompts, *this)
 {
     setWindowTitle(QStringLiteral("Progress"));

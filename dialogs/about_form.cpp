@@ -1,3 +1,4 @@
+#include "app/form_helpers.h"
 #include "dialogs/about_form.h"
 
 #include "app/kovirta_config.h"
@@ -37,8 +38,7 @@ QImage TAboutForm::ProductIcon()
 }
 
 TAboutForm::TAboutForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent, kFixedDialogFlags)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About - Kovirta"));

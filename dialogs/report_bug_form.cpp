@@ -1,3 +1,4 @@
+#include "app/form_helpers.h"
 #include "dialogs/report_bug_form.h"
 
 #include "app/user_prompts.h"
@@ -10,8 +11,7 @@
 #include <QTextEdit>
 
 TfrmReportBug::TfrmReportBug(TUserPrompts& prompts, const QString& siteBase, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint),
+    : QDialog(parent, kFixedDialogFlags),
       m_prompts(prompts), m_siteBase(siteBase)
 {
     setObjectName(QStringLiteral("frmReportBug"));

@@ -1,3 +1,4 @@
+#include "app/form_helpers.h"
 #include "dialogs/request_device_form.h"
 
 #include "app/user_prompts.h"
@@ -11,8 +12,7 @@
 #include <QTextEdit>
 
 TformRequestDevice::TformRequestDevice(TUserPrompts& prompts, const QString& siteBase, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint),
+    : QDialog(parent, kFixedDialogFlags),
       m_prompts(prompts), m_siteBase(siteBase)
 {
     setObjectName(QStringLiteral("formRequestDevice"));
