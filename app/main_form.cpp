@@ -274,16 +274,9 @@ QWidget* TMainFrm::buildOutputColumn()
     VideoOptionsGroup = panel(QualityOptionsPanel, "VideoOptionsGroup");
     VideoOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* video = new QVBoxLayout(VideoOptionsGroup);
-    VideoQualitySelectPanel = panel(VideoOptionsGroup, "VideoQualitySelectPanel");
-    VideoQualitySelectPanel->setFixedHeight(21);
-    auto* vq = new QHBoxLayout(VideoQualitySelectPanel);
-    vq->setContentsMargins(0, 0, 0, 0);
-    vq->addWidget(new QLabel(QStringLiteral("Video quality:")));
-    VideoQualityCmb = dropDownList(VideoQualitySelectPanel, "VideoQualityCmb", kQualityLevels);
-    VideoQualityCmb->setCurrentIndex(-1);
-    vq->addWidget(VideoQualityCmb, 1);
-    VideoConfigShowBtn = named(new QPushButton(QStringLiteral("Edit"), VideoQualitySelectPanel), "VideoConfigShowBtn");
-    vq->addWidget(VideoConfigShowBtn);
+    VideoQualitySelectPanel = buildQualitySelectRow(VideoOptionsGroup, "VideoQualitySelectPanel",
+                                                    QStringLiteral("Video quality:"), "VideoQualityCmb", VideoQualityCmb,
+                                                    "VideoConfigShowBtn", VideoConfigShowBtn);
     video->addWidget(VideoQualitySelectPanel);
     VideoOptionsPanel = panel(VideoOptionsGroup, "VideoOptionsPanel");
     auto* vo = new QGridLayout(VideoOptionsPanel);
@@ -313,16 +306,9 @@ QWidget* TMainFrm::buildOutputColumn()
     AudioOptionsGroup = panel(QualityOptionsPanel, "AudioOptionsGroup");
     AudioOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* audio = new QVBoxLayout(AudioOptionsGroup);
-    AudioQualitySelectPanel = panel(AudioOptionsGroup, "AudioQualitySelectPanel");
-    AudioQualitySelectPanel->setFixedHeight(21);
-    auto* aq = new QHBoxLayout(AudioQualitySelectPanel);
-    aq->setContentsMargins(0, 0, 0, 0);
-    aq->addWidget(new QLabel(QStringLiteral("Audio quality:")));
-    AudioQualityCmb = dropDownList(AudioQualitySelectPanel, "AudioQualityCmb", kQualityLevels);
-    AudioQualityCmb->setCurrentIndex(-1);
-    aq->addWidget(AudioQualityCmb, 1);
-    AudioConfigShowBtn = named(new QPushButton(QStringLiteral("Edit"), AudioQualitySelectPanel), "AudioConfigShowBtn");
-    aq->addWidget(AudioConfigShowBtn);
+    AudioQualitySelectPanel = buildQualitySelectRow(AudioOptionsGroup, "AudioQualitySelectPanel",
+                                                    QStringLiteral("Audio quality:"), "AudioQualityCmb", AudioQualityCmb,
+                                                    "AudioConfigShowBtn", AudioConfigShowBtn);
     audio->addWidget(AudioQualitySelectPanel);
     AudioOptionsPanel = panel(AudioOptionsGroup, "AudioOptionsPanel");
     auto* ao = new QGridLayout(AudioOptionsPanel);
@@ -405,6 +391,23 @@ QWidget* TMainFrm::buildOutputColumn()
     connect(BrowseBtn, &QPushButton::clicked, this, &TMainFrm::DoBrowseForDestinationFolder);
     connect(ConvertBtn, &QPushButton::clicked, this, &TMainFrm::DoConvert);
     return OutputGroupPanel;
+}
+
+QFrame* TMainFrm::buildQualitySelectRow(QFrame* group, const char* panelName, const QString& caption,
+                                        const char* comboName, QComboBox*& combo, const char* buttonName,
+                                        QPushButton*& button)
+{
+    QFrame* row = panel(group, panelName);
+    row->setFixedHeight(21);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(caption, row));
+    combo = dropDownList(row, comboName, kQualityLevels);
+    combo->setCurrentIndex(-1); // no level chosen until a model is
+    layout->addWidget(combo, 1);
+    button = named(new QPushButton(QStringLiteral("Edit"), row), buttonName);
+    layout->addWidget(button);
+    return row;
 }
 
 void TMainFrm::buildMenus()

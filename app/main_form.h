@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 class QCheckBox;
@@ -180,6 +181,9 @@ public:
     void ChanelsStereoRdoClick();
     void ChanelsMonoRdoClick();
     QPushButton* DeviceButton(int deviceClass) const;
+    // The overwrite choices in the order of TOverwriteMode; the index of the selected one, -1 for none.
+    std::array<QRadioButton*, 4> OverwriteButtons() const;
+    int SelectedOverwriteMode() const;
 
     // Conversion and side dialogs
     bool ValidateConversionRequest();
@@ -205,6 +209,9 @@ private:
     QWidget* buildInputColumn();
     QWidget* buildOutputColumn();
     void buildMenus();
+    // A quality group's top row: caption, the four levels, and its "Edit" button.
+    QFrame* buildQualitySelectRow(QFrame* group, const char* panelName, const QString& caption, const char* comboName,
+                                  QComboBox*& combo, const char* buttonName, QPushButton*& button);
     void showPanelTexts(const TFileInfo& info);
     void connectDeviceHandlers();
     void setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible);

@@ -102,11 +102,8 @@ void TMainFrm::DoConvert()
         p.ResolutionX = StrToInt(ResolutionXEdt->text());
         p.ResolutionY = StrToInt(ResolutionYEdt->text());
         p.Volume = StrToInt(VolumeInputEdt->text());
-        const QRadioButton* overwrite[] = {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo};
-        for (uint8_t mode = 0; mode < 4; ++mode) {
-            if (overwrite[mode]->isChecked())
-                p.OverwriteMode = mode;
-        }
+        if (SelectedOverwriteMode() >= 0)
+            p.OverwriteMode = static_cast<uint8_t>(SelectedOverwriteMode());
         if (PreserveFilesLocationRdo->isChecked()) {
             p.OutputLocation = olPreserve;
         } else if (SaveFilesToFolderRdo->isChecked()) {

@@ -113,6 +113,21 @@ QPushButton* TMainFrm::DeviceButton(int deviceClass) const
     }
 }
 
+std::array<QRadioButton*, 4> TMainFrm::OverwriteButtons() const
+{
+    return {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo};
+}
+
+int TMainFrm::SelectedOverwriteMode() const
+{
+    const auto buttons = OverwriteButtons();
+    for (int mode = 0; mode < static_cast<int>(buttons.size()); ++mode) {
+        if (buttons[static_cast<size_t>(mode)]->isChecked())
+            return mode;
+    }
+    return -1;
+}
+
 void TMainFrm::UnselectDeviceButtons()
 {
     for (QPushButton* b : {btnMediaPlayer, btnMobilePhone, btnPocketComputer, btnGameConsole})
@@ -400,11 +415,8 @@ void TMainFrm::SaveInterfaceFields()
     shot.SetShowFileInfo(ShowFileInfoChk->isChecked());
     shot.SetPreserveFileLocation(PreserveFilesLocationRdo->isChecked());
     shot.SetFilesFolder(DestPathEdt->text());
-    const QRadioButton* overwrite[] = {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo};
-    for (int mode = 0; mode < 4; ++mode) {
-        if (overwrite[mode]->isChecked())
-            shot.SetCheckOverwrites(mode);
-    }
+    if (SelectedOverwriteMode() >= 0)
+        shot.SetCheckOverwrites(SelectedOverwriteMode());
     shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
     shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
     shot.SetConvertedFileDataAsOriginal(SetConvertedAsOriginalChk->isChecked());
@@ -433,10 +445,9 @@ void TMainFrm::RestoreInterfaceFields()
     ShowFileInfoChkClick();
     (shot.GetPreserveFileLocation() ? PreserveFilesLocationRdo : SaveFilesToFolderRdo)->setChecked(true);
     DestPathEdt->setText(shot.GetFilesFolder());
-    QRadioButton* overwrite[] = {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo};
     const int mode = shot.GetCheckOverwrites();
-    if (mode >= 0 && mode < 4)
-        overwrite[mode]->setChecked(true);
+    if (mode >= 0 && mode < static_cast<int>(OverwriteButtons().size()))
+        OverwriteButtons()[static_cast<size_t>(mode)]->setChecked(true);
     VideoQualityCmb->setCurrentIndex(shot.GetVideoQuality());
     DoSelectVideoQuality();
     AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());
