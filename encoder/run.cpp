@@ -4,6 +4,7 @@
 #include "options.h"
 #include "ffmpeg_util.h"
 #include "probe.h"
+#include "probe_heap.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -21,6 +22,7 @@ void printLine(std::FILE* err, const std::string& line)
 
 int probe(const std::string& path, std::FILE* err)
 {
+    prepareHeapForProbe();
     try {
         for (const std::string& line : probeReport(path))
             printLine(err, line);
