@@ -55,11 +55,14 @@ InputFile::InputFile(const std::string& path)
     check(opened, "cannot open the input file");
     m_ctx.reset(raw);
 
-    // Only key frames are decoded while the stream information is gathered: they give the
-    // pixel format and sizes as well, and decoding every picture was most of a probe's cost.
+    // Only key frames are decoded while the stream information is gathered, and without the
+    // loop filter: they give the pixel format and sizes as well, and decoding every picture in
+    // full was most of a probe's cost.
     std::vector<AVDictionary*> streamOptions(m_ctx->nb_streams, nullptr);
-    for (AVDictionary*& options : streamOptions)
+    for (AVDictionary*& options : streamOptions) {
         av_dict_set(&options, "skip_frame", "nokey", 0);
+        av_dict_set(&options, "skip_loop_filter", "all", 0);
+    }
     const int found = avformat_find_stream_info(m_ctx.get(), streamOptions.data());
     for (AVDictionary*& options : streamOptions)
         av_dict_free(&options);

@@ -16,7 +16,7 @@ constexpr std::uintptr_t kPage = 4096;
 constexpr int kHeapReserve = 32 << 20;
 
 // Never freed: keeps the heap's first, partly used huge-page range out of later allocations.
-void* g_spacer = nullptr;
+void* volatile g_spacer = nullptr;
 
 std::uintptr_t alignUp(std::uintptr_t value, std::uintptr_t alignment)
 {
@@ -46,7 +46,8 @@ void prepareHeapForProbe()
     if (topSize > oldEnd)
         return;
     const std::uintptr_t topStart = oldEnd - topSize;
-    void* grow = std::malloc(topSize + kPage);
+    // volatile: the compiler may not drop an allocation that is freed unused.
+    void* volatile grow = std::malloc(topSize + kPage);
     if (!grow)
         return;
     const std::uintptr_t end = programBreak();
