@@ -7,12 +7,18 @@
 #include <cstdint>
 #include <cstdlib>
 
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+#if __GLIBC_PREREQ(2, 33)
+#define KOVIRTA_HUGE_PAGE_HEAP 1
+#endif
+#endif
+
 namespace enc {
 namespace {
 
 constexpr std::uintptr_t kHugePage = 2u << 20;
 constexpr std::uintptr_t kPage = 4096;
-// A probe of a 4K picture needs about 30 MiB; most need a few.
+// Enough for most probes (a few MiB; a 4K picture needs more, and the heap simply grows on).
 constexpr int kHeapReserve = 32 << 20;
 
 // Never freed: keeps the heap's first, partly used huge-page range out of later allocations.
@@ -32,7 +38,7 @@ std::uintptr_t programBreak()
 
 void prepareHeapForProbe()
 {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+#ifdef KOVIRTA_HUGE_PAGE_HEAP
     // Large blocks come from the heap instead of separate mappings, and freed memory stays for
     // reuse instead of going back to the system.
     if (mallopt(M_MMAP_THRESHOLD, kHeapReserve) == 0 || mallopt(M_TRIM_THRESHOLD, 2 * kHeapReserve) == 0
