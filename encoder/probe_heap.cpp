@@ -14,6 +14,8 @@
 #endif
 
 namespace enc {
+
+#ifdef KOVIRTA_HUGE_PAGE_HEAP
 namespace {
 
 constexpr std::uintptr_t kHugePage = 2u << 20;
@@ -38,7 +40,6 @@ std::uintptr_t programBreak()
 
 void prepareHeapForProbe()
 {
-#ifdef KOVIRTA_HUGE_PAGE_HEAP
     // Large blocks come from the heap instead of separate mappings, and freed memory stays for
     // reuse instead of going back to the system.
     if (mallopt(M_MMAP_THRESHOLD, kHeapReserve) == 0 || mallopt(M_TRIM_THRESHOLD, 2 * kHeapReserve) == 0
@@ -69,7 +70,11 @@ void prepareHeapForProbe()
     const std::uintptr_t headerSize = sizeof(std::size_t);
     if (hugeStart - topStart > 2 * headerSize)
         g_spacer = std::malloc(hugeStart - topStart - headerSize);
-#endif
 }
+#else
+void prepareHeapForProbe()
+{
+}
+#endif
 
 } // namespace enc
