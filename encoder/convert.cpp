@@ -137,6 +137,8 @@ private:
     void filterFrame(Stage& stage, AVFrame* frame);
     void buildVideoFilters(const AVFrame* frame);
     void buildAudioFilters(AVFrame* frame);
+    // Whether frames with these source properties need a new filter graph.
+    bool needsNewFilters(Stage& stage, const std::string& sourceArgs);
     void drainFilters(Stage& stage);
     void encodeFrame(Stage& stage, const AVFrame* frame);
     void finish();
@@ -461,13 +463,8 @@ void Transcoder::buildVideoFilters(const AVFrame* frame)
     const std::string args = "video_size=" + std::to_string(frame->width) + "x" + std::to_string(frame->height)
         + ":pix_fmt=" + std::to_string(frame->format) + ":time_base=" + std::to_string(tb.num) + "/"
         + std::to_string(tb.den) + ":pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
-    if (m_video.filters && args == m_video.filterSourceArgs)
+    if (!needsNewFilters(m_video, args))
         return;
-    if (m_video.filters) {
-        // The picture changed its size or format mid-stream: finish the old graph first.
-        m_video.filters->push(nullptr);
-        drainFilters(m_video);
-    }
     m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoChain));
     m_video.filterSourceArgs = args;
 }
@@ -487,18 +484,27 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
         + ":sample_rate=" + std::to_string(frame->sample_rate)
         + ":sample_fmt=" + av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format))
         + ":channel_layout=" + layout;
-    if (m_audio.filters && args == m_audio.filterSourceArgs)
+    if (!needsNewFilters(m_audio, args))
         return;
-    if (m_audio.filters) {
-        m_audio.filters->push(nullptr);
-        drainFilters(m_audio);
-    }
     m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioChain));
     m_audio.filterSourceArgs = args;
     // Encoders with fixed frame sizes get exactly that many samples per frame.
     const AVCodecContext* enc = m_audio.encoder.get();
     if (enc->frame_size > 0 && !(m_audioCodec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
         m_audio.filters->setOutputFrameSize(enc->frame_size);
+}
+
+bool Transcoder::needsNewFilters(Stage& stage, const std::string& sourceArgs)
+{
+    if (!stage.filters)
+        return true;
+    if (sourceArgs == stage.filterSourceArgs)
+        return false;
+    // The frames changed their size or format mid-stream: finish the old graph first, so
+    // nothing it holds is lost.
+    stage.filters->push(nullptr);
+    drainFilters(stage);
+    return true;
 }
 
 void Transcoder::drainFilters(Stage& stage)
