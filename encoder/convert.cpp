@@ -3,6 +3,7 @@
 #include "filters.h"
 #include "formats.h"
 #include "input.h"
+#include "levels.h"
 #include "report.h"
 #include "run.h"
 
@@ -15,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -106,6 +108,20 @@ void growToH263Size(VideoChainSettings& chain)
     }
 }
 
+// Xvid marks its streams with a Simple Profile level of its own, judged from the frame size
+// alone; the header must name the level the stream was actually kept to.
+void markSimpleProfileLevel(uint8_t* data, int size, int levelCode)
+{
+    if (levelCode < 0)
+        return;
+    for (int i = 0; i + 4 < size; ++i) {
+        if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1 && data[i + 3] == 0xB0) {
+            data[i + 4] = static_cast<uint8_t>(levelCode); // profile 0 (simple) in the high nibble
+            return;
+        }
+    }
+}
+
 struct Stage {
     AVStream* input = nullptr;
     CodecContextPtr decoder;
@@ -130,7 +146,10 @@ private:
     void prepare();
     void openDecoder(Stage& stage);
     void openVideoEncoder();
-    void openAudioEncoder();
+    void openAudioEncoder(int sourceSampleRate, int sourceChannels);
+    void prepareSilence();
+    // Encodes silence up to endUs; only the last call may end on a short frame.
+    void writeSilenceUntil(int64_t endUs, bool last);
     void createOutput();
     void transcode();
     void decodePacket(Stage& stage, const AVPacket* packet);
@@ -154,6 +173,10 @@ private:
     Stage m_video;
     Stage m_audio;
     bool m_hasAudio = false;
+    bool m_silentAudio = false;      // the format needs sound the source lacks: silence is made
+    FramePtr m_silence;
+    int m_xvidLevelCode = -1;        // the level to mark Xvid's headers with; -1 for other codecs
+    int64_t m_videoEndUs = 0;        // end of the video written so far
     VideoChainSettings m_videoChain;
     AudioChainSettings m_audioChain;
     OutputContextPtr m_out;
@@ -231,11 +254,23 @@ void Transcoder::prepare()
             m_hasAudio = true;
         }
     }
-    if (!m_hasAudio && std::strcmp(m_muxer->name, "psp") == 0)
-        throw EncoderError("the psp format needs a source with sound");
+    // Handheld consoles refuse an MP4 without a sound track: give a silent source one.
+    if (!m_hasAudio && std::strcmp(m_muxer->name, "psp") == 0) {
+        m_audioCodec = m_opt.audioCodec.empty() ? avcodec_find_encoder(m_muxer->audio_codec)
+                                                : findEncoder(m_opt.audioCodec, AVMEDIA_TYPE_AUDIO);
+        if (!m_audioCodec)
+            throw EncoderError("the format 'psp' has no audio codec");
+        checkFormatTakesCodec(m_muxer, m_audioCodec);
+        m_silentAudio = true;
+    }
     openVideoEncoder();
-    if (m_hasAudio)
-        openAudioEncoder();
+    if (m_hasAudio) {
+        const AVCodecParameters* par = m_audio.input->codecpar;
+        openAudioEncoder(par->sample_rate, par->ch_layout.nb_channels);
+    } else if (m_silentAudio) {
+        openAudioEncoder(48000, 2);
+        prepareSilence();
+    }
 }
 
 void Transcoder::openDecoder(Stage& stage)
@@ -294,12 +329,41 @@ void Transcoder::openVideoEncoder()
     AVCodecContext* enc = m_video.encoder.get();
     enc->width = chain.pictureWidth + chain.padLeft + chain.padRight;
     enc->height = chain.pictureHeight + chain.padTop + chain.padBottom;
+
+    // Keep the stream within what the device's decoder takes: profile, level and peak rate.
+    VideoLimitRequest request;
+    request.codec = m_videoCodec->name;
+    request.width = enc->width;
+    request.height = enc->height;
+    request.frameRate = chain.frameRate;
+    request.bitRate = m_opt.videoBitRate > 0 ? m_opt.videoBitRate : enc->bit_rate; // the codec's default
+    request.profile = m_opt.videoProfile;
+    request.level = m_opt.videoLevel;
+    request.maxRate = m_opt.maxVideoRate;
+    const VideoLimits limits = decideVideoLimits(request);
+    for (const std::string& note : limits.notes)
+        std::fprintf(m_err, "Note: %s\n", note.c_str());
+    m_xvidLevelCode = limits.level && std::strcmp(m_videoCodec->name, "libxvid") == 0 ? limits.level->code : -1;
+    chain.frameRate = limits.frameRate;
+
     enc->pix_fmt = chain.pixelFormat;
     enc->sample_aspect_ratio = {1, 1};
     enc->framerate = chain.frameRate;
     enc->time_base = av_inv_q(chain.frameRate);
-    if (m_opt.videoBitRate > 0)
-        enc->bit_rate = m_opt.videoBitRate;
+    if (limits.bitRate > 0) {
+        enc->bit_rate = limits.bitRate;
+        // FFmpeg's own encoders may stray from the average by 4 Mbit by default, which on a short
+        // clip is most of it: hold them to one second's worth (x264 and Xvid ignore this).
+        enc->bit_rate_tolerance = static_cast<int>(std::min<int64_t>(limits.bitRate, INT_MAX));
+    }
+    if (limits.enforcesPeakRate) {
+        enc->rc_max_rate = limits.maxRate;
+        enc->rc_buffer_size = static_cast<int>(limits.bufferSize);
+    }
+    if (limits.level)
+        enc->level = limits.level->code;
+    if (limits.profileCode >= 0)
+        enc->profile = limits.profileCode;
     enc->thread_count = 0;
     if (m_muxer->flags & AVFMT_GLOBALHEADER)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -309,27 +373,27 @@ void Transcoder::openVideoEncoder()
     AVDictionary* options = nullptr;
     std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> guard(&options, av_dict_free);
     if (std::strcmp(m_videoCodec->name, "libx264") == 0) {
-        // Main profile plays on portable players and phones alike; "veryfast" keeps batches quick.
+        // "veryfast" keeps batches quick; the profile is the device decoder's (main by default).
         av_dict_set(&options, "preset", "veryfast", 0);
-        if (enc->pix_fmt == AV_PIX_FMT_YUV420P)
-            av_dict_set(&options, "profile", "main", 0);
+        av_dict_set(&options, "profile", limits.profile.c_str(), 0);
     } else if (enc->codec_id != AV_CODEC_ID_WMV1 && enc->codec_id != AV_CODEC_ID_WMV2) {
         enc->gop_size = 12;
     }
     check(avcodec_open2(enc, m_videoCodec, &options),
           std::string("cannot open the video encoder '") + m_videoCodec->name + "'");
     checkAllOptionsUsed(options, std::string("the video encoder '") + m_videoCodec->name + "'");
+    if (enc->extradata)
+        markSimpleProfileLevel(enc->extradata, enc->extradata_size, m_xvidLevelCode);
 }
 
-void Transcoder::openAudioEncoder()
+void Transcoder::openAudioEncoder(int sourceSampleRate, int sourceChannels)
 {
-    const AVCodecParameters* par = m_audio.input->codecpar;
     AudioChainSettings& chain = m_audioChain;
     chain.asyncSamples = m_opt.asyncSamples;
     chain.volumePercent = m_opt.volumePercent;
     chain.sampleFormat = chooseSampleFormat(m_audioCodec);
-    chain.sampleRate = chooseSampleRate(m_audioCodec, m_muxer, m_opt.sampleRate, par->sample_rate);
-    chain.channels = m_opt.channels > 0 ? m_opt.channels : std::clamp(par->ch_layout.nb_channels, 1, 2);
+    chain.sampleRate = chooseSampleRate(m_audioCodec, m_muxer, m_opt.sampleRate, sourceSampleRate);
+    chain.channels = m_opt.channels > 0 ? m_opt.channels : std::clamp(sourceChannels, 1, 2);
 
     m_audio.encoder.reset(avcodec_alloc_context3(m_audioCodec));
     if (!m_audio.encoder)
@@ -532,25 +596,72 @@ void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
     if (sent == AVERROR_EOF)
         return;
     check(sent, std::string("cannot encode with '") + stage.encoder->codec->name + "'");
+    const bool video = &stage == &m_video;
     for (;;) {
         const int received = avcodec_receive_packet(stage.encoder.get(), m_encoded.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
+            break;
         check(received, std::string("cannot encode with '") + stage.encoder->codec->name + "'");
         AVPacket* pkt = m_encoded.get();
-        if (&stage == &m_video) {
+        if (video) {
             ++m_videoFrames;
             size_t size = 0;
             const uint8_t* stats = av_packet_get_side_data(pkt, AV_PKT_DATA_QUALITY_STATS, &size);
-            if (stats && size >= 4)
-                m_quality = static_cast<double>(AV_RL32(stats)) / FF_QP2LAMBDA;
+            // The quality is a signed lambda; encoders write -1 where they have none (x264's delayed frames).
+            const auto lambda = stats && size >= 4 ? static_cast<int32_t>(AV_RL32(stats)) : -1;
+            if (lambda >= 0)
+                m_quality = static_cast<double>(lambda) / FF_QP2LAMBDA;
+            if (m_xvidLevelCode >= 0 && (pkt->flags & AV_PKT_FLAG_KEY)) {
+                check(av_packet_make_writable(pkt), "cannot mark the video stream's level");
+                markSimpleProfileLevel(pkt->data, pkt->size, m_xvidLevelCode);
+            }
         }
         pkt->stream_index = stage.output->index;
         av_packet_rescale_ts(pkt, stage.encoder->time_base, stage.output->time_base);
         const int64_t end = pkt->pts == AV_NOPTS_VALUE ? pkt->dts : pkt->pts + pkt->duration;
-        if (end != AV_NOPTS_VALUE)
+        if (end != AV_NOPTS_VALUE) {
             m_writtenSeconds = std::max(m_writtenSeconds, static_cast<double>(end) * av_q2d(stage.output->time_base));
+            if (video)
+                m_videoEndUs = std::max(m_videoEndUs, av_rescale_q(end, stage.output->time_base, AV_TIME_BASE_Q));
+        }
         check(av_interleaved_write_frame(m_out.get(), pkt), "cannot write to the output file");
+    }
+    // Silence keeps pace with the picture, so the two stay interleaved in the file.
+    if (video && m_silentAudio)
+        writeSilenceUntil(m_videoEndUs, false);
+}
+
+void Transcoder::prepareSilence()
+{
+    const AVCodecContext* enc = m_audio.encoder.get();
+    m_silence = makeFrame();
+    m_silence->format = enc->sample_fmt;
+    m_silence->sample_rate = enc->sample_rate;
+    check(av_channel_layout_copy(&m_silence->ch_layout, &enc->ch_layout), "cannot describe the silent sound");
+    m_silence->nb_samples = enc->frame_size > 0 ? enc->frame_size : 1024;
+    check(av_frame_get_buffer(m_silence.get(), 0), "cannot allocate the silent sound");
+    check(av_samples_set_silence(m_silence->extended_data, 0, m_silence->nb_samples, m_silence->ch_layout.nb_channels,
+                                 static_cast<AVSampleFormat>(m_silence->format)),
+          "cannot make the silent sound");
+    m_nextAudioPts = 0;
+}
+
+void Transcoder::writeSilenceUntil(int64_t endUs, bool last)
+{
+    const AVCodecContext* enc = m_audio.encoder.get();
+    const int64_t endSamples = av_rescale(endUs, enc->sample_rate, AV_TIME_BASE);
+    const int frameSize = m_silence->nb_samples;
+    while (m_nextAudioPts < endSamples) {
+        const int64_t left = endSamples - m_nextAudioPts;
+        if (left < frameSize && !last)
+            return; // only the last frame may be short
+        FramePtr frame(av_frame_clone(m_silence.get()));
+        if (!frame)
+            throw EncoderError("cannot make the silent sound", AVERROR(ENOMEM));
+        frame->nb_samples = static_cast<int>(std::min<int64_t>(left, frameSize));
+        frame->pts = m_nextAudioPts;
+        m_nextAudioPts += frame->nb_samples;
+        encodeFrame(m_audio, frame.get());
     }
 }
 
@@ -567,6 +678,8 @@ void Transcoder::finish()
             stage->filters->close(stage->lastEndPts);
             drainFilters(*stage);
         }
+        if (stage == &m_audio && m_silentAudio)
+            writeSilenceUntil(m_videoEndUs, true); // the picture is complete: as long as it
         encodeFrame(*stage, nullptr);
     }
     if (m_videoFrames == 0)

@@ -118,6 +118,9 @@ const std::vector<OptionSpec>& optionTable()
              return true;
          }},
         {"-b", true, bitRateSetter(&EncoderOptions::videoBitRate)},
+        {"-vprofile", true, textSetter(&EncoderOptions::videoProfile)},
+        {"-level", true, textSetter(&EncoderOptions::videoLevel)},
+        {"-maxrate", true, bitRateSetter(&EncoderOptions::maxVideoRate)},
         {"-acodec", true, textSetter(&EncoderOptions::audioCodec)},
         {"-ab", true, bitRateSetter(&EncoderOptions::audioBitRate)},
         {"-ac", true, intSetter(&EncoderOptions::channels, 0)},

@@ -22,6 +22,9 @@ struct EncoderOptions {
     int padBottom = 0;
     double frameRate = 0.0;        // 0 keeps the source's rate
     int64_t videoBitRate = 0;      // bits per second; 0 is the encoder's default
+    std::string videoProfile;      // the device decoder's profile ("baseline", "main", "high"); empty: the default
+    std::string videoLevel;        // the device decoder's level ("3.1"); empty: the lowest that holds the stream
+    int64_t maxVideoRate = 0;      // bits per second the device takes at the peak; 0: the level's limit
     std::string audioCodec;
     int64_t audioBitRate = 0;      // bits per second; 0 is the encoder's default
     int channels = 0;              // 0 keeps the source's channels (at most two)

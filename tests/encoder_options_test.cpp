@@ -34,6 +34,20 @@ TEST(EncoderOptions, TheConverterCommandLineParses)
     EXPECT_EQ(o.output, "/out/holiday.trip.mp4");
 }
 
+TEST(EncoderOptions, DeviceDecoderLimitsParse)
+{
+    const auto parsed = parseOptions({"-i", "a.avi", "-b", "1500k", "-vprofile", "baseline", "-level", "3.0",
+                                      "-maxrate", "2000,5k", "-y", "out.mp4"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.videoProfile, "baseline");
+    EXPECT_EQ(parsed.options.videoLevel, "3.0");
+    EXPECT_EQ(parsed.options.maxVideoRate, 2000500);
+    const auto plain = parseOptions({"-i", "a.avi", "-y", "out.mp4"});
+    EXPECT_EQ(plain.options.videoProfile, "");
+    EXPECT_EQ(plain.options.videoLevel, "");
+    EXPECT_EQ(plain.options.maxVideoRate, 0);
+}
+
 TEST(EncoderOptions, BadCommandLinesAreRefused)
 {
     const std::vector<std::vector<std::string>> cases = {
@@ -41,6 +55,8 @@ TEST(EncoderOptions, BadCommandLinesAreRefused)
         {"-i", "a.avi", "-loop", "1", "out.mp4"},    // unknown option
         {"-i", "a.avi", "-s", "320", "out.mp4"},     // not a size
         {"-i", "a.avi", "-b", "fast", "out.mp4"},    // not a rate
+        {"-i", "a.avi", "-maxrate", "-1k", "out.mp4"}, // not a rate
+        {"-i", "a.avi", "-level", "", "out.mp4"},    // an empty level
         {"-i", "a.avi", "stray", "-y", "out.mp4"},   // a path before the end
         {"-f", "mp4", "out.mp4"},                    // no input
     };
