@@ -122,6 +122,9 @@ void TMainFrm::DoConvert()
         p.VideoCodec = model.VideoCodec;
         p.AudioCodec = model.AudioCodec;
         p.FileFormat = model.FileFormat;
+        p.VideoProfile = model.VideoProfile;
+        p.VideoLevel = model.VideoLevel;
+        p.MaxVideoBitRate = model.MaxVideoBitRate.isEmpty() ? 0 : StrToFloatAnySeparator(model.MaxVideoBitRate);
         p.TotalDuration = FileListManager->TotalDuration();
         files = FileListManager->ExportInfos();
     } catch (const EConvertError& e) {

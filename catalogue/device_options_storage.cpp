@@ -37,6 +37,13 @@ pugi::xml_node findOrCreate(pugi::xml_node parent, const char* name)
     return child;
 }
 
+// The value of an element that may be missing: empty then, and nothing is added to the document.
+QString optionalValue(const pugi::xml_node& parent, const char* name)
+{
+    const pugi::xml_node element = find(parent, name);
+    return element ? valueOf(element) : QString();
+}
+
 // The present value of a found element: a missing element or empty text cannot be converted.
 QString presentValue(const pugi::xml_node& parent, const char* name)
 {
@@ -150,6 +157,10 @@ void TDeviceOptionsStorage::GetModel(const QString& modelName, const QString& ma
         work.VideoCodec = valueOf(findOrCreate(entry, "VideoCodec"));
         work.AudioCodec = valueOf(findOrCreate(entry, "AudioCodec"));
         work.FileFormat = valueOf(findOrCreate(entry, "FileFormat"));
+        // The decoder limits are optional additions: read where present, never added.
+        work.VideoProfile = optionalValue(entry, "VideoProfile");
+        work.VideoLevel = optionalValue(entry, "VideoLevel");
+        work.MaxVideoBitRate = optionalValue(entry, "MaxVideoBitRate");
         const pugi::xml_node qualities = findOrCreate(entry, "Qualities");
         work.Best = readLevel(qualities, "Best");
         work.Good = readLevel(qualities, "Good");

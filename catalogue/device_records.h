@@ -36,6 +36,10 @@ struct TDeviceModel {
     QString VideoCodec;
     QString AudioCodec;
     QString FileFormat;
+    // What the device's video decoder takes, where the catalogue says (empty otherwise).
+    QString VideoProfile;    // H.264: baseline, main or high
+    QString VideoLevel;      // H.264: e.g. 3.1
+    QString MaxVideoBitRate; // kbit/s at the peak
 
     // The level a quality combo box index selects (0 Best .. 3 Low); nullptr for any other index.
     const TQuality* Level(int index) const;

@@ -44,4 +44,9 @@ struct TCommonConversionParameters {
     bool UseFrameRateFromDataBase = false;
     bool UseSamplingFromDataBase = false;
     bool UseChannelsCountFromDataBase = false;
+    // The device decoder's limits from the catalogue; empty or 0 where it names none, and the
+    // encoder then keeps to the lowest level that holds the stream.
+    QString VideoProfile;             // "baseline", "main", "high"
+    QString VideoLevel;               // "3.1"
+    double MaxVideoBitRate = 0;       // kbit/s at the peak
 };

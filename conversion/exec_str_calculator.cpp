@@ -51,22 +51,28 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
 {
     const TCommonConversionParameters& p = Parameters;
 
-    QString size = QString::number(p.ResolutionX) + QLatin1Char('x') + QString::number(p.ResolutionY);
+    qint32 screenWidth = p.ResolutionX;
+    qint32 screenHeight = p.ResolutionY;
+    OrientScreenToSource(FileInfo.Resolution, screenWidth, screenHeight);
+    QString size = QString::number(screenWidth) + QLatin1Char('x') + QString::number(screenHeight);
     QList<Piece> pads;
     if (p.ZoomMode == zmFitToScreen) {
         TPadResult pad;
-        TPadCalculator(FileInfo.Resolution, p.ResolutionX, p.ResolutionY).Calculate(pad);
+        TPadCalculator(FileInfo.Resolution, screenWidth, screenHeight).Calculate(pad);
         size = QString::number(pad.Width) + QLatin1Char('x') + QString::number(pad.Height);
-        if (pad.LeftRight != 0) {
-            const QString lr = QString::number(pad.LeftRight);
-            pads.append({QStringLiteral(" -padleft ") + lr + QStringLiteral(" -padright ") + lr,
-                         {QStringLiteral("-padleft"), lr, QStringLiteral("-padright"), lr}});
-        }
-        if (pad.TopBottom != 0) {
-            const QString tb = QString::number(pad.TopBottom);
-            pads.append({QStringLiteral(" -padtop ") + tb + QStringLiteral(" -padbottom ") + tb,
-                         {QStringLiteral("-padtop"), tb, QStringLiteral("-padbottom"), tb}});
-        }
+        // The right and bottom borders take what rounding left over, so the frame is the screen.
+        auto borders = [&pads](qint32 before, qint32 after, const char* beforeName, const char* afterName) {
+            if (before == 0 && after == 0)
+                return;
+            const QString b = QString::number(before);
+            const QString a = QString::number(after);
+            const QString first = QLatin1String(beforeName);
+            const QString second = QLatin1String(afterName);
+            pads.append({QLatin1Char(' ') + first + QLatin1Char(' ') + b + QLatin1Char(' ') + second + QLatin1Char(' ') + a,
+                         {first, b, second, a}});
+        };
+        borders(pad.LeftRight, pad.Right, "-padleft", "-padright");
+        borders(pad.TopBottom, pad.Bottom, "-padtop", "-padbottom");
     }
 
     QString frameRate = FloatToStr(p.FrameRate);
@@ -110,6 +116,14 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
     pieces.append({QStringLiteral(" -r ") + frameRate, {QStringLiteral("-r"), frameRate}});
     const QString vb = videoBitRate + QLatin1Char('k');
     pieces.append({QStringLiteral(" -b ") + vb, {QStringLiteral("-b"), vb}});
+    if (!p.VideoProfile.isEmpty())
+        pieces.append({QStringLiteral(" -vprofile ") + p.VideoProfile, {QStringLiteral("-vprofile"), p.VideoProfile}});
+    if (!p.VideoLevel.isEmpty())
+        pieces.append({QStringLiteral(" -level ") + p.VideoLevel, {QStringLiteral("-level"), p.VideoLevel}});
+    if (p.MaxVideoBitRate > 0) {
+        const QString peak = FloatToStr(p.MaxVideoBitRate) + QLatin1Char('k');
+        pieces.append({QStringLiteral(" -maxrate ") + peak, {QStringLiteral("-maxrate"), peak}});
+    }
     pieces.append({QStringLiteral(" -acodec ") + p.AudioCodec, {QStringLiteral("-acodec"), p.AudioCodec}});
     const QString ab = audioBitRate + QLatin1Char('k');
     pieces.append({QStringLiteral(" -ab ") + ab, {QStringLiteral("-ab"), ab}});

@@ -3,6 +3,7 @@
 #include "media/text_convert.h"
 
 #include <cmath>
+#include <utility>
 
 qint32 NearestEven(double x)
 {
@@ -14,11 +15,38 @@ TPadCalculator::TPadCalculator(const QString& sourceResolution, qint32 screenWid
 {
 }
 
+namespace {
+
+// "WxH" read as two decimal integers; throws EConvertError otherwise.
+void readResolution(const QString& text, qint32& width, qint32& height)
+{
+    const qsizetype x = text.indexOf(QLatin1Char('x'));
+    width = StrToInt(x < 0 ? text : text.left(x));
+    height = StrToInt(x < 0 ? QString() : text.mid(x + 1));
+}
+
+} // namespace
+
+void OrientScreenToSource(const QString& sourceResolution, qint32& screenWidth, qint32& screenHeight)
+{
+    if (screenHeight <= screenWidth)
+        return;
+    qint32 sourceWidth = 0;
+    qint32 sourceHeight = 0;
+    try {
+        readResolution(sourceResolution, sourceWidth, sourceHeight);
+    } catch (const EConvertError&) {
+        return;
+    }
+    if (sourceHeight <= sourceWidth)
+        std::swap(screenWidth, screenHeight);
+}
+
 void TPadCalculator::Calculate(TPadResult& result) const
 {
-    const qsizetype x = SourceResolution.indexOf(QLatin1Char('x'));
-    const qint32 sourceWidth = StrToInt(x < 0 ? SourceResolution : SourceResolution.left(x));
-    const qint32 sourceHeight = StrToInt(x < 0 ? QString() : SourceResolution.mid(x + 1));
+    qint32 sourceWidth = 0;
+    qint32 sourceHeight = 0;
+    readResolution(SourceResolution, sourceWidth, sourceHeight);
     if (ScreenWidth <= 0 || ScreenHeight <= 0) {
         throw EConvertError(QStringLiteral("'%1x%2' is not a valid screen size").arg(ScreenWidth).arg(ScreenHeight));
     }
@@ -53,5 +81,17 @@ void TPadCalculator::Calculate(TPadResult& result) const
         r.Height -= 1;
     if (odd(r.Width))
         r.Width -= 1;
+    // The right and bottom borders take what the rounding left over. On an odd screen side the
+    // evened picture can overshoot by a pixel; it gives that pixel back instead.
+    r.Right = ScreenWidth - r.Width - r.LeftRight;
+    r.Bottom = ScreenHeight - r.Height - r.TopBottom;
+    if (r.Right < 0) {
+        r.Width += r.Right;
+        r.Right = 0;
+    }
+    if (r.Bottom < 0) {
+        r.Height += r.Bottom;
+        r.Bottom = 0;
+    }
     result = r;
 }

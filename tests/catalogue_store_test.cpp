@@ -153,3 +153,38 @@ TEST_F(CatalogueTest, BrokenCataloguesFail)
         EXPECT_FALSE(names.join(QString()).contains(QStringLiteral("SECRET")));
     }
 }
+
+TEST_F(CatalogueTest, DecoderLimitsAreReadWhereGivenAndNeverAdded)
+{
+    auto store = load(R"(<D><M><Name>A</Name><Logo>l.jpg</Logo><Models>
+        <X><Name>Limited</Name><VideoProfile>baseline</VideoProfile><VideoLevel>3.0</VideoLevel>
+           <MaxVideoBitRate>1500</MaxVideoBitRate><Unknown>ignored</Unknown></X>
+        <X><Name>Open</Name></X>
+        <X><Name>Partial</Name><VideoLevel>4.1</VideoLevel></X>
+        </Models></M></D>)");
+    ASSERT_TRUE(store);
+    struct Case {
+        const char* model;
+        const char* profile;
+        const char* level;
+        const char* maxRate;
+    };
+    for (const Case& c : {Case{"Limited", "baseline", "3.0", "1500"}, Case{"Open", "", "", ""},
+                          Case{"Partial", "", "4.1", ""}}) {
+        SCOPED_TRACE(c.model);
+        TDeviceModel model;
+        store->GetModel(QString::fromLatin1(c.model), QStringLiteral("A"), model);
+        EXPECT_EQ(model.Name, QString::fromLatin1(c.model));
+        EXPECT_EQ(model.VideoProfile, QString::fromLatin1(c.profile));
+        EXPECT_EQ(model.VideoLevel, QString::fromLatin1(c.level));
+        EXPECT_EQ(model.MaxVideoBitRate, QString::fromLatin1(c.maxRate));
+    }
+    // A catalogue without them is written back without them.
+    store->Save();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_EQ(saved.count("VideoProfile"), 2); // the one element's open and close tags
+    EXPECT_EQ(saved.count("VideoLevel"), 4);
+    EXPECT_EQ(saved.count("MaxVideoBitRate"), 2);
+}

@@ -147,3 +147,66 @@ TEST(ExecStrCalculator, UnreadableFrameSizeFails)
     c.Parameters.ZoomMode = zmFullScreen; // stretching never reads the source size
     EXPECT_NO_THROW(c.GetExecString());
 }
+
+TEST(ExecStrCalculator, PictureAndBordersFillTheScreenExactly)
+{
+    struct Case {
+        const char* source;
+        int screenW, screenH; // as the catalogue lists it
+        int frameW, frameH;   // the frame the command line asks for
+        const char* size;     // its -s
+    };
+    const Case cases[] = {
+        {"640x480", 320, 240, 320, 240, "320x240"},   {"1280x720", 320, 240, 320, 240, "320x180"},
+        {"720x576", 320, 240, 320, 240, "300x240"},   {"720x480", 320, 240, 320, 240, "320x214"},
+        {"176x144", 320, 240, 320, 240, "176x144"},   {"300x225", 320, 240, 320, 240, "300x224"},
+        {"300x227", 320, 240, 320, 240, "300x226"},   {"1920x1080", 480, 272, 480, 272, "480x272"},
+        {"1280x720", 240, 320, 320, 240, "320x180"},  // portrait-listed phone, held sideways
+        {"1080x1920", 240, 320, 240, 320, "180x320"}, // portrait clip on a portrait-listed phone
+        {"640x480", 176, 144, 176, 144, "176x132"},   {"3840x2160", 1920, 1200, 1920, 1200, "1920x1080"},
+        {"1024x436", 480, 272, 480, 272, "480x204"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.source) + " on " + std::to_string(k.screenW) + "x" + std::to_string(k.screenH));
+        TExecStrCalculator c = workedExample();
+        c.FileInfo.Resolution = QString::fromLatin1(k.source);
+        c.Parameters.ResolutionX = k.screenW;
+        c.Parameters.ResolutionY = k.screenH;
+        const QString line = c.GetExecString();
+        const QString size = piece(line, QStringLiteral("-s"));
+        EXPECT_EQ(size, QString::fromLatin1(k.size));
+        const QStringList wh = size.split(QLatin1Char('x'));
+        ASSERT_EQ(wh.size(), 2);
+        auto pad = [&line](const char* option) { return piece(line, QString::fromLatin1(option)).toInt(); };
+        EXPECT_EQ(wh[0].toInt() + pad("-padleft") + pad("-padright"), k.frameW);
+        EXPECT_EQ(wh[1].toInt() + pad("-padtop") + pad("-padbottom"), k.frameH);
+    }
+}
+
+TEST(ExecStrCalculator, FullScreenTurnsAPortraitScreenForAWideSource)
+{
+    TExecStrCalculator c = workedExample();
+    c.Parameters.ZoomMode = zmFullScreen;
+    c.Parameters.ResolutionX = 240;
+    c.Parameters.ResolutionY = 320;
+    EXPECT_EQ(piece(c.GetExecString(), QStringLiteral("-s")), QStringLiteral("320x240"));
+}
+
+TEST(ExecStrCalculator, DeviceDecoderLimitsFollowTheVideoBitRate)
+{
+    LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    TExecStrCalculator c = workedExample();
+    EXPECT_FALSE(c.GetExecString().contains(QStringLiteral("-vprofile")));
+    EXPECT_FALSE(c.GetExecString().contains(QStringLiteral("-level")));
+    EXPECT_FALSE(c.GetExecString().contains(QStringLiteral("-maxrate")));
+
+    c.Parameters.VideoProfile = QStringLiteral("baseline");
+    c.Parameters.VideoLevel = QStringLiteral("3.0");
+    c.Parameters.MaxVideoBitRate = 1500.5;
+    EXPECT_TRUE(c.GetExecString().contains(
+        QStringLiteral(" -b 256k -vprofile baseline -level 3.0 -maxrate 1500.5k -acodec aac ")));
+    const QStringList args = c.GetArguments();
+    const qsizetype at = args.indexOf(QStringLiteral("-vprofile"));
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(args.mid(at, 6), (QStringList{"-vprofile", "baseline", "-level", "3.0", "-maxrate", "1500.5k"}));
+}
