@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <algorithm>
 #include <cmath>
 
 double audioRmsLevel(const std::string& path)
@@ -79,4 +80,76 @@ bool videoHasRotation(const std::string& path)
 {
     enc::InputFile input(path);
     return input.videoStream() && enc::streamRotation(input.videoStream()) != 0;
+}
+
+namespace {
+
+void describe(AVFormatContext* ctx, AVStream* st, StreamFacts& facts)
+{
+    const AVCodecParameters* par = st->codecpar;
+    facts.present = true;
+    facts.codec = avcodec_get_name(par->codec_id);
+    facts.profile = par->profile;
+    facts.level = par->level;
+    facts.width = par->width;
+    facts.height = par->height;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        facts.frameRate = av_q2d(av_guess_frame_rate(ctx, st, nullptr));
+    facts.sampleRate = par->sample_rate;
+    facts.channels = par->ch_layout.nb_channels;
+}
+
+} // namespace
+
+MediaFacts readMediaFacts(const std::string& path)
+{
+    enc::InputFile input(path);
+    MediaFacts facts;
+    facts.container = input.context()->iformat->name;
+    AVStream* video = input.videoStream();
+    AVStream* audio = input.audioStream();
+    if (video)
+        describe(input.context(), video, facts.video);
+    if (audio)
+        describe(input.context(), audio, facts.audio);
+    bool seen[2] = {false, false};
+    auto packet = enc::makePacket();
+    while (av_read_frame(input.context(), packet.get()) >= 0) {
+        const AVStream* st = input.context()->streams[packet->stream_index];
+        const int which = st == video ? 0 : st == audio ? 1 : -1;
+        if (which >= 0) {
+            StreamFacts& s = which == 0 ? facts.video : facts.audio;
+            const double tb = av_q2d(st->time_base);
+            const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts : pts;
+            if (pts != AV_NOPTS_VALUE) {
+                const double start = static_cast<double>(pts) * tb;
+                const double end = static_cast<double>(pts + packet->duration) * tb;
+                s.startSeconds = seen[which] ? std::min(s.startSeconds, start) : start;
+                s.endSeconds = seen[which] ? std::max(s.endSeconds, end) : end;
+                seen[which] = true;
+            }
+            s.packets.emplace_back(dts != AV_NOPTS_VALUE ? static_cast<double>(dts) * tb : s.endSeconds, packet->size);
+        }
+        av_packet_unref(packet.get());
+    }
+    return facts;
+}
+
+double peakBitRate(const StreamFacts& stream, double windowSeconds)
+{
+    std::vector<std::pair<double, int>> packets = stream.packets;
+    std::sort(packets.begin(), packets.end());
+    double peak = 0;
+    double bits = 0;
+    size_t first = 0;
+    for (size_t last = 0; last < packets.size(); ++last) {
+        bits += packets[last].second * 8.0;
+        while (packets[last].first - packets[first].first >= windowSeconds) {
+            bits -= packets[first].second * 8.0;
+            ++first;
+        }
+        peak = std::max(peak, bits);
+    }
+    return peak / windowSeconds;
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <map>
+#include <utility>
+#include <vector>
 #include <string>
 
 // Root-mean-square level of the decoded audio of a file (all channels, full scale 1.0);
@@ -13,3 +15,29 @@ std::map<std::string, std::string> containerTags(const std::string& path);
 
 // Whether the file's video stream carries a rotation for players to apply.
 bool videoHasRotation(const std::string& path);
+
+// One stream of a file as the FFmpeg libraries read it back.
+struct StreamFacts {
+    bool present = false;
+    std::string codec;          // the codec's FFmpeg name: "h264", "aac", ...
+    int profile = -1;           // FF_PROFILE_*, -99 (unknown) where the stream does not say
+    int level = -1;
+    int width = 0, height = 0;
+    double frameRate = 0;       // frames a second
+    int sampleRate = 0, channels = 0;
+    double startSeconds = 0;    // first time stamp
+    double endSeconds = 0;      // last time stamp plus that packet's duration
+    std::vector<std::pair<double, int>> packets; // (decoding time in seconds, bytes), in file order
+};
+
+struct MediaFacts {
+    std::string container;      // the demuxer's name
+    StreamFacts video;          // the streams a conversion would use
+    StreamFacts audio;
+};
+
+// Reads every packet of a file's chosen video and audio streams.
+MediaFacts readMediaFacts(const std::string& path);
+
+// The most bits per second in any window of the given length, from a stream's packets.
+double peakBitRate(const StreamFacts& stream, double windowSeconds = 1.0);

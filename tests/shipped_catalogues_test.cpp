@@ -3,13 +3,18 @@
 #include "catalogue/device_options_storage.h"
 #include "catalogue/picture_loader.h"
 #include "conversion/exec_str_calculator.h"
+#include "conversion/pad_calculator.h"
 #include "media/file_info.h"
+#include "media/text_convert.h"
+#include "media_measure.h"
 #include "test_support.h"
 
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -23,6 +28,106 @@ QString expectedVideoName(const QString& encoder)
 }
 
 class ShippedCatalogue : public ::testing::TestWithParam<const char*> {};
+
+// A catalogue's models, each read whole.
+struct CatalogueModel {
+    QString manufacturer;
+    TDeviceModel model;
+};
+
+QList<CatalogueModel> modelsOf(const QString& file)
+{
+    pugi::xml_document document;
+    if (!document.load_file(file.toUtf8().constData(), kCatalogueParseOptions))
+        return {};
+    const TDeviceOptionsStorage store(document, QString()); // never written back
+    QList<CatalogueModel> models;
+    for (const QString& maker : store.GetManufacturerNames()) {
+        for (const QString& name : store.GetModelNames(maker)) {
+            CatalogueModel entry{maker, {}};
+            store.GetModel(name, maker, entry.model);
+            models.append(entry);
+        }
+    }
+    return models;
+}
+
+// The encoder command of a model's Best level, as the window builds it.
+TExecStrCalculator bestLevelJob(const QString& programDir, const TFileInfo& source, const TDeviceModel& model,
+                                const QString& target)
+{
+    TExecStrCalculator calculator(programDir);
+    calculator.FileInfo = source;
+    TCommonConversionParameters& p = calculator.Parameters;
+    p.FileFormat = model.FileFormat;
+    p.VideoCodec = model.VideoCodec;
+    p.AudioCodec = model.AudioCodec;
+    p.ResolutionX = model.ResolutionX.toInt();
+    p.ResolutionY = model.ResolutionY.toInt();
+    p.VideoBitRate = model.Best.Video.BitRate.toDouble();
+    p.FrameRate = model.Best.Video.FrameRate.toDouble();
+    p.AudioBitRate = model.Best.Audio.BitRate.toDouble();
+    p.Sampling = model.Best.Audio.Sampling.toInt();
+    p.Channels = static_cast<uint8_t>(model.Best.Audio.Channels);
+    p.Volume = 100;
+    p.VideoProfile = model.VideoProfile;
+    p.VideoLevel = model.VideoLevel;
+    p.MaxVideoBitRate = model.MaxVideoBitRate.isEmpty() ? 0 : StrToFloatAnySeparator(model.MaxVideoBitRate);
+    calculator.SourceFile = source.FilePath;
+    calculator.TargetFile = target;
+    return calculator;
+}
+
+// What a level lets a decoder take: frame size and rate in macroblocks, and the peak bit rate.
+struct LevelLimit {
+    int64_t frameMbs;
+    int64_t mbsPerSecond;
+    double kbps;
+};
+
+// H.264 levels by level_idc (baseline and main; high takes a quarter more bits).
+const std::map<int, LevelLimit> kH264Levels = {
+    {9, {99, 1485, 128}},          {10, {99, 1485, 64}},          {11, {396, 3000, 192}},
+    {12, {396, 6000, 384}},        {13, {396, 11880, 768}},       {20, {396, 11880, 2000}},
+    {21, {792, 19800, 4000}},      {22, {1620, 20250, 4000}},     {30, {1620, 40500, 10000}},
+    {31, {3600, 108000, 14000}},   {32, {5120, 216000, 20000}},   {40, {8192, 245760, 20000}},
+    {41, {8192, 245760, 50000}},   {42, {8704, 522240, 50000}},   {50, {22080, 589824, 135000}},
+    {51, {36864, 983040, 240000}}, {52, {36864, 2073600, 240000}},
+};
+// MPEG-4 Simple Profile levels by the low nibble of profile_and_level_indication.
+const std::map<int, LevelLimit> kMpeg4SimpleLevels = {
+    {8, {99, 1485, 64}},     {1, {99, 1485, 64}},      {9, {99, 1485, 128}},     {2, {396, 5940, 128}},
+    {3, {396, 11880, 384}},  {4, {1200, 36000, 4000}}, {5, {1620, 40500, 8000}}, {6, {3600, 108000, 12000}},
+};
+
+int h264ProfileCode(const QString& name)
+{
+    if (name == QLatin1String("baseline"))
+        return 66;
+    if (name == QLatin1String("high"))
+        return 100;
+    return 77; // main, the encoder's default
+}
+
+// The level_idc a catalogue's level names: "3.1" -> 31, "4" -> 40.
+int h264LevelCode(const QString& name)
+{
+    return static_cast<int>(std::lround(name.toDouble() * 10));
+}
+
+// A 1080p60 H.264 clip with sound, made from the corpus by the encoder itself.
+QString make1080p60Source(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/source-1080p60.mp4");
+    const ProgramRun run = runProgram(
+        realEncoder(), {QStringLiteral("-i"), corpusFile(QStringLiteral("sowt-with-video.mov")), QStringLiteral("-f"),
+                        QStringLiteral("mp4"), QStringLiteral("-s"), QStringLiteral("1920x1080"),
+                        QStringLiteral("-vcodec"), QStringLiteral("libx264"), QStringLiteral("-r"),
+                        QStringLiteral("60"), QStringLiteral("-b"), QStringLiteral("12000k"), QStringLiteral("-acodec"),
+                        QStringLiteral("aac"), QStringLiteral("-ab"), QStringLiteral("128k"), QStringLiteral("-ar"),
+                        QStringLiteral("48000"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-y"), path});
+    return run.exitCode == 0 ? path : QString();
+}
 
 } // namespace
 
@@ -58,39 +163,98 @@ TEST_P(ShippedCatalogue, EveryModelConverts)
             ASSERT_GT(height, 0);
             ASSERT_FALSE(model.Best.Video.BitRate.isEmpty());
 
-            TExecStrCalculator calculator(programDir);
-            calculator.FileInfo = source;
-            TCommonConversionParameters& p = calculator.Parameters;
-            p.FileFormat = model.FileFormat;
-            p.VideoCodec = model.VideoCodec;
-            p.AudioCodec = model.AudioCodec;
-            p.ResolutionX = width;
-            p.ResolutionY = height;
-            p.VideoBitRate = model.Best.Video.BitRate.toDouble();
-            p.FrameRate = model.Best.Video.FrameRate.toDouble();
-            p.AudioBitRate = model.Best.Audio.BitRate.toDouble();
-            p.Sampling = model.Best.Audio.Sampling.toInt();
-            p.Channels = static_cast<uint8_t>(model.Best.Audio.Channels);
-            p.Volume = 100;
-            calculator.SourceFile = source.FilePath;
-            calculator.TargetFile = out.path() + QStringLiteral("/out.") + model.FileFormat;
+            const TExecStrCalculator calculator = bestLevelJob(
+                programDir, source, model, out.path() + QStringLiteral("/out.") + model.FileFormat);
             const ProgramRun run = runProgram(calculator.EncoderPath(), calculator.GetArguments());
             ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
 
             TFileInfo converted;
             TFileInfoParser(calculator.TargetFile, programDir, nullptr).Probe(converted);
             EXPECT_EQ(converted.VideoCodec, expectedVideoName(model.VideoCodec));
-            const QStringList size = converted.Resolution.split(QLatin1Char('x'));
-            ASSERT_EQ(size.size(), 2);
-            // Fitted with borders: the screen, or a row or two less.
-            EXPECT_LE(size[0].toInt(), width);
-            EXPECT_GE(size[0].toInt(), width - 2);
-            EXPECT_LE(size[1].toInt(), height);
-            EXPECT_GE(size[1].toInt(), height - 2);
+            qint32 screenWidth = width;
+            qint32 screenHeight = height;
+            OrientScreenToSource(source.Resolution, screenWidth, screenHeight);
+            EXPECT_EQ(converted.Resolution, QStringLiteral("%1x%2").arg(screenWidth).arg(screenHeight));
             EXPECT_FALSE(converted.AudioCodec.isEmpty());
         }
     }
     EXPECT_GE(models, 15);
+}
+
+TEST_P(ShippedCatalogue, EveryModelPlaysWithinItsDecoderLimits)
+{
+    const QString programDir = realProgramDir();
+    const QList<CatalogueModel> models = modelsOf(programDir + QString::fromLatin1(GetParam()));
+    ASSERT_GE(models.size(), 15);
+    QTemporaryDir work;
+    const QString sourcePath = make1080p60Source(work.path());
+    ASSERT_FALSE(sourcePath.isEmpty());
+    TFileInfo source;
+    TFileInfoParser(sourcePath, programDir, nullptr).Probe(source);
+    ASSERT_EQ(source.Resolution, QStringLiteral("1920x1080"));
+    ASSERT_NEAR(source.FrameRate, 60, 0.01);
+
+    for (const CatalogueModel& entry : models) {
+        const TDeviceModel& model = entry.model;
+        SCOPED_TRACE((entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
+        const QString target = work.path() + QStringLiteral("/out.") + model.FileFormat;
+        const TExecStrCalculator job = bestLevelJob(programDir, source, model, target);
+        const ProgramRun run = runProgram(job.EncoderPath(), job.GetArguments());
+        ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+        const MediaFacts facts = readMediaFacts(target.toStdString());
+        ASSERT_TRUE(facts.video.present);
+
+        // The frame is the device's screen, as held for the source.
+        qint32 screenWidth = model.ResolutionX.toInt();
+        qint32 screenHeight = model.ResolutionY.toInt();
+        OrientScreenToSource(source.Resolution, screenWidth, screenHeight);
+        EXPECT_EQ(facts.video.width, screenWidth);
+        EXPECT_EQ(facts.video.height, screenHeight);
+
+        // Profile and level: the model's, or ones that hold the stream; the peak rate within them.
+        const int64_t frameMbs = ((facts.video.width + 15) / 16) * ((facts.video.height + 15) / 16);
+        double peakKbps = model.MaxVideoBitRate.isEmpty() ? 0 : model.MaxVideoBitRate.toDouble();
+        const std::map<int, LevelLimit>* levels = nullptr;
+        double highScale = 1.0;
+        if (model.VideoCodec == QLatin1String("libx264")) {
+            const int profile = h264ProfileCode(model.VideoProfile);
+            if (profile == 66) { // x264's baseline streams say "constrained"
+                EXPECT_TRUE(facts.video.profile == 66 || facts.video.profile == (66 | 512)) << facts.video.profile;
+            } else {
+                EXPECT_EQ(facts.video.profile, profile);
+            }
+            if (!model.VideoLevel.isEmpty()) {
+                EXPECT_LE(facts.video.level, h264LevelCode(model.VideoLevel));
+            }
+            levels = &kH264Levels;
+            highScale = profile == 100 ? 1.25 : 1.0;
+        } else if (model.VideoCodec == QLatin1String("mpeg4") || model.VideoCodec == QLatin1String("libxvid")) {
+            EXPECT_EQ(facts.video.profile, 0) << "simple profile";
+            levels = &kMpeg4SimpleLevels;
+        }
+        if (levels) {
+            const auto level = levels->find(facts.video.level);
+            ASSERT_NE(level, levels->end()) << "level " << facts.video.level;
+            EXPECT_LE(frameMbs, level->second.frameMbs);
+            EXPECT_LE(static_cast<double>(frameMbs) * facts.video.frameRate, static_cast<double>(level->second.mbsPerSecond) * 1.001);
+            const double levelKbps = level->second.kbps * highScale;
+            peakKbps = peakKbps > 0 ? std::min(peakKbps, levelKbps) : levelKbps;
+        }
+        if (peakKbps > 0) {
+            EXPECT_LE(peakBitRate(facts.video) / 1000, peakKbps * 1.1);
+        }
+
+        // Sound the container takes.
+        ASSERT_TRUE(facts.audio.present);
+        EXPECT_GE(facts.audio.channels, 1);
+        EXPECT_LE(facts.audio.channels, 2);
+        const QList<int> rates{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+        EXPECT_TRUE(rates.contains(facts.audio.sampleRate)) << facts.audio.sampleRate;
+        if (!model.Best.Audio.Sampling.isEmpty()) {
+            EXPECT_EQ(facts.audio.sampleRate, model.Best.Audio.Sampling.toInt());
+        }
+        QFile::remove(target);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, ShippedCatalogue,
