@@ -147,3 +147,28 @@ TEST(ExecStrCalculator, UnreadableFrameSizeFails)
     c.Parameters.ZoomMode = zmFullScreen; // stretching never reads the source size
     EXPECT_NO_THROW(c.GetExecString());
 }
+
+TEST(ExecStrCalculator, ChannelsFromTheJobWhenTheFlagIsOff)
+{
+    struct Case {
+        const char* what;
+        uint8_t quality;
+        quint8 sourceChannels;
+        uint8_t jobChannels;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"mono asked of a stereo source at best", qlBest, 2, 1, "1"},
+        {"stereo asked above the good ceiling", qlGood, 2, 2, "2"},
+        {"stereo asked of a mono source", qlBest, 1, 2, "2"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TExecStrCalculator c = workedExample();
+        c.Parameters.AudioQuality = k.quality;
+        c.Parameters.UseChannelsCountFromDataBase = false;
+        c.Parameters.Channels = k.jobChannels;
+        c.FileInfo.Channels = k.sourceChannels;
+        EXPECT_EQ(piece(c.GetExecString(), QStringLiteral("-ac")), QString::fromLatin1(k.expected));
+    }
+}
