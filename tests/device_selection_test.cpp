@@ -185,6 +185,8 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
         EXPECT_TRUE(form->PreserveFilesLocationRdo->isChecked());
         EXPECT_TRUE(form->DestPathEdt->text().isEmpty());
         EXPECT_TRUE(flags(*form, true));
+        EXPECT_FALSE(form->DeleteAfterConversionChk->isChecked()); // sources are never given up unasked
+        EXPECT_FALSE(form->SetConvertedAsOriginalChk->isChecked());
         form->btnMediaPlayer->click(); // B -> A
         EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Bravo"));
         EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
