@@ -264,10 +264,14 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
 void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
 {
     const bool complete = outcome.ExitCode == 0 && FileSizeOf(OutputFile) > 0;
-    if (complete)
+    if (complete) {
         ++SucceededCount;
-    else
-        FailedFiles.append(FileNameOfPath(SourceFile) + QStringLiteral(": ") + outcome.LastError);
+    } else {
+        // A run that ended with status 0 yet left nothing has no error line of its own to show.
+        const QString error = outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output")
+                                                          : outcome.LastError;
+        FailedFiles.append(FileNameOfPath(SourceFile) + QStringLiteral(": ") + error);
+    }
     if (Parameters.SetConvertedAsOriginal && FileSizeOf(OutputFile) > 0)
         CopyFileTimes(SourceFile, OutputFile);
     // A source is given up only for a complete output: a failed run never costs the user the file.

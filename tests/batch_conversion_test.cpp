@@ -5,9 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -15,13 +16,19 @@ class RecordingView : public TProgressView {
 public:
     void ShowFileName(const QString& text) override { calls << QStringLiteral("name ") + text; }
     void ShowCurrentConversing(const QString& text) override { calls << text; }
-    void ShowFileProgress(int position) override { calls << QStringLiteral("file %1").arg(position); }
+    void ShowFileProgress(int position) override
+    {
+        calls << QStringLiteral("file %1").arg(position);
+        if (onFileProgress)
+            onFileProgress(position);
+    }
     void ShowTotalProgress(int position) override { calls << QStringLiteral("total %1").arg(position); }
     void ShowTotalLabel(const QString& text) override { calls << text; }
     void ShowElapsedLabel(const QString& text) override { calls << text; }
     void ShowEstimatedLabel(const QString& text) override { calls << text; }
     void HideView() override { calls << QStringLiteral("hide"); }
     QStringList calls;
+    std::function<void(int)> onFileProgress;
 };
 
 TFileInfo mediaRecord(const QString& path, const char* duration)
@@ -202,6 +209,32 @@ TEST_F(BatchTest, FailedRunKeepsItsSourceAndIsReported)
     EXPECT_TRUE(prompts.openedPaths.isEmpty()); // results stayed beside their sources
 }
 
+TEST_F(BatchTest, ExitZeroWithoutAWholeOutputIsAFailureAndKeepsTheSource)
+{
+    // Every run ends with status 0; only one leaves a file with something in it.
+    program.setScript({QStringLiteral("when whole_output touch"), QStringLiteral("when empty_output empty")});
+    const QString whole = source(QStringLiteral("whole_output.avi"));
+    const QString none = source(QStringLiteral("no_output.avi"));
+    const QString empty = source(QStringLiteral("empty_output.avi"));
+    list({mediaRecord(none, "00:00:01.00"), mediaRecord(empty, "00:00:01.00"), mediaRecord(whole, "00:00:01.00")});
+    batch.Parameters.DeleteAfterConversion = true;
+    batch.Parameters.OutputLocation = olFolder;
+    QDir(work.path()).mkdir(QStringLiteral("out"));
+    batch.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
+    batch.BeginConversion();
+
+    EXPECT_TRUE(QFile::exists(none));
+    EXPECT_TRUE(QFile::exists(empty));
+    EXPECT_FALSE(QFile::exists(whole));
+    EXPECT_EQ(batch.SucceededCount, 1);
+    ASSERT_EQ(prompts.messages.size(), 1);
+    const QString& report = prompts.messages[0].text;
+    for (const char* name : {"no_output.avi: Error: ", "empty_output.avi: Error: "})
+        EXPECT_TRUE(report.contains(QLatin1String(name))) << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral("whole_output.avi")));
+    EXPECT_EQ(prompts.openedPaths, QStringList{work.path() + QStringLiteral("/out/")});
+}
+
 TEST_F(BatchTest, StopDuringTheFirstFile)
 {
     program.setScript({QStringLiteral("touch"),
@@ -214,7 +247,13 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     batch.Parameters.DestinationFolder = work.path() + QLatin1Char('/');
     batch.Parameters.DeleteAfterConversion = true;
     const QString log = source(QStringLiteral("first.mp4.log"), "log");
-    QTimer::singleShot(400, &batch, [this] { batch.DoStopBtnClick(); });
+    // Stop at the first progress shown: the encoder has written part of its output and hangs.
+    view.onFileProgress = [this](int position) {
+        if (position > 0 && !batch.Stopped) {
+            EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
+            batch.DoStopBtnClick();
+        }
+    };
     batch.BeginConversion();
 
     EXPECT_TRUE(batch.Stopped);

@@ -121,9 +121,41 @@ TEST_F(ConvertEndToEnd, ValidationTable)
     }
 }
 
+TEST_F(ConvertEndToEnd, FieldsThatDoNotApplyAreNotChecked)
+{
+    struct Row {
+        const char* what;
+        std::function<void(TMainFrm&)> change;
+    };
+    const Row rows[] = {
+        {"results beside their sources: the folder field is not read",
+         [this](TMainFrm& f) {
+             f.PreserveFilesLocationRdo->click();
+             f.DestPathEdt->setText(out() + QStringLiteral("/none"));
+         }},
+        {"channels taken from the source: no button needed",
+         [](TMainFrm& f) {
+             f.ChanelsStereoRdo->setAutoExclusive(false);
+             f.ChanelsStereoRdo->setChecked(false);
+             f.ChanelsMonoRdo->setChecked(false);
+             f.ConversionParameters.UseChannelsCountFromDataBase = true;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto form = validWindow({corpusFile(QStringLiteral("sample.mp4"))});
+        prompts.messages.clear();
+        row.change(*form);
+        EXPECT_TRUE(form->ValidateConversionRequest());
+        EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+    }
+}
+
 TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
 {
-    auto form = validWindow({corpusFile(QStringLiteral("sample.avi")), corpusFile(QStringLiteral("sintel-1024x436.mp4"))});
+    QTemporaryDir sources;
+    auto form = validWindow({copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path()),
+                             copyOfCorpusFile(QStringLiteral("sintel-1024x436.mp4"), sources.path())});
     form->NoOverwriteRdo->click();
     form->ConvertBtn->click(); // runs the batch in the modal progress window
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
@@ -155,20 +187,28 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
 
 TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
 {
-    auto form = validWindow({corpusFile(QStringLiteral("portrait_4k60.mp4")), corpusFile(QStringLiteral("sample.avi"))});
-    // Stop as soon as the first file is under way.
+    QTemporaryDir sources;
+    auto form = validWindow({copyOfCorpusFile(QStringLiteral("portrait_4k60.mp4"), sources.path()),
+                             copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path())});
+    const QString partial = out() + QStringLiteral("/portrait_4k60.mp4");
+    // Stop once the encoder has begun writing the first file, so there is a partial output to remove.
+    bool stopped = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* progress = qobject_cast<TProgressFrm*>(QApplication::activeModalWidget());
-        if (progress && progress->Running() && progress->CurrentConversingLabel->text() == QStringLiteral("Files 1 of 2")) {
+        if (progress && progress->Running() && QFile::exists(partial)) {
             poll.stop();
+            stopped = true;
+            EXPECT_EQ(progress->CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
             progress->DoStopBtn->click();
         }
     });
-    poll.start(20);
+    poll.start(10);
     form->ConvertBtn->click();
-    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/portrait_4k60.mp4")));
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(QFile::exists(partial));
     EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/sample.mp4")));
+    EXPECT_TRUE(QFile::exists(sources.path() + QStringLiteral("/portrait_4k60.mp4")));
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
 }
 

@@ -185,6 +185,8 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
         EXPECT_TRUE(form->PreserveFilesLocationRdo->isChecked());
         EXPECT_TRUE(form->DestPathEdt->text().isEmpty());
         EXPECT_TRUE(flags(*form, true));
+        EXPECT_FALSE(form->DeleteAfterConversionChk->isChecked()); // sources are never given up unasked
+        EXPECT_FALSE(form->SetConvertedAsOriginalChk->isChecked());
         form->btnMediaPlayer->click(); // B -> A
         EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Bravo"));
         EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
@@ -234,12 +236,108 @@ TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
     EXPECT_TRUE(form->btnMobilePhone->isChecked());
     EXPECT_FALSE(form->ManufacturerPanel->isVisible());
 
+    // A catalogue that does not parse after one that loaded: the old store is gone, its names stay listed.
+    form->btnMediaPlayer->click();
+    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
+    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
     writeFile(dir() + QStringLiteral("GameConsole.dat"), "<Devices><unclosed></Devices>");
     form->btnGameConsole->click();
+    ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages.last().text, QStringLiteral("Error on load from GameConsole.dat"));
-    // Handlers never use a released store.
+    EXPECT_EQ(form->ManufacturerCmb->count(), 3);
+    EXPECT_FALSE(form->CatalogueStore);
+    // Handlers never use the released store: no models offered, the model shown before kept, no message.
+    form->ManufacturerCmb->setCurrentIndex(form->ManufacturerCmb->findText(QStringLiteral("Bravo")));
     form->DoSelectManufacturer();
+    EXPECT_EQ(form->ModelCmb->count(), 0);
     form->DoSelectModel();
+    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("320"));
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("384"));
+    EXPECT_EQ(prompts.messages.size(), 2);
+}
+
+TEST_F(DeviceSelectionTest, SuggestionsOfEveryLevelForAModelWithoutQualities)
+{
+    struct Level {
+        const char* name;
+        const char* values; // video bit rate, frame rate, audio bit rate, sampling
+        bool stereo;
+    };
+    const Level levels[] = {
+        {"Best", "256 30 64 22050", true},
+        {"Good", "128 15 32 22000", false},
+        {"Medium", "64 8 24 22000", false},
+        {"Low", "32 4 16 22000", false},
+    };
+    auto form = start();
+    form->btnMediaPlayer->click();
+    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
+    choose(form->ModelCmb, QStringLiteral("Bare"), &TMainFrm::DoSelectModel, *form);
+    for (const Level& level : levels) {
+        SCOPED_TRACE(level.name);
+        // From a state that differs from the suggestion, so each value is seen to be set.
+        for (QLineEdit* edit : {form->VideoBitRateEdt, form->VideoFrameRateEdt, form->AudioBitRateEdt, form->SamplingEdt})
+            edit->setText(QStringLiteral("0"));
+        (level.stereo ? form->ChanelsMonoRdo : form->ChanelsStereoRdo)->setChecked(true);
+        choose(form->VideoQualityCmb, QString::fromLatin1(level.name), &TMainFrm::DoSelectVideoQuality, *form);
+        choose(form->AudioQualityCmb, QString::fromLatin1(level.name), &TMainFrm::DoSelectAudioQuality, *form);
+        EXPECT_EQ(form->VideoBitRateEdt->text() + QLatin1Char(' ') + form->VideoFrameRateEdt->text() + QLatin1Char(' ')
+                      + form->AudioBitRateEdt->text() + QLatin1Char(' ') + form->SamplingEdt->text(),
+                  QString::fromLatin1(level.values));
+        EXPECT_EQ(form->ChanelsStereoRdo->isChecked(), level.stereo);
+        EXPECT_EQ(form->ChanelsMonoRdo->isChecked(), !level.stereo);
+        EXPECT_TRUE(flags(*form, true));
+    }
+}
+
+TEST_F(DeviceSelectionTest, AudioResetAppliesTheAudioLevelOnly)
+{
+    auto form = start();
+    form->btnMediaPlayer->click();
+    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
+    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
+    // Different levels, so that the video level applied to the audio fields would show.
+    choose(form->VideoQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality, *form);
+    choose(form->AudioQualityCmb, QStringLiteral("Best"), &TMainFrm::DoSelectAudioQuality, *form);
+    form->VideoBitRateEdt->setText(QStringLiteral("500"));
+    form->AudioBitRateEdt->setText(QStringLiteral("99"));
+    form->SamplingEdt->setText(QStringLiteral("8000"));
+    form->ChanelsMonoRdo->click();
+
+    prompts.yesNoAnswers = {false, true};
+    form->ResetAudioOption->click(); // No: nothing changes
+    EXPECT_EQ(form->AudioBitRateEdt->text(), QStringLiteral("99"));
+    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
+    form->ResetAudioOption->click();
+    ASSERT_EQ(prompts.questions.size(), 2);
+    EXPECT_EQ(prompts.questions.last().caption, QStringLiteral("Warning"));
+    EXPECT_EQ(form->AudioBitRateEdt->text(), QStringLiteral("128"));
+    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("44100"));
+    EXPECT_TRUE(form->ChanelsStereoRdo->isChecked());
+    EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
+    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("500"));
+    EXPECT_EQ(form->VideoQualityCmb->currentText(), QStringLiteral("Good"));
+    // The reset values are remembered at once.
+    EXPECT_EQ(TInterfaceFieldsShot(1).GetAudioBitRate(), QStringLiteral("128"));
+}
+
+TEST_F(DeviceSelectionTest, FirstManufacturerAndFirstModelComeBack)
+{
+    {
+        auto form = start();
+        form->btnMobilePhone->click();
+        choose(form->ManufacturerCmb, QStringLiteral("Phoneco"), &TMainFrm::DoSelectManufacturer, *form);
+        choose(form->ModelCmb, QStringLiteral("P1"), &TMainFrm::DoSelectModel, *form);
+        ASSERT_EQ(form->ManufacturerCmb->currentIndex(), 0);
+        ASSERT_EQ(form->ModelCmb->currentIndex(), 0);
+        form->close();
+    }
+    auto form = start();
+    EXPECT_EQ(form->DeviceClass, 2);
+    EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Phoneco"));
+    EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("P1"));
+    EXPECT_EQ(form->ResolutionXEdt->text() + QLatin1Char('x') + form->ResolutionYEdt->text(), QStringLiteral("240x320"));
+    EXPECT_FALSE(form->OptionsPanel->isHidden());
 }
 
 TEST(CataloguePictures, FormatsAndFailures)

@@ -1,4 +1,5 @@
 // The feedback forms, their addresses, and the about box.
+#include "app/kovirta_config.h"
 #include "dialogs/about_form.h"
 #include "dialogs/feedback_urls.h"
 #include "dialogs/report_bug_form.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -97,8 +99,9 @@ TEST(AboutForm, NameVersionAndIcon)
     TAboutForm form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("About - Kovirta"));
     EXPECT_EQ(form.Label1->text(), QStringLiteral("Kovirta"));
-    EXPECT_TRUE(form.Label2->text().startsWith(QStringLiteral("Version ")));
-    EXPECT_GT(form.Label2->text().size(), 8);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("Version " KOVIRTA_VERSION));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$")).match(form.Label2->text()).hasMatch())
+        << form.Label2->text().toStdString();
     const QImage icon = TAboutForm::ProductIcon();
     EXPECT_EQ(icon.size(), QSize(96, 96));
     EXPECT_TRUE(icon.hasAlphaChannel());

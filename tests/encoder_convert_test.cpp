@@ -13,9 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <thread>
 
 namespace {
 
@@ -314,10 +312,12 @@ TEST(EncoderConvert, NeverTouchesTheSource)
         ASSERT_TRUE(child.Start(realEncoder(),
                                 conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], output),
                                 TChildProcess::Stream::StdErr));
+        // Under way: status text has come and the output has been begun.
         char piece[256];
         size_t got = 0;
-        ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        do {
+            ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
+        } while (!QFile::exists(output));
         if (signal == SIGTERM) {
             child.Terminate();
             EXPECT_NE(child.Wait(), 0);
@@ -381,4 +381,52 @@ TEST(EncoderConvert, FittedPictureShortOfAnH263SizeFillsIt)
     const ProgramRun run = runProgram(realEncoder(), conversionArgs(corpusFile(QStringLiteral("sample.avi")), fitted, output));
     ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
     EXPECT_EQ(probe(output).info.Resolution, QStringLiteral("176x144"));
+}
+
+TEST(EncoderConvert, TurnedSourceComesOutUprightAtItsOwnSize)
+{
+    // No -s: the picture keeps the source's size, which for a clip recorded turned is its upright size.
+    QTemporaryDir dir;
+    Profile own = kProfiles[0];
+    own.padTopBottom = 0;
+    const QString output = dir.path() + QStringLiteral("/upright.mp4");
+    QStringList args = conversionArgs(corpusFile(QStringLiteral("dolbyVision-hdr.MOV")), own, output);
+    args.remove(args.indexOf(QStringLiteral("-s")), 2);
+    const ProgramRun run = runProgram(realEncoder(), args);
+    ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+    EXPECT_EQ(probe(output).info.Resolution, QStringLiteral("720x1280"));
+    EXPECT_FALSE(videoHasRotation(output.toStdString()));
+}
+
+TEST(EncoderConvert, BordersGoOnTheSidesAsked)
+{
+    // A white 96x64 picture with a different border on each side; every edge on an 8-pixel block line.
+    QTemporaryDir dir;
+    const int width = 96, height = 64;
+    QByteArray y4m = "YUV4MPEG2 W96 H64 F25:1 Ip A1:1 C420jpeg\n";
+    for (int frame = 0; frame < 10; ++frame) {
+        y4m += "FRAME\n";
+        y4m += QByteArray(width * height, char(235));
+        y4m += QByteArray(width * height / 2, char(128));
+    }
+    const QString source = writeFile(dir.path() + QStringLiteral("/white.y4m"), y4m);
+    Profile plain = kProfiles[0];
+    plain.width = width;
+    plain.height = height;
+    plain.padTopBottom = 0;
+    const QString output = dir.path() + QStringLiteral("/bordered.mp4");
+    QStringList args = conversionArgs(source, plain, output);
+    const QStringList pads{"-padleft", "8", "-padright", "24", "-padtop", "16", "-padbottom", "8"};
+    const qsizetype at = args.indexOf(QStringLiteral("-deinterlace")) + 1;
+    args = args.mid(0, at) + pads + args.mid(at);
+    const ProgramRun run = runProgram(realEncoder(), args);
+    ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+    const BrightBox box = firstPictureBrightBox(output.toStdString());
+    ASSERT_TRUE(box.valid);
+    EXPECT_EQ(box.frameWidth, 8 + width + 24);
+    EXPECT_EQ(box.frameHeight, 16 + height + 8);
+    EXPECT_EQ(box.left, 8);
+    EXPECT_EQ(box.right, 8 + width);
+    EXPECT_EQ(box.top, 16);
+    EXPECT_EQ(box.bottom, 16 + height);
 }

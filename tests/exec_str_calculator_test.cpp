@@ -210,3 +210,28 @@ TEST(ExecStrCalculator, DeviceDecoderLimitsFollowTheVideoBitRate)
     ASSERT_GT(at, 0);
     EXPECT_EQ(args.mid(at, 6), (QStringList{"-vprofile", "baseline", "-level", "3.0", "-maxrate", "1500.5k"}));
 }
+
+TEST(ExecStrCalculator, ChannelsFromTheJobWhenTheFlagIsOff)
+{
+    struct Case {
+        const char* what;
+        uint8_t quality;
+        quint8 sourceChannels;
+        uint8_t jobChannels;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"mono asked of a stereo source at best", qlBest, 2, 1, "1"},
+        {"stereo asked above the good ceiling", qlGood, 2, 2, "2"},
+        {"stereo asked of a mono source", qlBest, 1, 2, "2"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TExecStrCalculator c = workedExample();
+        c.Parameters.AudioQuality = k.quality;
+        c.Parameters.UseChannelsCountFromDataBase = false;
+        c.Parameters.Channels = k.jobChannels;
+        c.FileInfo.Channels = k.sourceChannels;
+        EXPECT_EQ(piece(c.GetExecString(), QStringLiteral("-ac")), QString::fromLatin1(k.expected));
+    }
+}

@@ -7,6 +7,8 @@
 //   exit N     end with status N
 //   args       write the received arguments, one per line, to "fake_args.txt" beside the executable
 //   touch      create the file named by the last argument, holding "fake"
+//   empty      create the file named by the last argument, empty
+//   pid        write the process id to "fake_pid.txt" beside the executable
 //   when S ... the step after S only when some argument contains the text S
 // Without a script it exits with status 3.
 #include <chrono>
@@ -88,6 +90,10 @@ int main(int argc, char** argv)
                 args << argv[i] << '\n';
         } else if (command == "touch" && argc > 1) {
             std::ofstream(argv[argc - 1]) << "fake";
+        } else if (command == "empty" && argc > 1) {
+            std::ofstream{argv[argc - 1]};
+        } else if (command == "pid") {
+            std::ofstream(dir + "/fake_pid.txt") << getpid() << '\n';
         }
     }
     return 0;

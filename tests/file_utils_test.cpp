@@ -163,3 +163,17 @@ TEST(UrlEncode, BytesOutsideTheSafeSetAreEncoded)
                           Case{"AZaz09-._", "AZaz09-._"}, Case{"", ""}, Case{"\xc3\xa9", "%C3%A9"}})
         EXPECT_EQ(UrlEncode(QString::fromUtf8(c.text)), QString::fromLatin1(c.encoded)) << c.text;
 }
+
+TEST(FindFiles, LinkedFoldersAreNotEntered)
+{
+    // A link from a subfolder back to the top: followed, it would list every file again at every turn.
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeFile(root + QStringLiteral("/a.avi"), "x");
+    writeFile(root + QStringLiteral("/sub/b.avi"), "x");
+    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/sub/loop")));
+    QStringList found;
+    FindFiles(QStringLiteral("*.avi"), root, true, found);
+    found.sort();
+    EXPECT_EQ(found, (QStringList{root + QStringLiteral("/a.avi"), root + QStringLiteral("/sub/b.avi")}));
+}

@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
@@ -152,4 +153,50 @@ double peakBitRate(const StreamFacts& stream, double windowSeconds)
         peak = std::max(peak, bits);
     }
     return peak / windowSeconds;
+}
+
+BrightBox firstPictureBrightBox(const std::string& path)
+{
+    enc::InputFile input(path);
+    AVStream* st = input.videoStream();
+    if (!st)
+        return {};
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    enc::CodecContextPtr dec(avcodec_alloc_context3(codec));
+    enc::check(avcodec_parameters_to_context(dec.get(), st->codecpar), "parameters");
+    enc::check(avcodec_open2(dec.get(), codec, nullptr), "open decoder");
+
+    auto packet = enc::makePacket();
+    auto frame = enc::makeFrame();
+    bool decoded = false;
+    while (!decoded && av_read_frame(input.context(), packet.get()) >= 0) {
+        if (packet->stream_index == st->index && avcodec_send_packet(dec.get(), packet.get()) >= 0)
+            decoded = avcodec_receive_frame(dec.get(), frame.get()) >= 0;
+        av_packet_unref(packet.get());
+    }
+    if (!decoded && avcodec_send_packet(dec.get(), nullptr) >= 0)
+        decoded = avcodec_receive_frame(dec.get(), frame.get()) >= 0;
+    const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+    if (!decoded || !desc || (desc->flags & AV_PIX_FMT_FLAG_RGB) || desc->comp[0].plane != 0
+        || desc->comp[0].depth != 8 || desc->comp[0].step != 1)
+        return {};
+
+    BrightBox box;
+    box.valid = true;
+    box.frameWidth = frame->width;
+    box.frameHeight = frame->height;
+    box.left = frame->width;
+    box.top = frame->height;
+    for (int y = 0; y < frame->height; ++y) {
+        const uint8_t* row = frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0];
+        for (int x = 0; x < frame->width; ++x) {
+            if (row[x] > 128) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x + 1);
+                box.bottom = std::max(box.bottom, y + 1);
+            }
+        }
+    }
+    return box;
 }

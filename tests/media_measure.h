@@ -41,3 +41,13 @@ MediaFacts readMediaFacts(const std::string& path);
 
 // The most bits per second in any window of the given length, from a stream's packets.
 double peakBitRate(const StreamFacts& stream, double windowSeconds = 1.0);
+
+// Where the bright part of the first decoded picture lies: the frame size and the smallest
+// rectangle holding every pixel whose luma is above half scale (right and bottom exclusive).
+// valid is false when no 8-bit YUV picture decodes.
+struct BrightBox {
+    bool valid = false;
+    int frameWidth = 0, frameHeight = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+BrightBox firstPictureBrightBox(const std::string& path);

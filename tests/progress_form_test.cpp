@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +42,7 @@ TEST(ProgressForm, LayoutAtStart)
 
 TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
 {
+    QTemporaryDir sources;
     QTemporaryDir out;
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
@@ -61,7 +61,7 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     b.Parameters.OutputLocation = olFolder;
     b.Parameters.DestinationFolder = out.path() + QLatin1Char('/');
     for (const char* name : {"sample.avi", "sintel-1024x436.mp4"})
-        b.Files.append(probed(corpusFile(QString::fromLatin1(name))));
+        b.Files.append(probed(copyOfCorpusFile(QString::fromLatin1(name), sources.path())));
     b.Files.append(TFileInfo{});
     b.Parameters.TotalDuration = 41 + 60;
     form.exec();
@@ -101,13 +101,20 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     form.Batch.Parameters.ResolutionX = 320;
     form.Batch.Parameters.ResolutionY = 240;
     form.Batch.Parameters.TotalDuration = 100;
-    QTimer::singleShot(600, &form, [&form] {
+    // Stop at the first progress shown, while the encoder hangs with its output begun.
+    bool stopped = false;
+    QObject::connect(form.FileConversionProgress, &QProgressBar::valueChanged, &form, [&](int value) {
+        if (value == 0 || stopped)
+            return;
+        stopped = true;
+        EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
         // The title bar's close does nothing while the batch runs; Stop does.
         form.close();
         EXPECT_TRUE(form.Running());
         form.DoStopBtn->click();
     });
     form.exec();
+    EXPECT_TRUE(stopped);
     EXPECT_TRUE(form.Batch.Stopped);
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));

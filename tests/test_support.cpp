@@ -35,6 +35,14 @@ QStringList FakeProgramDir::receivedArguments() const
     return args;
 }
 
+qint64 FakeProgramDir::receivedPid() const
+{
+    QFile file(m_dir.path() + QStringLiteral("/encoder/fake_pid.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().trimmed().toLongLong();
+}
+
 QString realProgramDir()
 {
     return QStringLiteral(KOVIRTA_PROGRAM_DIR);
@@ -48,6 +56,16 @@ QString corpusDir()
 QString corpusFile(const QString& name)
 {
     return corpusDir() + QLatin1Char('/') + name;
+}
+
+QString copyOfCorpusFile(const QString& name, const QString& folder, const QString& copyName)
+{
+    const QString copy = folder + QLatin1Char('/') + (copyName.isEmpty() ? name : copyName);
+    if (!QFile::copy(corpusFile(name), copy))
+        ADD_FAILURE() << "cannot copy " << name.toStdString() << " to " << copy.toStdString();
+    // A copy keeps the corpus file's read-only mode; the tests may delete or replace it.
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOwner);
+    return copy;
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes)

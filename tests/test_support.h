@@ -25,6 +25,8 @@ public:
     void setScript(const QStringList& lines) const;
     // The arguments the fake received at its last "args" step.
     QStringList receivedArguments() const;
+    // The process id the fake wrote at its last "pid" step; 0 when there was none.
+    qint64 receivedPid() const;
 
 private:
     QTemporaryDir m_dir;
@@ -34,6 +36,9 @@ private:
 QString realProgramDir();
 QString corpusDir();
 QString corpusFile(const QString& name);
+// A copy of a corpus file in folder (under the same name unless one is given), for tests that
+// convert, delete or otherwise change their sources: the shared corpus is never changed.
+QString copyOfCorpusFile(const QString& name, const QString& folder, const QString& copyName = {});
 
 // Sets the user's locale for one scope and puts the previous one back.
 class LocaleScope {

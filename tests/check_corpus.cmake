@@ -1,0 +1,43 @@
+# Checks that the shared media corpus is as it was delivered: every file listed in its SHA256SUMS
+# is there with its listed digest, and no other file has appeared beside them. Tests only ever read
+# the corpus; one that converted, replaced or deleted a file there would damage every later run.
+# Usage: cmake -DCORPUS_DIR=<folder> -P check_corpus.cmake
+cmake_minimum_required(VERSION 3.22)
+if(NOT IS_DIRECTORY "${CORPUS_DIR}" OR NOT EXISTS "${CORPUS_DIR}/SHA256SUMS")
+  message(FATAL_ERROR "no media corpus with a SHA256SUMS file in '${CORPUS_DIR}'")
+endif()
+
+file(STRINGS "${CORPUS_DIR}/SHA256SUMS" lines)
+set(listed SHA256SUMS MANIFEST.tsv)
+set(problems "")
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^([0-9a-fA-F]+) [ *](.+)$")
+    continue()
+  endif()
+  set(expected "${CMAKE_MATCH_1}")
+  set(name "${CMAKE_MATCH_2}")
+  list(APPEND listed "${name}")
+  if(NOT EXISTS "${CORPUS_DIR}/${name}")
+    list(APPEND problems "${name}: missing")
+    continue()
+  endif()
+  file(SHA256 "${CORPUS_DIR}/${name}" actual)
+  string(TOLOWER "${expected}" expected)
+  if(NOT actual STREQUAL expected)
+    list(APPEND problems "${name}: changed")
+  endif()
+endforeach()
+
+file(GLOB present RELATIVE "${CORPUS_DIR}" "${CORPUS_DIR}/*" "${CORPUS_DIR}/.*")
+foreach(name IN LISTS present)
+  if(NOT name IN_LIST listed)
+    list(APPEND problems "${name}: not part of the corpus")
+  endif()
+endforeach()
+
+if(problems)
+  list(JOIN problems "\n  " text)
+  message(FATAL_ERROR "the media corpus in ${CORPUS_DIR} was changed by a test run:\n  ${text}")
+endif()
+list(LENGTH listed count)
+message(STATUS "media corpus unchanged (${count} files)")
