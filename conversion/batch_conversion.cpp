@@ -161,8 +161,10 @@ void TBatchConversion::RunCurrentFile()
         m_worker.join();
     m_child.reset();
     if (Stopped) {
+        // The encoder writes to a temporary file and gives it the output's name only when it is
+        // whole, so a stopped run leaves that file and a log; an output that existed before stays.
         QFile::remove(logName);
-        QFile::remove(OutputFile);
+        QFile::remove(OutputFile + QStringLiteral(".part"));
     }
 }
 

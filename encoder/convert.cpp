@@ -19,6 +19,7 @@ extern "C" {
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <cerrno>
 #include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,6 +162,8 @@ private:
     void drainFilters(Stage& stage);
     void encodeFrame(Stage& stage, const AVFrame* frame);
     void finish();
+    // Renames the finished temporary file to the output's name.
+    void putOutputInPlace();
     void printStatus(bool final);
     bool sourceDamaged();
 
@@ -180,6 +183,7 @@ private:
     VideoChainSettings m_videoChain;
     AudioChainSettings m_audioChain;
     OutputContextPtr m_out;
+    std::string m_partPath;          // the output is written here and put in place when whole
     bool m_outputCreated = false;
     bool m_headerWritten = false;
     bool m_demuxError = false;
@@ -201,7 +205,7 @@ Transcoder::~Transcoder()
     // Whatever failed, an incomplete output never stays behind.
     if (m_outputCreated) {
         m_out.reset();
-        std::remove(m_opt.output.c_str());
+        std::remove(m_partPath.c_str());
     }
 }
 
@@ -212,7 +216,7 @@ int Transcoder::run()
     transcode();
     finish();
     const bool damaged = sourceDamaged();
-    m_outputCreated = false; // complete: keep it
+    putOutputInPlace();
     printStatus(true);
     std::fputc('\n', m_err);
     if (damaged) {
@@ -221,6 +225,20 @@ int Transcoder::run()
         return kExitDamagedSource;
     }
     return kExitOk;
+}
+
+void Transcoder::putOutputInPlace()
+{
+    // Only a whole file ever carries the output's name; an output that existed before stays as it
+    // was until this moment.
+    if (std::rename(m_partPath.c_str(), m_opt.output.c_str()) != 0)
+        throw EncoderError("cannot put the output file in place: " + std::string(std::strerror(errno)));
+    m_outputCreated = false;
+    struct stat st{};
+    if (stat(m_opt.output.c_str(), &st) != 0 || st.st_size == 0) {
+        std::remove(m_opt.output.c_str());
+        throw EncoderError("the output file is missing or empty after writing");
+    }
 }
 
 void Transcoder::prepare()
@@ -417,6 +435,7 @@ void Transcoder::openAudioEncoder(int sourceSampleRate, int sourceChannels)
 void Transcoder::createOutput()
 {
     AVFormatContext* raw = nullptr;
+    m_partPath = m_opt.output + ".part";
     check(avformat_alloc_output_context2(&raw, m_muxer, nullptr, m_opt.output.c_str()),
           "cannot set up the output format");
     m_out.reset(raw);
@@ -442,7 +461,7 @@ void Transcoder::createOutput()
         m_out->flags |= AVFMT_FLAG_BITEXACT;
 
     // Only now is anything written: every check that can refuse the job has passed.
-    const std::string url = "file:" + m_opt.output;
+    const std::string url = "file:" + m_partPath;
     AVDictionary* ioOptions = nullptr;
     av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
     const int opened = avio_open2(&m_out->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions);

@@ -237,7 +237,7 @@ TEST_F(BatchTest, ExitZeroWithoutAWholeOutputIsAFailureAndKeepsTheSource)
 
 TEST_F(BatchTest, StopDuringTheFirstFile)
 {
-    program.setScript({QStringLiteral("touch"),
+    program.setScript({QStringLiteral("partial"),
                        QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
                        QStringLiteral("hang")});
     const QString first = source(QStringLiteral("first.avi"));
@@ -250,7 +250,7 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     // Stop at the first progress shown: the encoder has written part of its output and hangs.
     view.onFileProgress = [this](int position) {
         if (position > 0 && !batch.Stopped) {
-            EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
+            EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
             batch.DoStopBtnClick();
         }
     };
@@ -258,6 +258,7 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
 
     EXPECT_TRUE(batch.Stopped);
     EXPECT_FALSE(batch.WorkerDone);
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
     EXPECT_FALSE(QFile::exists(log));
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/second.mp4")));

@@ -190,7 +190,7 @@ TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
     QTemporaryDir sources;
     auto form = validWindow({copyOfCorpusFile(QStringLiteral("portrait_4k60.mp4"), sources.path()),
                              copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path())});
-    const QString partial = out() + QStringLiteral("/portrait_4k60.mp4");
+    const QString partial = out() + QStringLiteral("/portrait_4k60.mp4.part");
     // Stop once the encoder has begun writing the first file, so there is a partial output to remove.
     bool stopped = false;
     QTimer poll;
@@ -207,6 +207,7 @@ TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
     form->ConvertBtn->click();
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(QFile::exists(partial));
+    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/portrait_4k60.mp4")));
     EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/sample.mp4")));
     EXPECT_TRUE(QFile::exists(sources.path() + QStringLiteral("/portrait_4k60.mp4")));
     EXPECT_TRUE(prompts.openedPaths.isEmpty());

@@ -304,10 +304,12 @@ TEST(EncoderConvert, NeverTouchesTheSource)
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("keep me"));
 
-    // Stopped mid-run: the incomplete output is removed, the source stays.
+    // Stopped mid-run: the output is written under a temporary name, so whatever stops the run,
+    // the output that was there before stays as it was and the source stays too.
     for (int signal : {SIGTERM, SIGKILL}) {
         SCOPED_TRACE(signal);
-        const QString output = dir.path() + QStringLiteral("/stopped.mov");
+        const QString output = writeFile(dir.path() + QStringLiteral("/stopped.mov"), "older output");
+        const QString partial = output + QStringLiteral(".part");
         TChildProcess child;
         ASSERT_TRUE(child.Start(realEncoder(),
                                 conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], output),
@@ -317,16 +319,19 @@ TEST(EncoderConvert, NeverTouchesTheSource)
         size_t got = 0;
         do {
             ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
-        } while (!QFile::exists(output));
+        } while (!QFile::exists(partial));
         if (signal == SIGTERM) {
             child.Terminate();
             EXPECT_NE(child.Wait(), 0);
-            EXPECT_FALSE(QFile::exists(output));
+            EXPECT_FALSE(QFile::exists(partial));
         } else {
             child.Kill();
             child.Wait();
-            QFile::remove(output); // the converter removes what a killed run leaves
+            QFile::remove(partial); // the converter removes what a killed run leaves
         }
+        QFile older(output);
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), QByteArray("older output"));
         EXPECT_TRUE(sourceIntact());
     }
 }

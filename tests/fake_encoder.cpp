@@ -8,6 +8,7 @@
 //   args       write the received arguments, one per line, to "fake_args.txt" beside the executable
 //   touch      create the file named by the last argument, holding "fake"
 //   empty      create the file named by the last argument, empty
+//   partial    create the last argument's name plus ".part", as the encoder writes while it runs
 //   pid        write the process id to "fake_pid.txt" beside the executable
 //   when S ... the step after S only when some argument contains the text S
 // Without a script it exits with status 3.
@@ -90,6 +91,8 @@ int main(int argc, char** argv)
                 args << argv[i] << '\n';
         } else if (command == "touch" && argc > 1) {
             std::ofstream(argv[argc - 1]) << "fake";
+        } else if (command == "partial" && argc > 1) {
+            std::ofstream(std::string(argv[argc - 1]) + ".part") << "fake";
         } else if (command == "empty" && argc > 1) {
             std::ofstream{argv[argc - 1]};
         } else if (command == "pid") {

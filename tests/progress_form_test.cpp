@@ -86,7 +86,7 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
 TEST(ProgressForm, StopButtonEndsTheBatch)
 {
     FakeProgramDir program;
-    program.setScript({QStringLiteral("touch"), QStringLiteral("err frame=1 time=0.5 bitrate=1\\r"), QStringLiteral("hang")});
+    program.setScript({QStringLiteral("partial"), QStringLiteral("err frame=1 time=0.5 bitrate=1\\r"), QStringLiteral("hang")});
     QTemporaryDir work;
     const QString source = writeFile(work.path() + QStringLiteral("/clip.avi"), "x");
     FakePrompts prompts;
@@ -107,7 +107,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
         if (value == 0 || stopped)
             return;
         stopped = true;
-        EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
+        EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
         // The title bar's close does nothing while the batch runs; Stop does.
         form.close();
         EXPECT_TRUE(form.Running());
@@ -116,6 +116,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     form.exec();
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(form.Batch.Stopped);
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));
     EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
