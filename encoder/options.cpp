@@ -12,6 +12,14 @@
 namespace enc {
 namespace {
 
+// Bounds on what a command line may ask for, so that no size, rate or border can overflow the
+// arithmetic done with it: far beyond any device's screen or sound.
+constexpr int kMaxFrameSide = 16384;
+constexpr int kMaxVolumePercent = 10000;
+constexpr int kMaxChannels = 8;
+constexpr int kMaxSampleRate = 384000;
+constexpr int kMaxAsyncSamples = 1000000;
+
 std::optional<int> parseInt(const std::string& text)
 {
     int value = 0;
@@ -43,7 +51,7 @@ std::optional<std::pair<int, int>> parseSize(const std::string& text)
         return std::nullopt;
     auto w = parseInt(text.substr(0, x));
     auto h = parseInt(text.substr(x + 1));
-    if (!w || !h || *w <= 0 || *h <= 0)
+    if (!w || !h || *w <= 0 || *h <= 0 || *w > kMaxFrameSide || *h > kMaxFrameSide)
         return std::nullopt;
     return std::make_pair(*w, *h);
 }
@@ -56,11 +64,11 @@ struct OptionSpec {
     Setter set;
 };
 
-Setter intSetter(int EncoderOptions::*field, int minimum)
+Setter intSetter(int EncoderOptions::*field, int minimum, int maximum)
 {
-    return [field, minimum](EncoderOptions& o, const std::string& v) {
+    return [field, minimum, maximum](EncoderOptions& o, const std::string& v) {
         auto value = parseInt(v);
-        if (!value || *value < minimum)
+        if (!value || *value < minimum || *value > maximum)
             return false;
         o.*field = *value;
         return true;
@@ -103,12 +111,12 @@ const std::vector<OptionSpec>& optionTable()
              return true;
          }},
         {"-vcodec", true, textSetter(&EncoderOptions::videoCodec)},
-        {"-vol", true, intSetter(&EncoderOptions::volumePercent, 0)},
+        {"-vol", true, intSetter(&EncoderOptions::volumePercent, 0, kMaxVolumePercent)},
         {"-deinterlace", false, [](EncoderOptions& o, const std::string&) { return o.deinterlace = true; }},
-        {"-padleft", true, intSetter(&EncoderOptions::padLeft, 0)},
-        {"-padright", true, intSetter(&EncoderOptions::padRight, 0)},
-        {"-padtop", true, intSetter(&EncoderOptions::padTop, 0)},
-        {"-padbottom", true, intSetter(&EncoderOptions::padBottom, 0)},
+        {"-padleft", true, intSetter(&EncoderOptions::padLeft, 0, kMaxFrameSide)},
+        {"-padright", true, intSetter(&EncoderOptions::padRight, 0, kMaxFrameSide)},
+        {"-padtop", true, intSetter(&EncoderOptions::padTop, 0, kMaxFrameSide)},
+        {"-padbottom", true, intSetter(&EncoderOptions::padBottom, 0, kMaxFrameSide)},
         {"-r", true,
          [](EncoderOptions& o, const std::string& v) {
              auto rate = parseDecimal(v);
@@ -123,9 +131,9 @@ const std::vector<OptionSpec>& optionTable()
         {"-maxrate", true, bitRateSetter(&EncoderOptions::maxVideoRate)},
         {"-acodec", true, textSetter(&EncoderOptions::audioCodec)},
         {"-ab", true, bitRateSetter(&EncoderOptions::audioBitRate)},
-        {"-ac", true, intSetter(&EncoderOptions::channels, 0)},
-        {"-ar", true, intSetter(&EncoderOptions::sampleRate, 0)},
-        {"-async", true, intSetter(&EncoderOptions::asyncSamples, 0)},
+        {"-ac", true, intSetter(&EncoderOptions::channels, 0, kMaxChannels)},
+        {"-ar", true, intSetter(&EncoderOptions::sampleRate, 0, kMaxSampleRate)},
+        {"-async", true, intSetter(&EncoderOptions::asyncSamples, 0, kMaxAsyncSamples)},
         {"-title", true,
          [](EncoderOptions& o, const std::string& v) {
              o.title = v;
@@ -195,8 +203,11 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             return result;
         }
     }
-    if (result.options.input.empty())
+    const EncoderOptions& o = result.options;
+    if (o.input.empty())
         result.error = "no input file given (-i)";
+    else if (o.width + o.padLeft + o.padRight > kMaxFrameSide || o.height + o.padTop + o.padBottom > kMaxFrameSide)
+        result.error = "the frame with its borders is larger than " + std::to_string(kMaxFrameSide) + " pixels a side";
     return result;
 }
 

@@ -57,6 +57,12 @@ TEST(EncoderOptions, BadCommandLinesAreRefused)
         {"-i", "a.avi", "-b", "fast", "out.mp4"},    // not a rate
         {"-i", "a.avi", "-maxrate", "-1k", "out.mp4"}, // not a rate
         {"-i", "a.avi", "-level", "", "out.mp4"},    // an empty level
+        {"-i", "a.avi", "-padleft", "2147483647", "out.mp4"},              // borders past any screen
+        {"-i", "a.avi", "-s", "16000x100", "-padright", "400", "out.mp4"}, // the whole frame too
+        {"-i", "a.avi", "-s", "20000x100", "out.mp4"},
+        {"-i", "a.avi", "-ar", "99999999", "out.mp4"},
+        {"-i", "a.avi", "-ac", "64", "out.mp4"},
+        {"-i", "a.avi", "-vol", "99999999", "out.mp4"},
         {"-i", "a.avi", "stray", "-y", "out.mp4"},   // a path before the end
         {"-f", "mp4", "out.mp4"},                    // no input
     };
