@@ -4,6 +4,7 @@
 #include "formats.h"
 #include "input.h"
 #include "levels.h"
+#include "watchdog.h"
 #include "report.h"
 #include "run.h"
 
@@ -15,6 +16,8 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -28,6 +31,8 @@ namespace enc {
 namespace {
 
 volatile std::sig_atomic_t g_stopRequested = 0;
+
+constexpr std::chrono::milliseconds kStallLimit{60000};
 
 bool stopRequested() { return g_stopRequested != 0; }
 
@@ -66,14 +71,6 @@ bool fileExists(const std::string& path)
 {
     struct stat st{};
     return stat(path.c_str(), &st) == 0;
-}
-
-// Rejects options an encoder or muxer did not use: they mean a setting silently had no effect.
-void checkAllOptionsUsed(AVDictionary* left, const std::string& what)
-{
-    const AVDictionaryEntry* entry = av_dict_get(left, "", nullptr, AV_DICT_IGNORE_SUFFIX);
-    if (entry)
-        throw EncoderError(what + " does not take the option '" + entry->key + "'");
 }
 
 // Shrinks an odd total size to even for encoders with halved chroma, from a border first.
@@ -132,13 +129,17 @@ struct Stage {
     std::string filterSourceArgs;   // the properties the current graph was built for
     int64_t startOffset = 0;        // the source's start time, in the input stream's time base
     int64_t decodeErrors = 0;
+    std::string lastDecodeError;    // why the latest packet or frame could not be decoded
     int64_t lastEndPts = 0;         // end of the latest decoded frame, in the input time base
     int64_t lastEndUs = 0;          // the same in microseconds
 };
 
 class Transcoder {
 public:
-    Transcoder(const EncoderOptions& options, std::FILE* err) : m_opt(options), m_err(err) {}
+    Transcoder(const EncoderOptions& options, std::FILE* err)
+        : m_opt(options), m_err(err), m_partPath(options.output + ".part")
+    {
+    }
     ~Transcoder();
 
     int run();
@@ -154,11 +155,14 @@ private:
     void createOutput();
     void transcode();
     void decodePacket(Stage& stage, const AVPacket* packet);
+    void noteDecodeError(Stage& stage, int code);
     void filterFrame(Stage& stage, AVFrame* frame);
     void buildVideoFilters(const AVFrame* frame);
     void buildAudioFilters(AVFrame* frame);
     // Whether frames with these source properties need a new filter graph.
-    bool needsNewFilters(Stage& stage, const std::string& sourceArgs);
+    // Whether frames with these source properties need a new filter graph; an old graph is
+    // finished first, up to the time the new frame starts at.
+    bool needsNewFilters(Stage& stage, const std::string& sourceArgs, int64_t nextPts);
     void drainFilters(Stage& stage);
     void encodeFrame(Stage& stage, const AVFrame* frame);
     void finish();
@@ -166,6 +170,9 @@ private:
     void putOutputInPlace();
     void printStatus(bool final);
     bool sourceDamaged();
+    int64_t decodedEndUs() const;
+    // Throws when the written output's running time is not what the source decoded to.
+    void checkOutputLength() const;
 
     const EncoderOptions& m_opt;
     std::FILE* m_err;
@@ -183,8 +190,9 @@ private:
     VideoChainSettings m_videoChain;
     AudioChainSettings m_audioChain;
     OutputContextPtr m_out;
-    std::string m_partPath;          // the output is written here and put in place when whole
-    bool m_outputCreated = false;
+    const std::string m_partPath;    // the output is written here and put in place when whole
+    std::atomic<bool> m_outputCreated{false};
+    std::unique_ptr<ProgressWatchdog> m_watchdog;
     bool m_headerWritten = false;
     bool m_demuxError = false;
     FramePtr m_frame = makeFrame();
@@ -193,7 +201,8 @@ private:
     PacketPtr m_encoded = makePacket();
     int64_t m_videoFrames = 0;
     int64_t m_finalSize = 0;
-    int64_t m_nextAudioPts = AV_NOPTS_VALUE;
+    int64_t m_nextAudioPts = AV_NOPTS_VALUE;  // the next sound sample's time, in the encoder's time base
+    int64_t m_nextVideoPts = 0;              // the next picture's time, in the encoder's time base
     double m_quality = 0;
     double m_writtenSeconds = 0;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
@@ -211,10 +220,23 @@ Transcoder::~Transcoder()
 
 int Transcoder::run()
 {
+    // However the source or a library gets stuck (a file that never delivers data, a decoder in
+    // a loop), a conversion that writes nothing for this long is ended.
+    m_watchdog = std::make_unique<ProgressWatchdog>(kStallLimit, [this] {
+        const std::string line = "\nError: the conversion made no progress for "
+            + std::to_string(kStallLimit.count() / 1000) + " s\n";
+        if (write(fileno(m_err), line.data(), line.size()) < 0) {
+            // Nobody reads any more; the run ends all the same.
+        }
+        if (m_outputCreated)
+            unlink(m_partPath.c_str());
+        _exit(kExitFailed);
+    });
     prepare();
     createOutput();
     transcode();
     finish();
+    checkOutputLength();
     const bool damaged = sourceDamaged();
     putOutputInPlace();
     printStatus(true);
@@ -428,14 +450,16 @@ void Transcoder::openAudioEncoder(int sourceSampleRate, int sourceChannels)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (m_opt.bitexact)
         enc->flags |= AV_CODEC_FLAG_BITEXACT;
-    check(avcodec_open2(enc, m_audioCodec, nullptr),
+    AVDictionary* options = nullptr;
+    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> guard(&options, av_dict_free);
+    check(avcodec_open2(enc, m_audioCodec, &options),
           std::string("cannot open the audio encoder '") + m_audioCodec->name + "'");
+    checkAllOptionsUsed(options, std::string("the audio encoder '") + m_audioCodec->name + "'");
 }
 
 void Transcoder::createOutput()
 {
     AVFormatContext* raw = nullptr;
-    m_partPath = m_opt.output + ".part";
     check(avformat_alloc_output_context2(&raw, m_muxer, nullptr, m_opt.output.c_str()),
           "cannot set up the output format");
     m_out.reset(raw);
@@ -463,13 +487,16 @@ void Transcoder::createOutput()
     // Only now is anything written: every check that can refuse the job has passed.
     const std::string url = "file:" + m_partPath;
     AVDictionary* ioOptions = nullptr;
+    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> ioGuard(&ioOptions, av_dict_free);
     av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
-    const int opened = avio_open2(&m_out->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions);
-    av_dict_free(&ioOptions);
-    check(opened, "cannot create the output file");
+    check(avio_open2(&m_out->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions), "cannot create the output file");
     m_outputCreated = true;
+    checkAllOptionsUsed(ioOptions, "the output file");
 
-    check(avformat_write_header(m_out.get(), nullptr), "cannot write the output header");
+    AVDictionary* muxerOptions = nullptr;
+    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> muxerGuard(&muxerOptions, av_dict_free);
+    check(avformat_write_header(m_out.get(), &muxerOptions), "cannot write the output header");
+    checkAllOptionsUsed(muxerOptions, std::string("the muxer '") + m_muxer->name + "'");
     m_headerWritten = true;
 }
 
@@ -501,7 +528,7 @@ void Transcoder::decodePacket(Stage& stage, const AVPacket* packet)
 {
     const int sent = avcodec_send_packet(stage.decoder.get(), packet);
     if (sent < 0 && sent != AVERROR_EOF) {
-        ++stage.decodeErrors; // a broken packet: the decoder goes on with the next one
+        noteDecodeError(stage, sent); // a broken packet: the decoder goes on with the next one
         return;
     }
     for (;;) {
@@ -509,12 +536,19 @@ void Transcoder::decodePacket(Stage& stage, const AVPacket* packet)
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
             return;
         if (received < 0) {
-            ++stage.decodeErrors;
+            noteDecodeError(stage, received);
             return;
         }
         filterFrame(stage, m_frame.get());
         av_frame_unref(m_frame.get());
     }
+}
+
+void Transcoder::noteDecodeError(Stage& stage, int code)
+{
+    ++stage.decodeErrors;
+    const std::string detail = takeLibraryError();
+    stage.lastDecodeError = errorText(code) + (detail.empty() ? std::string() : " (" + detail + ")");
 }
 
 void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
@@ -546,8 +580,10 @@ void Transcoder::buildVideoFilters(const AVFrame* frame)
     const std::string args = "video_size=" + std::to_string(frame->width) + "x" + std::to_string(frame->height)
         + ":pix_fmt=" + std::to_string(frame->format) + ":time_base=" + std::to_string(tb.num) + "/"
         + std::to_string(tb.den) + ":pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
-    if (!needsNewFilters(m_video, args))
+    if (!needsNewFilters(m_video, args, frame->pts))
         return;
+    // A graph built for a change of picture in mid-stream carries on where the last one ended.
+    m_videoChain.startSeconds = static_cast<double>(m_nextVideoPts) * av_q2d(m_video.encoder->time_base);
     m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoChain));
     m_video.filterSourceArgs = args;
 }
@@ -567,8 +603,10 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
         + ":sample_rate=" + std::to_string(frame->sample_rate)
         + ":sample_fmt=" + av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format))
         + ":channel_layout=" + layout;
-    if (!needsNewFilters(m_audio, args))
+    if (!needsNewFilters(m_audio, args, frame->pts))
         return;
+    // A graph built for a change of sound format carries on where the last one ended.
+    m_audioChain.firstPts = m_nextAudioPts == AV_NOPTS_VALUE ? 0 : m_nextAudioPts;
     m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioChain));
     m_audio.filterSourceArgs = args;
     // Encoders with fixed frame sizes get exactly that many samples per frame.
@@ -577,15 +615,18 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
         m_audio.filters->setOutputFrameSize(enc->frame_size);
 }
 
-bool Transcoder::needsNewFilters(Stage& stage, const std::string& sourceArgs)
+bool Transcoder::needsNewFilters(Stage& stage, const std::string& sourceArgs, int64_t nextPts)
 {
     if (!stage.filters)
         return true;
     if (sourceArgs == stage.filterSourceArgs)
         return false;
-    // The frames changed their size or format mid-stream: finish the old graph first, so
-    // nothing it holds is lost.
-    stage.filters->push(nullptr);
+    // The frames changed their size or format mid-stream: finish the old graph first, so nothing
+    // it holds is lost, and end it where the new frame begins, so no time goes missing between.
+    if (nextPts != AV_NOPTS_VALUE)
+        stage.filters->close(nextPts);
+    else
+        stage.filters->push(nullptr);
     drainFilters(stage);
     return true;
 }
@@ -595,6 +636,8 @@ void Transcoder::drainFilters(Stage& stage)
     while (stage.filters->pull(m_filtered.get())) {
         if (m_filtered->pts != AV_NOPTS_VALUE)
             m_filtered->pts = av_rescale_q(m_filtered->pts, stage.filters->outputTimeBase(), stage.encoder->time_base);
+        if (&stage == &m_video && m_filtered->pts != AV_NOPTS_VALUE)
+            m_nextVideoPts = std::max(m_nextVideoPts, m_filtered->pts + 1);
         if (&stage == &m_audio) {
             // Sync was done by the resampler; from here on the sound is one continuous run of
             // samples, whatever overlaps the source's own time stamps had.
@@ -644,6 +687,7 @@ void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
                 m_videoEndUs = std::max(m_videoEndUs, av_rescale_q(end, stage.output->time_base, AV_TIME_BASE_Q));
         }
         check(av_interleaved_write_frame(m_out.get(), pkt), "cannot write to the output file");
+        m_watchdog->progressed();
     }
     // Silence keeps pace with the picture, so the two stay interleaved in the file.
     if (video && m_silentAudio)
@@ -701,8 +745,12 @@ void Transcoder::finish()
             writeSilenceUntil(m_videoEndUs, true); // the picture is complete: as long as it
         encodeFrame(*stage, nullptr);
     }
-    if (m_videoFrames == 0)
-        throw EncoderError("no picture of the source could be decoded");
+    if (m_videoFrames == 0) {
+        const std::string reason = !m_video.lastDecodeError.empty() ? m_video.lastDecodeError
+            : m_demuxError                                           ? "the file cannot be read past its header"
+                                                                     : "the video stream holds no pictures";
+        throw EncoderError("no picture of the source could be decoded: " + reason);
+    }
     check(av_write_trailer(m_out.get()), "cannot finish the output file");
     m_finalSize = avio_size(m_out->pb); // the trailer may have sought back into the header
     check(avio_closep(&m_out->pb), "cannot close the output file");
@@ -712,13 +760,32 @@ bool Transcoder::sourceDamaged()
 {
     if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0)
         return true;
-    // A file that ends long before its declared running time was cut short.
+    // A file that decodes to clearly less than its declared running time was cut short. Containers
+    // often declare a little more than their streams hold (up to a few percent, seen on ASF).
     const AVFormatContext* ctx = m_input->context();
     if (ctx->duration == AV_NOPTS_VALUE || ctx->duration <= 0)
         return false;
-    const int64_t reached = std::max(m_video.lastEndUs, m_audio.lastEndUs);
-    const int64_t slack = std::max<int64_t>(AV_TIME_BASE, ctx->duration / 20);
-    return reached + slack < ctx->duration;
+    const int64_t slack = std::max<int64_t>(AV_TIME_BASE / 4, ctx->duration / 20);
+    return decodedEndUs() + slack < ctx->duration;
+}
+
+int64_t Transcoder::decodedEndUs() const
+{
+    return std::max(m_video.lastEndUs, m_audio.lastEndUs);
+}
+
+void Transcoder::checkOutputLength() const
+{
+    // The output must hold what the source decoded to: anything else means time was lost or
+    // invented on the way.
+    const double decoded = static_cast<double>(decodedEndUs()) / AV_TIME_BASE;
+    const double tolerance = std::max(0.5, 0.02 * decoded);
+    if (std::abs(m_writtenSeconds - decoded) > tolerance) {
+        char text[160];
+        std::snprintf(text, sizeof text, "the output holds %.2f s of the %.2f s the source decoded to",
+                      m_writtenSeconds, decoded);
+        throw EncoderError(text);
+    }
 }
 
 void Transcoder::printStatus(bool final)
@@ -748,14 +815,24 @@ void requestStop()
 
 int convert(const EncoderOptions& options, std::FILE* err)
 {
+    // Whatever ends the conversion early, the transcoder's destructor has removed the incomplete
+    // output by the time the error line is written.
+    std::string message;
     try {
         Transcoder transcoder(options, err);
         return transcoder.run();
     } catch (const EncoderError& e) {
-        std::fprintf(err, "\nError: %s\n", e.what());
-        std::fflush(err);
-        return stopRequested() ? kExitStopped : kExitFailed;
+        message = e.what();
+    } catch (const std::bad_alloc&) {
+        message = "out of memory";
+    } catch (const std::exception& e) {
+        message = std::string("unexpected failure: ") + e.what();
+    } catch (...) {
+        message = "unexpected failure";
     }
+    std::fprintf(err, "\nError: %s\n", message.c_str());
+    std::fflush(err);
+    return stopRequested() ? kExitStopped : kExitFailed;
 }
 
 } // namespace enc

@@ -50,6 +50,13 @@ void captureLibraryLog()
     av_log_set_callback(logCallback);
 }
 
+void checkAllOptionsUsed(AVDictionary* left, const std::string& what)
+{
+    const AVDictionaryEntry* entry = av_dict_get(left, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    if (entry)
+        throw EncoderError(what + " does not take the option '" + entry->key + "'");
+}
+
 std::string takeLibraryError()
 {
     std::string message;

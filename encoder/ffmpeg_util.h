@@ -33,6 +33,10 @@ private:
 // The libraries' own last error message, when one was logged meanwhile, is added in brackets.
 int check(int code, const std::string& operation);
 
+// Throws an EncoderError naming the first option that `what` (an encoder, muxer or input) left
+// unused: such an option means a setting silently had no effect.
+void checkAllOptionsUsed(AVDictionary* left, const std::string& what);
+
 // Keeps the libraries' log off the report and the status text; their last error message is
 // remembered for the next failing check().
 void captureLibraryLog();

@@ -47,15 +47,17 @@ std::string videoChain(const VideoChainSettings& settings)
             + std::to_string(settings.padLeft) + ":" + std::to_string(settings.padTop) + ":black";
     }
     // A constant rate from time zero: devices want it, and variable-rate sources get regular frames.
+    char start[48];
+    std::snprintf(start, sizeof start, "%.6f", settings.startSeconds);
     chain += ",setsar=1,fps=fps=" + std::to_string(settings.frameRate.num) + "/" + std::to_string(settings.frameRate.den)
-        + ":start_time=0";
+        + ":start_time=" + start;
     chain += std::string(",format=pix_fmts=") + av_get_pix_fmt_name(settings.pixelFormat);
     return chain;
 }
 
 std::string audioChain(const AudioChainSettings& settings)
 {
-    std::string chain = "aresample=first_pts=0";
+    std::string chain = "aresample=first_pts=" + std::to_string(settings.firstPts);
     // Sync to the time stamps by filling gaps with silence and trimming overlaps; stretching
     // (async above 1) drifts on sources whose stamps are rounded to milliseconds.
     if (settings.asyncSamples > 0)

@@ -14,6 +14,7 @@ struct VideoChainSettings {
     int pictureHeight = 0;
     int padLeft = 0, padRight = 0, padTop = 0, padBottom = 0;  // ... then bordered in black
     AVRational frameRate{25, 1};
+    double startSeconds = 0;       // the time of the first picture out: 0, or where the last graph ended
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
 };
 
@@ -23,6 +24,7 @@ struct AudioChainSettings {
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_FLTP;
     int sampleRate = 44100;
     int channels = 2;
+    int64_t firstPts = 0;          // the first sample's time out (1/sampleRate): 0, or where the last graph ended
 };
 
 // The filter chain text, e.g. "yadif=...,scale=320:180,pad=320:240:0:30:black,setsar=1,...".

@@ -1,6 +1,9 @@
 #include "input.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <vector>
 #include <limits>
 
@@ -37,6 +40,13 @@ int chooseVideoStream(AVFormatContext* ctx)
 InputFile::InputFile(const std::string& path)
     : m_deadline(std::chrono::steady_clock::now() + kOpenTimeLimit)
 {
+    // Only a regular file can be read to its end: a pipe, device or folder could block the open
+    // for ever or never end.
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0)
+        throw EncoderError("cannot open the input file: " + std::string(std::strerror(errno)));
+    if (!S_ISREG(st.st_mode))
+        throw EncoderError("the input is not a regular file");
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         throw EncoderError("cannot allocate the input context", AVERROR(ENOMEM));
@@ -54,6 +64,7 @@ InputFile::InputFile(const std::string& path)
     const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &opts); // frees raw on failure
     check(opened, "cannot open the input file");
     m_ctx.reset(raw);
+    checkAllOptionsUsed(opts, "the input");
 
     // Only key frames are decoded while the stream information is gathered, and without the
     // loop filter: they give the pixel format and sizes as well, and decoding every picture in

@@ -18,6 +18,9 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, onTerminate);
     std::signal(SIGINT, onTerminate);
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file size limit, writes fail with an error the conversion reports, instead of the
+    // process being killed with its temporary output left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     return enc::runEncoder(args, stderr);
 }

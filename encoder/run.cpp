@@ -28,6 +28,12 @@ int probe(const std::string& path, std::FILE* err)
             printLine(err, line);
     } catch (const EncoderError& e) {
         printLine(err, std::string("Error: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        printLine(err, "Error: out of memory");
+    } catch (const std::exception& e) {
+        printLine(err, std::string("Error: unexpected failure: ") + e.what());
+    } catch (...) {
+        printLine(err, "Error: unexpected failure");
     }
     // As with FFmpeg, a run without an output file ends with status 1.
     return kExitFailed;

@@ -10,10 +10,12 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -87,6 +89,39 @@ double seconds(const TFileInfo& info)
     if (parts.size() != 3)
         return -1;
     return parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toDouble();
+}
+
+// A copy of an AVI file whose video frames hold noise: the file reads, no picture decodes.
+QString withScrambledVideo(const QString& avi, const QString& copy)
+{
+    QFile file(avi);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    quint32 noise = 12345;
+    for (qsizetype at = bytes.indexOf("movi") + 4; at + 8 <= bytes.size();) {
+        const QByteArray tag = bytes.mid(at, 4);
+        const qsizetype size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (tag == "idx1" || at + 8 + size > bytes.size())
+            break;
+        if (tag.endsWith("dc")) {
+            for (qsizetype i = at + 8; i < at + 8 + size; ++i) {
+                noise = noise * 1103515245u + 12345u;
+                bytes[i] = static_cast<char>(noise >> 24);
+            }
+        }
+        at += 8 + size + (size & 1);
+    }
+    return writeFile(copy, bytes);
+}
+
+// Runs the encoder under a resource limit of the shell's "ulimit".
+ProgramRun runLimited(const QString& limit, const QStringList& args)
+{
+    return runProgram(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), QStringLiteral("ulimit %1 && exec \"$0\" \"$@\"").arg(limit),
+                                  realEncoder()}
+                          + args);
 }
 
 // Corpus files with a picture that decode cleanly.
@@ -230,6 +265,10 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QString truncated = writeFile(dir.path() + QStringLiteral("/head.mp4"), sample.read(1000));
     const QString goodSource = corpusFile(QStringLiteral("sample.avi"));
+    QTemporaryDir inputs;
+    const QString pipe = inputs.path() + QStringLiteral("/pipe.avi");
+    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0); // opening it would block for ever
+    const QString undecodable = withScrambledVideo(goodSource, inputs.path() + QStringLiteral("/scrambled.avi"));
     struct Case {
         const char* what;
         QString source;
@@ -245,6 +284,10 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
     wrongPair.audioCodec = "wmav2";
     Profile flvRate = kProfiles[8];
     flvRate.sampleRate = 8000;
+    Profile hugeBorders = kProfiles[0];
+    hugeBorders.padLeftRight = 2147483647;
+    Profile hugeSize = kProfiles[0];
+    hugeSize.width = 100000;
     const QString out = dir.path() + QStringLiteral("/out.mp4");
     const Case cases[] = {
         {"missing source", dir.path() + QStringLiteral("/missing.avi"), kProfiles[0], out},
@@ -255,6 +298,11 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
         {"codec the format cannot hold", goodSource, wrongPair, dir.path() + QStringLiteral("/out.3gp")},
         {"rate the format cannot hold", goodSource, flvRate, dir.path() + QStringLiteral("/out.flv")},
         {"unwritable folder", goodSource, kProfiles[0], dir.path() + QStringLiteral("/no/such/folder/out.mp4")},
+        {"a pipe for a source", pipe, kProfiles[0], out},
+        {"a folder for a source", inputs.path(), kProfiles[0], out},
+        {"no picture decodes", undecodable, kProfiles[0], out},
+        {"borders past any screen", goodSource, hugeBorders, out},
+        {"a size past any screen", goodSource, hugeSize, out},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -262,7 +310,12 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
         EXPECT_NE(run.exitCode, 0);
         EXPECT_FALSE(run.lastErrorLine().isEmpty()) << run.errorText.toStdString();
         EXPECT_FALSE(QFile::exists(c.output));
+        EXPECT_FALSE(QFile::exists(c.output + QStringLiteral(".part")));
     }
+    // A picture that never decodes is reported with the decoder's reason.
+    EXPECT_TRUE(runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
+                    .lastErrorLine()
+                    .startsWith(QStringLiteral("Error: no picture of the source could be decoded: ")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("head.mp4")});
 
     // Unknown options and missing values are refused before anything else.
@@ -339,10 +392,16 @@ TEST(EncoderConvert, NeverTouchesTheSource)
 TEST(EncoderConvert, DamagedSourceKeepsWhatCouldBeDecodedAndSaysSo)
 {
     QTemporaryDir dir;
-    for (const char* name : {"fixture2.mkv", "bear-1280x720_trunc-half.mp4"}) {
-        SCOPED_TRACE(name);
+    // A web video cut short without a trace in its header: 0.6 s of its declared 1.0 s are there.
+    QFile web(corpusFile(QStringLiteral("bbb_960x540_60fps_vp8.webm")));
+    ASSERT_TRUE(web.open(QIODevice::ReadOnly));
+    const QByteArray whole = web.readAll();
+    const QString cut = writeFile(dir.path() + QStringLiteral("/cut.webm"), whole.left(whole.size() * 59 / 100));
+    for (const QString& source : {corpusFile(QStringLiteral("fixture2.mkv")),
+                                  corpusFile(QStringLiteral("bear-1280x720_trunc-half.mp4")), cut}) {
+        SCOPED_TRACE(source.toStdString());
         const QString output = dir.path() + QStringLiteral("/damaged.mp4");
-        const ProgramRun run = runProgram(realEncoder(), conversionArgs(corpusFile(QString::fromLatin1(name)), kProfiles[1], output));
+        const ProgramRun run = runProgram(realEncoder(), conversionArgs(source, kProfiles[1], output));
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_TRUE(run.lastErrorLine().contains(QStringLiteral("damaged")));
         const Probed out = probe(output);
@@ -434,4 +493,125 @@ TEST(EncoderConvert, BordersGoOnTheSidesAsked)
     EXPECT_EQ(box.right, 8 + width);
     EXPECT_EQ(box.top, 16);
     EXPECT_EQ(box.bottom, 16 + height);
+}
+
+TEST(EncoderConvert, StreamsThatChangeHalfWayConvertWholeAndInStep)
+{
+    // Recordings joined from two pieces: the second half changes frame size, aspect or sound
+    // format, with continuous time stamps, as broadcast and camera transport streams do.
+    struct Half {
+        const char* size;
+        const char* sampleRate;
+        const char* channels;
+    };
+    struct Case {
+        const char* what;
+        Half first, second;
+    };
+    const Case cases[] = {
+        {"frame size", {"320x240", "48000", "2"}, {"176x144", "48000", "2"}},
+        {"aspect", {"640x480", "48000", "2"}, {"640x360", "48000", "2"}},
+        {"sound format", {"320x240", "48000", "2"}, {"320x240", "44100", "1"}},
+    };
+    struct Target {
+        const char* format;
+        const char* videoCodec;
+        const char* audioCodec;
+    };
+    const Target targets[] = {{"mp4", "mpeg4", "aac"}, {"mp4", "libx264", "aac"}, {"avi", "libxvid", "libmp3lame"}};
+    QTemporaryDir dir;
+    auto makeHalf = [&](const Half& half, const QString& path) {
+        return runProgram(realEncoder(), {QStringLiteral("-i"), corpusFile(QStringLiteral("sintel-1024x436.mp4")),
+                                          QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("-s"),
+                                          QString::fromLatin1(half.size), QStringLiteral("-vcodec"),
+                                          QStringLiteral("mpeg2video"), QStringLiteral("-r"), QStringLiteral("25"),
+                                          QStringLiteral("-b"), QStringLiteral("1500k"), QStringLiteral("-acodec"),
+                                          QStringLiteral("mp2"), QStringLiteral("-ab"), QStringLiteral("128k"),
+                                          QStringLiteral("-ar"), QString::fromLatin1(half.sampleRate),
+                                          QStringLiteral("-ac"), QString::fromLatin1(half.channels),
+                                          QStringLiteral("-y"), path})
+            .exitCode;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString first = dir.path() + QStringLiteral("/first.ts");
+        const QString second = dir.path() + QStringLiteral("/second.ts");
+        const QString joined = dir.path() + QStringLiteral("/joined.ts");
+        ASSERT_EQ(makeHalf(c.first, first), 0);
+        ASSERT_EQ(makeHalf(c.second, second), 0);
+        ASSERT_TRUE(joinTransportStreams(first.toStdString(), second.toStdString(), joined.toStdString()));
+        const MediaFacts source = readMediaFacts(joined.toStdString());
+        const double sourceSeconds = source.video.endSeconds - source.video.startSeconds;
+        ASSERT_GT(sourceSeconds, 11.5);
+        for (const Target& t : targets) {
+            SCOPED_TRACE(std::string(t.format) + " " + t.videoCodec);
+            const QString output = dir.path() + QStringLiteral("/out.") + QString::fromLatin1(t.format);
+            const ProgramRun run = runProgram(
+                realEncoder(), {QStringLiteral("-i"), joined, QStringLiteral("-f"), QString::fromLatin1(t.format),
+                                QStringLiteral("-s"), QStringLiteral("320x240"), QStringLiteral("-vcodec"),
+                                QString::fromLatin1(t.videoCodec), QStringLiteral("-r"), QStringLiteral("25"),
+                                QStringLiteral("-b"), QStringLiteral("400k"), QStringLiteral("-acodec"),
+                                QString::fromLatin1(t.audioCodec), QStringLiteral("-ab"), QStringLiteral("96k"),
+                                QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-ar"),
+                                QStringLiteral("44100"), QStringLiteral("-async"), QStringLiteral("100"),
+                                QStringLiteral("-y"), output});
+            ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+            const MediaFacts out = readMediaFacts(output.toStdString());
+            EXPECT_EQ(out.video.width, 320);
+            EXPECT_EQ(out.video.height, 240);
+            EXPECT_EQ(out.audio.sampleRate, 44100);
+            EXPECT_EQ(out.audio.channels, 2);
+            const double videoSeconds = out.video.endSeconds - out.video.startSeconds;
+            EXPECT_NEAR(videoSeconds, sourceSeconds, 0.1);
+            EXPECT_NEAR(out.audio.startSeconds, out.video.startSeconds, 0.1);
+            EXPECT_NEAR(out.audio.endSeconds, out.video.endSeconds, 0.1);
+            // One continuous run of pictures: no stretch of time written twice or skipped.
+            EXPECT_NEAR(static_cast<double>(out.video.packets.size()), videoSeconds * 25, 2);
+        }
+    }
+}
+
+TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
+{
+    QTemporaryDir dir;
+    const QString source = corpusFile(QStringLiteral("sintel-1024x436.mp4"));
+    const QString output = dir.path() + QStringLiteral("/clip.mp4");
+    struct Case {
+        const char* what;
+        const char* limit;      // for ulimit
+        const char* errorText;  // what the error line says
+    };
+    // A full disk (a file size limit stands in) and memory that runs out.
+    for (const Case& c : {Case{"disk full", "-f 100", "File too large"}, Case{"out of memory", "-v 300000", ""}}) {
+        SCOPED_TRACE(c.what);
+        writeFile(output, "older output");
+        const ProgramRun run = runLimited(QString::fromLatin1(c.limit), conversionArgs(source, kProfiles[1], output));
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: "))) << run.errorText.toStdString();
+        EXPECT_TRUE(run.lastErrorLine().contains(QLatin1String(c.errorText))) << run.lastErrorLine().toStdString();
+        QFile older(output);
+        ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+        EXPECT_EQ(older.readAll(), QByteArray("older output"));
+        EXPECT_FALSE(QFile::exists(output + QStringLiteral(".part")));
+    }
+
+    // The output folder removed while the conversion writes into it.
+    const QString folder = dir.path() + QStringLiteral("/gone");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString lost = folder + QStringLiteral("/clip.mov");
+    TChildProcess child;
+    ASSERT_TRUE(child.Start(realEncoder(), conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], lost),
+                            TChildProcess::Stream::StdErr));
+    QByteArray text;
+    char piece[256];
+    size_t got = 0;
+    while (!QFile::exists(lost + QStringLiteral(".part"))) {
+        ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
+        text.append(piece, static_cast<qsizetype>(got));
+    }
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    while (child.Read(piece, sizeof piece, 20000, got) == TChildProcess::ReadStatus::Data)
+        text.append(piece, static_cast<qsizetype>(got));
+    EXPECT_NE(child.Wait(), 0);
+    EXPECT_TRUE(text.contains("Error: ")) << text.toStdString();
 }

@@ -1,9 +1,14 @@
-// The decoder limits the encoder keeps a stream within: levels chosen or named, peak rates,
-// buffers and what is lowered.
+// The decoder limits the encoder keeps a stream within (levels chosen or named, peak rates,
+// buffers and what is lowered), and the watchdog that ends a stuck conversion.
 #include "ffmpeg_util.h"
 #include "levels.h"
+#include "watchdog.h"
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using enc::decideVideoLimits;
 using enc::VideoLimitRequest;
@@ -159,4 +164,28 @@ TEST(EncoderLevels, LevelNamesAndRefusals)
         r.level = c.level;
         EXPECT_THROW(decideVideoLimits(r), enc::EncoderError) << c.what;
     }
+}
+
+TEST(EncoderWatchdog, StallsAreCaughtAndProgressKeepsItQuiet)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stalled = false;
+    auto onStall = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        stalled = true;
+        changed.notify_all();
+    };
+    {
+        // Progress more often than the limit: it never fires, and stopping it is prompt.
+        enc::ProgressWatchdog watchdog(std::chrono::milliseconds(500), onStall);
+        for (int i = 0; i < 40; ++i) { // twice the limit in all, a twentieth of it between calls
+            watchdog.progressed();
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    }
+    EXPECT_FALSE(stalled);
+    enc::ProgressWatchdog watchdog(std::chrono::milliseconds(50), onStall);
+    std::unique_lock<std::mutex> lock(mutex);
+    EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return stalled; }));
 }

@@ -200,3 +200,71 @@ BrightBox firstPictureBrightBox(const std::string& path)
     }
     return box;
 }
+
+namespace {
+
+struct OutputDeleter {
+    void operator()(AVFormatContext* ctx) const
+    {
+        if (ctx->pb)
+            avio_closep(&ctx->pb);
+        avformat_free_context(ctx);
+    }
+};
+
+} // namespace
+
+bool joinTransportStreams(const std::string& first, const std::string& second, const std::string& output)
+{
+    try {
+        enc::InputFile a(first);
+        enc::InputFile b(second);
+        AVFormatContext* raw = nullptr;
+        enc::check(avformat_alloc_output_context2(&raw, nullptr, "mpegts", output.c_str()), "output");
+        std::unique_ptr<AVFormatContext, OutputDeleter> out(raw);
+        // One output stream for each chosen input stream of the first file, in the same order.
+        const AVStream* chosen[2] = {a.videoStream(), a.audioStream()};
+        for (const AVStream* st : chosen) {
+            if (!st)
+                continue;
+            AVStream* o = avformat_new_stream(out.get(), nullptr);
+            enc::check(avcodec_parameters_copy(o->codecpar, st->codecpar), "parameters");
+            o->codecpar->codec_tag = 0;
+            o->time_base = st->time_base;
+        }
+        enc::check(avio_open(&out->pb, output.c_str(), AVIO_FLAG_WRITE), "open");
+        enc::check(avformat_write_header(out.get(), nullptr), "header");
+
+        int64_t offsetUs = 0;
+        int64_t endUs = 0;
+        for (enc::InputFile* in : {&a, &b}) {
+            const int indexes[2] = {in->videoIndex(), in->audioIndex()};
+            const int64_t startUs = in->startUs();
+            auto packet = enc::makePacket();
+            while (av_read_frame(in->context(), packet.get()) >= 0) {
+                const int target = packet->stream_index == indexes[0] ? 0 : packet->stream_index == indexes[1] ? 1 : -1;
+                if (target < 0 || static_cast<unsigned>(target) >= out->nb_streams) {
+                    av_packet_unref(packet.get());
+                    continue;
+                }
+                const AVRational tb = in->context()->streams[packet->stream_index]->time_base;
+                const int64_t shift = av_rescale_q(offsetUs - startUs, AV_TIME_BASE_Q, tb);
+                if (packet->pts != AV_NOPTS_VALUE)
+                    packet->pts += shift;
+                if (packet->dts != AV_NOPTS_VALUE)
+                    packet->dts += shift;
+                const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+                if (stamp != AV_NOPTS_VALUE)
+                    endUs = std::max(endUs, av_rescale_q(stamp + packet->duration, tb, AV_TIME_BASE_Q));
+                av_packet_rescale_ts(packet.get(), tb, out->streams[target]->time_base);
+                packet->stream_index = target;
+                enc::check(av_interleaved_write_frame(out.get(), packet.get()), "write");
+            }
+            offsetUs = endUs;
+        }
+        enc::check(av_write_trailer(out.get()), "trailer");
+        return true;
+    } catch (const enc::EncoderError&) {
+        return false;
+    }
+}

@@ -51,3 +51,9 @@ struct BrightBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 BrightBox firstPictureBrightBox(const std::string& path);
+
+// Writes an MPEG-TS file holding every packet of `first`, then every packet of `second` with its
+// time stamps moved to follow on, as a recording whose picture or sound changes half way does.
+// Both must be MPEG-TS files with the same codecs (parameters travel inside the streams).
+// Returns false when either cannot be read or the output cannot be written.
+bool joinTransportStreams(const std::string& first, const std::string& second, const std::string& output);
