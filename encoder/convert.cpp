@@ -2,8 +2,10 @@
 
 #include "filters.h"
 #include "formats.h"
+#include "frame_size.h"
 #include "input.h"
 #include "levels.h"
+#include "output.h"
 #include "watchdog.h"
 #include "report.h"
 #include "run.h"
@@ -16,7 +18,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <chrono>
 #include <climits>
@@ -35,16 +36,6 @@ volatile std::sig_atomic_t g_stopRequested = 0;
 constexpr std::chrono::milliseconds kStallLimit{60000};
 
 bool stopRequested() { return g_stopRequested != 0; }
-
-struct OutputContextDeleter {
-    void operator()(AVFormatContext* ctx) const
-    {
-        if (ctx->pb && !(ctx->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&ctx->pb);
-        avformat_free_context(ctx);
-    }
-};
-using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 
 // "yyyy-mm-dd hh:mm:ss" in local time -> "yyyy-mm-ddThh:mm:ss.000000Z" as muxers store it.
 std::string creationTimeUtc(const std::string& local)
@@ -71,39 +62,6 @@ bool fileExists(const std::string& path)
 {
     struct stat st{};
     return stat(path.c_str(), &st) == 0;
-}
-
-// Shrinks an odd total size to even for encoders with halved chroma, from a border first.
-void evenOutSize(int& picture, int& padBefore, int& padAfter)
-{
-    if ((picture + padBefore + padAfter) % 2 == 0)
-        return;
-    if (padAfter > 0)
-        --padAfter;
-    else if (padBefore > 0)
-        --padBefore;
-    else
-        --picture;
-}
-
-// H.263 takes only its five standard picture sizes. A fitted picture with borders can come out a
-// row or two short of the screen; grow the bottom and right borders to the standard size it was
-// meant to fill, rather than refuse the job.
-void growToH263Size(VideoChainSettings& chain)
-{
-    static const int sizes[][2] = {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
-    constexpr int kMaxGrowth = 8;
-    const int width = chain.pictureWidth + chain.padLeft + chain.padRight;
-    const int height = chain.pictureHeight + chain.padTop + chain.padBottom;
-    for (const auto& size : sizes) {
-        const int dw = size[0] - width;
-        const int dh = size[1] - height;
-        if (dw >= 0 && dh >= 0 && dw <= kMaxGrowth && dh <= kMaxGrowth) {
-            chain.padRight += dw;
-            chain.padBottom += dh;
-            return;
-        }
-    }
 }
 
 // Xvid marks its streams with a Simple Profile level of its own, judged from the frame size
@@ -136,11 +94,7 @@ struct Stage {
 
 class Transcoder {
 public:
-    Transcoder(const EncoderOptions& options, std::FILE* err)
-        : m_opt(options), m_err(err), m_partPath(options.output + ".part")
-    {
-    }
-    ~Transcoder();
+    Transcoder(const EncoderOptions& options, std::FILE* err) : m_opt(options), m_err(err) {}
 
     int run();
 
@@ -166,8 +120,6 @@ private:
     void drainFilters(Stage& stage);
     void encodeFrame(Stage& stage, const AVFrame* frame);
     void finish();
-    // Renames the finished temporary file to the output's name.
-    void putOutputInPlace();
     void printStatus(bool final);
     bool sourceDamaged();
     int64_t decodedEndUs() const;
@@ -189,18 +141,14 @@ private:
     int64_t m_videoEndUs = 0;        // end of the video written so far
     VideoChainSettings m_videoChain;
     AudioChainSettings m_audioChain;
-    OutputContextPtr m_out;
-    const std::string m_partPath;    // the output is written here and put in place when whole
-    std::atomic<bool> m_outputCreated{false};
+    std::unique_ptr<OutputFile> m_output;
     std::unique_ptr<ProgressWatchdog> m_watchdog;
-    bool m_headerWritten = false;
     bool m_demuxError = false;
     FramePtr m_frame = makeFrame();
     FramePtr m_filtered = makeFrame();
     PacketPtr m_packet = makePacket();
     PacketPtr m_encoded = makePacket();
     int64_t m_videoFrames = 0;
-    int64_t m_finalSize = 0;
     int64_t m_nextAudioPts = AV_NOPTS_VALUE;  // the next sound sample's time, in the encoder's time base
     int64_t m_nextVideoPts = 0;              // the next picture's time, in the encoder's time base
     double m_quality = 0;
@@ -208,15 +156,6 @@ private:
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point m_lastStatus;
 };
-
-Transcoder::~Transcoder()
-{
-    // Whatever failed, an incomplete output never stays behind.
-    if (m_outputCreated) {
-        m_out.reset();
-        std::remove(m_partPath.c_str());
-    }
-}
 
 int Transcoder::run()
 {
@@ -228,39 +167,22 @@ int Transcoder::run()
         if (write(fileno(m_err), line.data(), line.size()) < 0) {
             // Nobody reads any more; the run ends all the same.
         }
-        if (m_outputCreated)
-            unlink(m_partPath.c_str());
+        // Whether or not the output was begun yet, its temporary file must not stay.
+        unlink((m_opt.output + OutputFile::kTemporarySuffix).c_str());
         _exit(kExitFailed);
     });
     prepare();
     createOutput();
     transcode();
     finish();
-    checkOutputLength();
-    const bool damaged = sourceDamaged();
-    putOutputInPlace();
     printStatus(true);
     std::fputc('\n', m_err);
-    if (damaged) {
+    if (sourceDamaged()) {
         std::fputs("Error: the source is damaged or ends early; only the part that could be decoded was converted\n",
                    m_err);
         return kExitDamagedSource;
     }
     return kExitOk;
-}
-
-void Transcoder::putOutputInPlace()
-{
-    // Only a whole file ever carries the output's name; an output that existed before stays as it
-    // was until this moment.
-    if (std::rename(m_partPath.c_str(), m_opt.output.c_str()) != 0)
-        throw EncoderError("cannot put the output file in place: " + std::string(std::strerror(errno)));
-    m_outputCreated = false;
-    struct stat st{};
-    if (stat(m_opt.output.c_str(), &st) != 0 || st.st_size == 0) {
-        std::remove(m_opt.output.c_str());
-        throw EncoderError("the output file is missing or empty after writing");
-    }
 }
 
 void Transcoder::prepare()
@@ -343,23 +265,15 @@ void Transcoder::openVideoEncoder()
     VideoChainSettings& chain = m_videoChain;
     chain.deinterlace = m_opt.deinterlace;
     chain.rotation = rotation;
-    chain.pictureWidth = m_opt.width > 0 ? m_opt.width : sourceWidth;
-    chain.pictureHeight = m_opt.height > 0 ? m_opt.height : sourceHeight;
-    chain.padLeft = m_opt.padLeft;
-    chain.padRight = m_opt.padRight;
-    chain.padTop = m_opt.padTop;
-    chain.padBottom = m_opt.padBottom;
+    const FrameLayout requested{m_opt.width > 0 ? m_opt.width : sourceWidth, m_opt.height > 0 ? m_opt.height : sourceHeight,
+                                m_opt.padLeft, m_opt.padRight, m_opt.padTop, m_opt.padBottom};
     chain.pixelFormat = choosePixelFormat(m_videoCodec, static_cast<AVPixelFormat>(par->format));
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(chain.pixelFormat);
-    if (desc && desc->log2_chroma_w > 0)
-        evenOutSize(chain.pictureWidth, chain.padLeft, chain.padRight);
-    if (desc && desc->log2_chroma_h > 0)
-        evenOutSize(chain.pictureHeight, chain.padTop, chain.padBottom);
-    if (m_videoCodec->id == AV_CODEC_ID_H263)
-        growToH263Size(chain);
-    if (chain.pictureWidth <= 0 || chain.pictureHeight <= 0)
-        throw EncoderError("the picture size " + std::to_string(chain.pictureWidth) + "x"
-                           + std::to_string(chain.pictureHeight) + " is too small");
+    chain.frame = encoderFrame(requested, {desc && desc->log2_chroma_w > 0, desc && desc->log2_chroma_h > 0,
+                                           m_videoCodec->id == AV_CODEC_ID_H263});
+    if (chain.frame.pictureWidth <= 0 || chain.frame.pictureHeight <= 0)
+        throw EncoderError("the picture size " + std::to_string(chain.frame.pictureWidth) + "x"
+                           + std::to_string(chain.frame.pictureHeight) + " is too small");
     chain.frameRate = chooseFrameRate(m_videoCodec, m_opt.frameRate,
                                      av_guess_frame_rate(m_input->context(), m_video.input, nullptr));
 
@@ -367,8 +281,8 @@ void Transcoder::openVideoEncoder()
     if (!m_video.encoder)
         throw EncoderError("cannot allocate the video encoder", AVERROR(ENOMEM));
     AVCodecContext* enc = m_video.encoder.get();
-    enc->width = chain.pictureWidth + chain.padLeft + chain.padRight;
-    enc->height = chain.pictureHeight + chain.padTop + chain.padBottom;
+    enc->width = chain.frame.width();
+    enc->height = chain.frame.height();
 
     // Keep the stream within what the device's decoder takes: profile, level and peak rate.
     VideoLimitRequest request;
@@ -459,45 +373,21 @@ void Transcoder::openAudioEncoder(int sourceSampleRate, int sourceChannels)
 
 void Transcoder::createOutput()
 {
-    AVFormatContext* raw = nullptr;
-    check(avformat_alloc_output_context2(&raw, m_muxer, nullptr, m_opt.output.c_str()),
-          "cannot set up the output format");
-    m_out.reset(raw);
-
+    m_output = std::make_unique<OutputFile>(m_muxer, m_opt.output);
     for (Stage* stage : {&m_video, &m_audio}) {
-        if (!stage->encoder)
-            continue;
-        stage->output = avformat_new_stream(m_out.get(), nullptr);
-        if (!stage->output)
-            throw EncoderError("cannot add an output stream", AVERROR(ENOMEM));
-        check(avcodec_parameters_from_context(stage->output->codecpar, stage->encoder.get()),
-              "cannot describe an output stream");
-        stage->output->time_base = stage->encoder->time_base;
+        if (stage->encoder)
+            stage->output = m_output->addStream(stage->encoder.get());
     }
     m_video.output->avg_frame_rate = m_videoChain.frameRate;
     m_video.output->sample_aspect_ratio = {1, 1};
-
     if (m_opt.title)
-        av_dict_set(&m_out->metadata, "title", m_opt.title->c_str(), 0);
+        m_output->setTag("title", *m_opt.title);
     if (m_opt.timestamp)
-        av_dict_set(&m_out->metadata, "creation_time", creationTimeUtc(*m_opt.timestamp).c_str(), 0);
+        m_output->setTag("creation_time", creationTimeUtc(*m_opt.timestamp));
     if (m_opt.bitexact)
-        m_out->flags |= AVFMT_FLAG_BITEXACT;
-
+        m_output->setBitexact();
     // Only now is anything written: every check that can refuse the job has passed.
-    const std::string url = "file:" + m_partPath;
-    AVDictionary* ioOptions = nullptr;
-    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> ioGuard(&ioOptions, av_dict_free);
-    av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
-    check(avio_open2(&m_out->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions), "cannot create the output file");
-    m_outputCreated = true;
-    checkAllOptionsUsed(ioOptions, "the output file");
-
-    AVDictionary* muxerOptions = nullptr;
-    std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> muxerGuard(&muxerOptions, av_dict_free);
-    check(avformat_write_header(m_out.get(), &muxerOptions), "cannot write the output header");
-    checkAllOptionsUsed(muxerOptions, std::string("the muxer '") + m_muxer->name + "'");
-    m_headerWritten = true;
+    m_output->begin();
 }
 
 void Transcoder::transcode()
@@ -686,7 +576,7 @@ void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
             if (video)
                 m_videoEndUs = std::max(m_videoEndUs, av_rescale_q(end, stage.output->time_base, AV_TIME_BASE_Q));
         }
-        check(av_interleaved_write_frame(m_out.get(), pkt), "cannot write to the output file");
+        m_output->write(pkt);
         m_watchdog->progressed();
     }
     // Silence keeps pace with the picture, so the two stay interleaved in the file.
@@ -751,9 +641,8 @@ void Transcoder::finish()
                                                                      : "the video stream holds no pictures";
         throw EncoderError("no picture of the source could be decoded: " + reason);
     }
-    check(av_write_trailer(m_out.get()), "cannot finish the output file");
-    m_finalSize = avio_size(m_out->pb); // the trailer may have sought back into the header
-    check(avio_closep(&m_out->pb), "cannot close the output file");
+    checkOutputLength();
+    m_output->finish();
 }
 
 bool Transcoder::sourceDamaged()
@@ -795,7 +684,7 @@ void Transcoder::printStatus(bool final)
         return;
     m_lastStatus = now;
     const double elapsed = std::chrono::duration<double>(now - m_started).count();
-    const int64_t size = m_out && m_out->pb ? avio_tell(m_out->pb) : m_finalSize;
+    const int64_t size = m_output ? m_output->size() : 0;
     const double fps = elapsed > 0 ? static_cast<double>(m_videoFrames) / elapsed : 0;
     const double kbps = m_writtenSeconds > 0 ? static_cast<double>(size) * 8 / 1000 / m_writtenSeconds : 0;
     const std::string line = statusLine(m_videoFrames, fps, m_quality, size, m_writtenSeconds, kbps);

@@ -39,12 +39,11 @@ std::string videoChain(const VideoChainSettings& settings)
     default:
         break;
     }
-    chain += "scale=" + std::to_string(settings.pictureWidth) + ":" + std::to_string(settings.pictureHeight);
-    const int fullWidth = settings.pictureWidth + settings.padLeft + settings.padRight;
-    const int fullHeight = settings.pictureHeight + settings.padTop + settings.padBottom;
-    if (fullWidth != settings.pictureWidth || fullHeight != settings.pictureHeight) {
-        chain += ",pad=" + std::to_string(fullWidth) + ":" + std::to_string(fullHeight) + ":"
-            + std::to_string(settings.padLeft) + ":" + std::to_string(settings.padTop) + ":black";
+    const FrameLayout& f = settings.frame;
+    chain += "scale=" + std::to_string(f.pictureWidth) + ":" + std::to_string(f.pictureHeight);
+    if (f.width() != f.pictureWidth || f.height() != f.pictureHeight) {
+        chain += ",pad=" + std::to_string(f.width()) + ":" + std::to_string(f.height()) + ":"
+            + std::to_string(f.padLeft) + ":" + std::to_string(f.padTop) + ":black";
     }
     // A constant rate from time zero: devices want it, and variable-rate sources get regular frames.
     char start[48];

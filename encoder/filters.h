@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ffmpeg_util.h"
+#include "frame_size.h"
 
 #include <string>
 
@@ -10,9 +11,7 @@ namespace enc {
 struct VideoChainSettings {
     bool deinterlace = false;
     int rotation = 0;              // quarter turns clockwise to apply: 0, 90, 180, 270
-    int pictureWidth = 0;          // the picture is scaled to this size ...
-    int pictureHeight = 0;
-    int padLeft = 0, padRight = 0, padTop = 0, padBottom = 0;  // ... then bordered in black
+    FrameLayout frame;             // the picture is scaled, then bordered in black
     AVRational frameRate{25, 1};
     double startSeconds = 0;       // the time of the first picture out: 0, or where the last graph ended
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;

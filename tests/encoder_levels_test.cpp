@@ -1,6 +1,8 @@
 // The decoder limits the encoder keeps a stream within (levels chosen or named, peak rates,
-// buffers and what is lowered), and the watchdog that ends a stuck conversion.
+// buffers and what is lowered), the frame an encoder takes, and the watchdog that ends a stuck
+// conversion.
 #include "ffmpeg_util.h"
+#include "frame_size.h"
 #include "levels.h"
 #include "watchdog.h"
 
@@ -188,4 +190,32 @@ TEST(EncoderWatchdog, StallsAreCaughtAndProgressKeepsItQuiet)
     enc::ProgressWatchdog watchdog(std::chrono::milliseconds(50), onStall);
     std::unique_lock<std::mutex> lock(mutex);
     EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return stalled; }));
+}
+
+TEST(EncoderFrame, OddSidesAndH263Sizes)
+{
+    using enc::FrameLayout;
+    struct Case {
+        const char* what;
+        FrameLayout requested;
+        enc::EncoderFrameRules rules;
+        FrameLayout expected;
+    };
+    const Case cases[] = {
+        {"even stays", {320, 180, 0, 0, 30, 30}, {true, true, false}, {320, 180, 0, 0, 30, 30}},
+        {"odd width: right border first", {320, 180, 1, 2, 0, 0}, {true, true, false}, {320, 180, 1, 1, 0, 0}},
+        {"then the left border", {320, 180, 1, 0, 0, 0}, {true, true, false}, {320, 180, 0, 0, 0, 0}},
+        {"then the picture", {161, 121, 0, 0, 0, 0}, {true, true, false}, {160, 120, 0, 0, 0, 0}},
+        {"odd height: bottom border first", {320, 179, 0, 0, 30, 30}, {true, true, false}, {320, 179, 0, 0, 30, 29}},
+        {"full chroma keeps odd sides", {161, 121, 0, 0, 0, 0}, {false, false, false}, {161, 121, 0, 0, 0, 0}},
+        {"short of QCIF grows to it", {176, 132, 0, 0, 5, 5}, {true, true, true}, {176, 132, 0, 0, 5, 7}},
+        {"short of CIF grows right and bottom", {346, 282, 0, 0, 0, 0}, {true, true, true}, {346, 282, 0, 6, 0, 6}},
+        {"far from any size stays", {320, 240, 0, 0, 0, 0}, {true, true, true}, {320, 240, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FrameLayout got = enc::encoderFrame(c.requested, c.rules);
+        EXPECT_EQ(got, c.expected) << got.pictureWidth << "x" << got.pictureHeight << " " << got.padLeft << ","
+                                   << got.padRight << "," << got.padTop << "," << got.padBottom;
+    }
 }
