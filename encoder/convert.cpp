@@ -23,7 +23,6 @@ extern "C" {
 #include <climits>
 #include <csignal>
 #include <cstring>
-#include <cerrno>
 #include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,7 +112,6 @@ private:
     void filterFrame(Stage& stage, AVFrame* frame);
     void buildVideoFilters(const AVFrame* frame);
     void buildAudioFilters(AVFrame* frame);
-    // Whether frames with these source properties need a new filter graph.
     // Whether frames with these source properties need a new filter graph; an old graph is
     // finished first, up to the time the new frame starts at.
     bool needsNewFilters(Stage& stage, const std::string& sourceArgs, int64_t nextPts);
