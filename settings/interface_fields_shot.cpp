@@ -59,35 +59,44 @@ QString TInterfaceFieldsShot::key(const char* name) const
     return KeyName + QLatin1Char('/') + QLatin1String(name);
 }
 
-qint32 TInterfaceFieldsShot::readInt(const char* name, qint32 fallback) const
+QStringList TInterfaceFieldsShot::FieldNames()
+{
+    QStringList names;
+#define KOVIRTA_FIELD_NAME(Type, Name, Fallback) names.append(QStringLiteral(#Name));
+    KOVIRTA_INTERFACE_FIELDS(KOVIRTA_FIELD_NAME)
+#undef KOVIRTA_FIELD_NAME
+    return names;
+}
+
+qint32 TInterfaceFieldsShot::read(const char* name, qint32 fallback) const
 {
     qint32 value = fallback;
     return readInteger(m_settings->value(key(name)), value) ? value : fallback;
 }
 
-bool TInterfaceFieldsShot::readFlag(const char* name, bool fallback) const
+bool TInterfaceFieldsShot::read(const char* name, bool fallback) const
 {
     qint32 value = 0;
     return readInteger(m_settings->value(key(name)), value) ? value != 0 : fallback;
 }
 
-QString TInterfaceFieldsShot::readText(const char* name) const
+QString TInterfaceFieldsShot::read(const char* name, const QString& fallback) const
 {
     const QVariant value = m_settings->value(key(name));
-    return value.isValid() ? value.toString() : QString();
+    return value.isValid() ? value.toString() : fallback;
 }
 
-void TInterfaceFieldsShot::writeInt(const char* name, qint32 value)
+void TInterfaceFieldsShot::write(const char* name, qint32 value)
 {
     m_settings->setValue(key(name), value);
 }
 
-void TInterfaceFieldsShot::writeFlag(const char* name, bool value)
+void TInterfaceFieldsShot::write(const char* name, bool value)
 {
     m_settings->setValue(key(name), value ? 1 : 0);
 }
 
-void TInterfaceFieldsShot::writeText(const char* name, const QString& value)
+void TInterfaceFieldsShot::write(const char* name, const QString& value)
 {
     m_settings->setValue(key(name), value);
 }
