@@ -3,6 +3,7 @@
 
 #include "catalogue/device_options_storage.h"
 #include "conversion/conversion_parameters.h"
+#include "conversion/conversion_request.h"
 #include "media/file_list_manager.h"
 
 #include <QTimer>
@@ -186,6 +187,8 @@ public:
     int SelectedOverwriteMode() const;
 
     // Conversion and side dialogs
+    // The fields a conversion reads, as the user left them.
+    TConversionFields ConversionFields() const;
     bool ValidateConversionRequest();
     void DoConvert();
     void btnRequestDeviceClick();

@@ -12,120 +12,58 @@
 
 #include <QComboBox>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-namespace {
-
-bool readsAsFloat(const QString& text)
+TConversionFields TMainFrm::ConversionFields() const
 {
-    try {
-        StrToFloatAnySeparator(text);
-        return true;
-    } catch (const EConvertError&) {
-        return false;
-    }
+    TConversionFields f;
+    f.FileCount = FilesLvw->RowCount();
+    f.DeviceClass = DeviceClass;
+    f.Manufacturer = ManufacturerCmb->currentText();
+    f.Model = ModelCmb->currentText();
+    f.AudioBitRate = AudioBitRateEdt->text();
+    f.Sampling = SamplingEdt->text();
+    f.Stereo = ChanelsStereoRdo->isChecked();
+    f.Mono = ChanelsMonoRdo->isChecked();
+    f.VideoBitRate = VideoBitRateEdt->text();
+    f.FrameRate = VideoFrameRateEdt->text();
+    f.Volume = VolumeInputEdt->text();
+    f.ZoomIndex = ZoomModeCmb->currentText().isEmpty() ? -1 : ZoomModeCmb->currentIndex();
+    f.ResolutionTypeIndex = ResolutionTypeCmb->currentIndex();
+    f.ResolutionX = ResolutionXEdt->text();
+    f.ResolutionY = ResolutionYEdt->text();
+    f.PreserveLocation = PreserveFilesLocationRdo->isChecked();
+    f.SaveToFolder = SaveFilesToFolderRdo->isChecked();
+    f.DestinationFolder = DestPathEdt->text();
+    f.OverwriteMode = SelectedOverwriteMode();
+    f.VideoQualityIndex = VideoQualityCmb->currentIndex();
+    f.AudioQualityIndex = AudioQualityCmb->currentIndex();
+    f.DeleteAfterConversion = DeleteAfterConversionChk->isChecked();
+    f.SetConvertedAsOriginal = SetConvertedAsOriginalChk->isChecked();
+    return f;
 }
-
-bool readsAsInteger(const QString& text)
-{
-    try {
-        StrToInt(text);
-        return true;
-    } catch (const EConvertError&) {
-        return false;
-    }
-}
-
-} // namespace
 
 bool TMainFrm::ValidateConversionRequest()
 {
-    const TCommonConversionParameters& p = ConversionParameters;
-    const bool noChannel = !ChanelsStereoRdo->isChecked() && !ChanelsMonoRdo->isChecked();
-    const bool badFolder = !PreserveFilesLocationRdo->isChecked() && !QFileInfo(DestPathEdt->text()).isDir();
-    // In order; the first failing check is the one reported. The first four ask a question of the user.
-    const struct {
-        bool fails;
-        const char* message;
-    } checks[] = {
-        {FilesLvw->RowCount() == 0, "Please add files to conversion list"},
-        {DeviceClass == 0, "Please select device type"},
-        {ManufacturerCmb->currentText().isEmpty(), "Please select device manufacturer"},
-        {ModelCmb->currentText().isEmpty(), "Please select device model"},
-        {!p.UseAudioBitRateFromDataBase && AudioBitRateEdt->text().isEmpty(), "Please enter Audio Bitrate"},
-        {!p.UseSamplingFromDataBase && SamplingEdt->text().isEmpty(), "Please enter Sampling"},
-        {noChannel && !p.UseChannelsCountFromDataBase, "Please enter Chanels"},
-        {!p.UseVideoBitRateFromDataBase && VideoBitRateEdt->text().isEmpty(), "Please enter Video Bitrate"},
-        {!p.UseFrameRateFromDataBase && VideoFrameRateEdt->text().isEmpty(), "Please enter FrameRate"},
-        {VolumeInputEdt->text().isEmpty(), "Please enter Volume level"},
-        {ZoomModeCmb->currentText().isEmpty(), "Please enter Zoom mode"},
-        {ResolutionXEdt->text().isEmpty(), "Please enter Resolution width"},
-        {ResolutionYEdt->text().isEmpty(), "Please enter Resolution heigth"},
-        {badFolder, "Please enter correct Destination Path"},
-        {!readsAsFloat(VideoBitRateEdt->text()), "Please input valid Video BitRate"},
-        {!readsAsFloat(AudioBitRateEdt->text()), "Please input valid Audio BitRate"},
-        {!readsAsFloat(VideoFrameRateEdt->text()), "Please input valid FrameRate"},
-        {!readsAsInteger(SamplingEdt->text()), "Please input valid Sampling"},
-    };
-    for (size_t i = 0; i < std::size(checks); ++i) {
-        if (checks[i].fails) {
-            m_prompts.ShowMessage(QStringLiteral("Warning"), QString::fromLatin1(checks[i].message),
-                                  i < 4 ? PromptIcon::Question : PromptIcon::Warning);
-            return false;
-        }
-    }
-    return true;
+    const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(ConversionFields(), ConversionParameters);
+    if (refusal)
+        m_prompts.ShowMessage(refusal->Caption, refusal->Text, refusal->Icon);
+    return !refusal;
 }
 
 void TMainFrm::DoConvert()
 {
     if (!ValidateConversionRequest())
         return;
-    TCommonConversionParameters& p = ConversionParameters;
     TFileInfoArray files;
     try {
-        p.AudioBitRate = p.UseAudioBitRateFromDataBase ? 0 : StrToFloatAnySeparator(AudioBitRateEdt->text());
-        p.Sampling = p.UseSamplingFromDataBase ? 0 : StrToInt(SamplingEdt->text());
-        if (!p.UseChannelsCountFromDataBase) {
-            if (ChanelsStereoRdo->isChecked())
-                p.Channels = 2;
-            else if (ChanelsMonoRdo->isChecked())
-                p.Channels = 1;
-        }
-        p.VideoBitRate = p.UseVideoBitRateFromDataBase ? 0 : StrToFloatAnySeparator(VideoBitRateEdt->text());
-        p.FrameRate = p.UseFrameRateFromDataBase ? 0 : StrToFloatAnySeparator(VideoFrameRateEdt->text());
-        p.ZoomMode = ZoomModeCmb->currentIndex() == 0 ? zmFitToScreen : zmFullScreen;
-        p.ResolutionType = static_cast<uint8_t>(ResolutionTypeCmb->currentIndex());
-        p.ResolutionX = StrToInt(ResolutionXEdt->text());
-        p.ResolutionY = StrToInt(ResolutionYEdt->text());
-        p.Volume = StrToInt(VolumeInputEdt->text());
-        if (SelectedOverwriteMode() >= 0)
-            p.OverwriteMode = static_cast<uint8_t>(SelectedOverwriteMode());
-        if (PreserveFilesLocationRdo->isChecked()) {
-            p.OutputLocation = olPreserve;
-        } else if (SaveFilesToFolderRdo->isChecked()) {
-            p.OutputLocation = olFolder;
-            p.DestinationFolder = DestPathEdt->text();
-            if (!p.DestinationFolder.endsWith(QLatin1Char('/')))
-                p.DestinationFolder += QLatin1Char('/');
-        }
-        p.AudioQuality = static_cast<uint8_t>(AudioQualityCmb->currentIndex());
-        p.VideoQuality = static_cast<uint8_t>(VideoQualityCmb->currentIndex());
-        p.DeleteAfterConversion = DeleteAfterConversionChk->isChecked();
-        p.SetConvertedAsOriginal = SetConvertedAsOriginalChk->isChecked();
         TDeviceModel model;
         if (CatalogueStore)
             CatalogueStore->GetModel(ModelCmb->currentText(), ManufacturerCmb->currentText(), model);
-        p.VideoCodec = model.VideoCodec;
-        p.AudioCodec = model.AudioCodec;
-        p.FileFormat = model.FileFormat;
-        p.VideoProfile = model.VideoProfile;
-        p.VideoLevel = model.VideoLevel;
-        p.MaxVideoBitRate = model.MaxVideoBitRate.isEmpty() ? 0 : StrToFloatAnySeparator(model.MaxVideoBitRate);
-        p.TotalDuration = FileListManager->TotalDuration();
+        ConversionParameters = TConversionRequest::Assemble(ConversionFields(), ConversionParameters, model,
+                                                            FileListManager->TotalDuration());
         files = FileListManager->ExportInfos();
     } catch (const EConvertError& e) {
         m_prompts.ShowMessage(QStringLiteral("Kovirta"), e.message(), PromptIcon::Error);
@@ -135,7 +73,7 @@ void TMainFrm::DoConvert()
         return;
     }
     TProgressFrm progress(m_programDir, m_prompts);
-    progress.Batch.Parameters = p;
+    progress.Batch.Parameters = ConversionParameters;
     progress.Batch.Files = files;
     progress.exec();
 }
