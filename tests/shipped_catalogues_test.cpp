@@ -9,11 +9,14 @@
 #include "media_measure.h"
 #include "test_support.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 namespace {
@@ -113,6 +116,60 @@ int h264ProfileCode(const QString& name)
 int h264LevelCode(const QString& name)
 {
     return static_cast<int>(std::lround(name.toDouble() * 10));
+}
+
+// The level the encoder picks when the catalogue names none: the lowest that holds the frame, the
+// macroblock rate (when the frame rate is known; an unknown one is left out, which can only pick a
+// lower level) and the bit rate. Levels 1b, 0 and 0b are only used when named.
+const LevelLimit* automaticLevel(
+    const std::map<int, LevelLimit>& levels, bool h264, int64_t frameMbs, double frameRate, double kbps)
+{
+    for (const auto& [code, limit] : levels) {
+        if ((h264 && code == 9) || (!h264 && (code == 8 || code == 9)))
+            continue;
+        const bool rateFits
+            = frameRate <= 0 || static_cast<double>(frameMbs) * frameRate <= static_cast<double>(limit.mbsPerSecond);
+        if (frameMbs <= limit.frameMbs && rateFits && kbps <= limit.kbps)
+            return &limit;
+    }
+    return nullptr;
+}
+
+// Every model of the four shipped catalogues, with its class.
+struct ShippedModel {
+    QString deviceClass;
+    CatalogueModel entry;
+};
+
+const char* const kCatalogues[] = { "MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat", "GameConsole.dat" };
+
+QList<ShippedModel> allShippedModels()
+{
+    QList<ShippedModel> all;
+    for (const char* file : kCatalogues) {
+        const QString name = QString::fromLatin1(file);
+        for (const CatalogueModel& entry : modelsOf(realProgramDir() + name))
+            all.append({ name.left(name.indexOf(QLatin1Char('.'))), entry });
+    }
+    return all;
+}
+
+// The Screen cell of every model row of data/README.md, by "class|manufacturer|model".
+std::map<QString, QString> documentedScreens()
+{
+    std::map<QString, QString> screens;
+    QFile readme(QStringLiteral(KOVIRTA_DATA_README));
+    if (!readme.open(QIODevice::ReadOnly | QIODevice::Text))
+        return screens;
+    while (!readme.atEnd()) {
+        const QString line = QString::fromUtf8(readme.readLine()).trimmed();
+        if (!line.startsWith(QLatin1String("| ")))
+            continue;
+        const QStringList cells = line.mid(2).split(QStringLiteral(" | "));
+        if (cells.size() >= 5)
+            screens[cells[0] + QLatin1Char('|') + cells[1] + QLatin1Char('|') + cells[2]] = cells[4];
+    }
+    return screens;
 }
 
 // A 1080p60 H.264 clip with sound, made from the corpus by the encoder itself.
@@ -257,9 +314,99 @@ TEST_P(ShippedCatalogue, EveryModelPlaysWithinItsDecoderLimits)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogues, ShippedCatalogue,
-                         ::testing::Values("MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat",
-                                           "GameConsole.dat"),
-                         [](const ::testing::TestParamInfo<const char*>& param) {
-                             return std::string(param.param).substr(0, std::string(param.param).find('.'));
-                         });
+// Each quality level's video bit rate leaves the peak-rate check its margin: at most 60 % of the
+// model's peak rate or of the level's (the named one, else the one the encoder picks), and a named
+// level holds the frame at every level's frame rate (30 where the source's is kept).
+TEST_P(ShippedCatalogue, EveryQualityLevelStaysWellWithinItsDecoderLimits)
+{
+    const QList<CatalogueModel> models = modelsOf(realProgramDir() + QString::fromLatin1(GetParam()));
+    ASSERT_GE(models.size(), 15);
+    for (const CatalogueModel& entry : models) {
+        const TDeviceModel& model = entry.model;
+        SCOPED_TRACE((entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
+        const bool h264 = model.VideoCodec == QLatin1String("libx264");
+        const bool mpeg4 = model.VideoCodec == QLatin1String("mpeg4") || model.VideoCodec == QLatin1String("libxvid");
+        const double scale = h264 && h264ProfileCode(model.VideoProfile) == 100 ? 1.25 : 1.0;
+        const double modelPeak = model.MaxVideoBitRate.isEmpty() ? 0 : model.MaxVideoBitRate.toDouble();
+        const int64_t widthMbs = (model.ResolutionX.toInt() + 15) / 16;
+        const int64_t heightMbs = (model.ResolutionY.toInt() + 15) / 16;
+        const int64_t frameMbs = widthMbs * heightMbs;
+        const LevelLimit* named = nullptr;
+        if (h264 && !model.VideoLevel.isEmpty()) {
+            const auto found = kH264Levels.find(h264LevelCode(model.VideoLevel));
+            ASSERT_NE(found, kH264Levels.end()) << model.VideoLevel.toStdString();
+            named = &found->second;
+            const auto side = static_cast<int64_t>(std::sqrt(8.0 * static_cast<double>(named->frameMbs)));
+            EXPECT_LE(frameMbs, named->frameMbs);
+            EXPECT_LE(std::max(widthMbs, heightMbs), side);
+        }
+        for (const TQuality* quality : { &model.Best, &model.Good, &model.Medium, &model.Low }) {
+            if (quality->Video.BitRate.isEmpty())
+                continue;
+            const double kbps = quality->Video.BitRate.toDouble();
+            const double frameRate = quality->Video.FrameRate.isEmpty() ? 0 : quality->Video.FrameRate.toDouble();
+            SCOPED_TRACE(quality->Video.BitRate.toStdString() + " kbit/s at "
+                + (frameRate > 0 ? quality->Video.FrameRate.toStdString() : std::string("the source's")) + " fps");
+            double peak = modelPeak;
+            if (h264 || mpeg4) {
+                const double wanted = modelPeak > 0 ? std::min(kbps, modelPeak) : kbps;
+                const LevelLimit* level = named;
+                if (named) {
+                    const double rate = frameRate > 0 ? frameRate : 30;
+                    EXPECT_LE(static_cast<double>(frameMbs) * rate, static_cast<double>(named->mbsPerSecond));
+                } else {
+                    // The encoder compares with the table's own (baseline and main) figures, scaled for high.
+                    level = automaticLevel(
+                        h264 ? kH264Levels : kMpeg4SimpleLevels, h264, frameMbs, frameRate, wanted / scale);
+                }
+                ASSERT_NE(level, nullptr) << "no level holds the stream";
+                const double levelPeak = level->kbps * scale;
+                peak = peak > 0 ? std::min(peak, levelPeak) : levelPeak;
+            }
+            if (peak > 0) {
+                EXPECT_LE(kbps, 0.6 * peak);
+            }
+        }
+    }
+}
+
+// No two models of the shipped catalogues show the same picture: byte-identical files count as one.
+TEST(ShippedCatalogues, NoTwoModelsShareAPicture)
+{
+    const QList<ShippedModel> models = allShippedModels();
+    ASSERT_GE(models.size(), 60);
+    std::map<QByteArray, QString> owners;
+    for (const ShippedModel& shipped : models) {
+        const QString who = shipped.entry.manufacturer + QLatin1Char(' ') + shipped.entry.model.Name;
+        QFile picture(realProgramDir() + shipped.entry.model.Image);
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly)) << who.toStdString();
+        const QByteArray digest = QCryptographicHash::hash(picture.readAll(), QCryptographicHash::Sha256);
+        const auto [owner, added] = owners.emplace(digest, who);
+        EXPECT_TRUE(added) << who.toStdString() << " shows the picture of " << owner->second.toStdString();
+    }
+}
+
+// Every model has its row in data/README.md, and a size is listed as the device is held for video:
+// landscape, unless its row says the device is held upright ("portrait").
+TEST(ShippedCatalogues, EverySizeIsLandscapeOrDocumentedPortrait)
+{
+    const std::map<QString, QString> screens = documentedScreens();
+    const QList<ShippedModel> models = allShippedModels();
+    ASSERT_GE(models.size(), 60);
+    for (const ShippedModel& shipped : models) {
+        const TDeviceModel& model = shipped.entry.model;
+        const QString key
+            = shipped.deviceClass + QLatin1Char('|') + shipped.entry.manufacturer + QLatin1Char('|') + model.Name;
+        SCOPED_TRACE(key.toStdString());
+        const auto row = screens.find(key);
+        ASSERT_NE(row, screens.end()) << "no row in data/README.md";
+        if (model.ResolutionX.toInt() < model.ResolutionY.toInt()) {
+            EXPECT_TRUE(row->second.contains(QLatin1String("portrait"))) << row->second.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogues, ShippedCatalogue, ::testing::ValuesIn(kCatalogues),
+    [](const ::testing::TestParamInfo<const char*>& param) {
+        return std::string(param.param).substr(0, std::string(param.param).find('.'));
+    });
