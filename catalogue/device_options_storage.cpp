@@ -3,11 +3,12 @@
 #include <QByteArray>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 // The text of a leaf element: empty for no content, the value of a single text or CDATA child;
-// anything else cannot be read.
+// anything else, and a text longer than kMaxCatalogueTextBytes, cannot be read.
 QString valueOf(const pugi::xml_node& element)
 {
     const pugi::xml_node first = element.first_child();
@@ -16,7 +17,12 @@ QString valueOf(const pugi::xml_node& element)
     const bool text = first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata;
     if (!text || first.next_sibling())
         throw ECatalogueError("the element '" + std::string(element.name()) + "' does not hold a single text");
-    return QString::fromUtf8(first.value());
+    // Measured no further than the bound: the text itself may be megabytes long.
+    const size_t length = strnlen(first.value(), kMaxCatalogueTextBytes + 1);
+    if (length > kMaxCatalogueTextBytes)
+        throw ECatalogueError("the element '" + std::string(element.name()) + "' holds a text longer than "
+                              + std::to_string(kMaxCatalogueTextBytes) + " bytes");
+    return QString::fromUtf8(first.value(), static_cast<qsizetype>(length));
 }
 
 // Find: the first child element of that name, absent (null) when there is none.

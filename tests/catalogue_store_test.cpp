@@ -216,3 +216,62 @@ TEST_F(CatalogueTest, DecoderLimitsAreReadWhereGivenAndNeverAdded)
     EXPECT_EQ(saved.count("VideoLevel"), 4);
     EXPECT_EQ(saved.count("MaxVideoBitRate"), 2);
 }
+
+TEST_F(CatalogueTest, TextsBeyondTheBoundCannotBeRead)
+{
+    const QByteArray longest(static_cast<qsizetype>(kMaxCatalogueTextBytes), 'x');
+    const QByteArray tooLong = longest + 'x';
+    auto catalogue = [](const QByteArray& maker, const QByteArray& model, const QByteArray& width,
+                        const QByteArray& channels) {
+        return "<D><M><Name>" + maker + "</Name><Logo>l.jpg</Logo><Models><X><Name>" + model + "</Name><ResolutionX>"
+            + width + "</ResolutionX><Qualities><Best><Audio><Channels>" + channels
+            + "</Channels></Audio></Best></Qualities></X></Models></M></D>";
+    };
+    struct Case {
+        const char* what;
+        QByteArray maker, model, width, channels;
+        bool namesRead, modelNamesRead, modelRead;
+        qint32 bestChannels;
+    };
+    const Case cases[] = {
+        {"every text at the bound", longest, longest, longest, "2", true, true, true, 2},
+        {"a manufacturer name beyond it", tooLong, "P", "320", "2", false, false, false, 0},
+        {"a model name beyond it", "A", tooLong, "320", "2", true, false, false, 0},
+        {"a number beyond it", "A", "P", tooLong, "2", true, true, false, 0},
+        {"a channel count beyond it", "A", "P", "320", " " + tooLong, true, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto store = load(catalogue(c.maker, c.model, c.width, c.channels));
+        ASSERT_TRUE(store);
+        const QString maker = QString::fromUtf8(c.maker);
+        const QString model = QString::fromUtf8(c.model);
+        if (c.namesRead)
+            EXPECT_EQ(store->GetManufacturerNames(), QStringList{maker});
+        else
+            EXPECT_THROW(store->GetManufacturerNames(), ECatalogueError);
+        if (c.modelNamesRead)
+            EXPECT_EQ(store->GetModelNames(maker), QStringList{model});
+        else
+            EXPECT_THROW(store->GetModelNames(maker), ECatalogueError);
+        TDeviceModel found;
+        found.Name = QStringLiteral("kept");
+        if (c.modelRead) {
+            store->GetModel(model, maker, found);
+            EXPECT_EQ(found.ResolutionX, QString::fromUtf8(c.width));
+            EXPECT_EQ(found.Best.Audio.Channels, c.bestChannels);
+        } else {
+            EXPECT_THROW(store->GetModel(model, maker, found), ECatalogueError);
+            EXPECT_EQ(found.Name, QStringLiteral("kept"));
+        }
+    }
+    // The error names the element, not the text.
+    auto store = load(catalogue(QByteArray(1 << 20, 'y'), "P", "320", "2"));
+    ASSERT_TRUE(store);
+    try {
+        store->GetManufacturerNames();
+        ADD_FAILURE() << "read a name of a megabyte";
+    } catch (const ECatalogueError& e) {
+        EXPECT_LT(std::string(e.what()).size(), 200u);
+    }
+}
