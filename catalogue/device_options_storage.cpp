@@ -1,6 +1,7 @@
 #include "catalogue/device_options_storage.h"
 
 #include <QByteArray>
+#include <QSaveFile>
 
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,20 @@ QString valueOf(const pugi::xml_node& element)
                               + std::to_string(kMaxCatalogueTextBytes) + " bytes");
     return QString::fromUtf8(first.value(), static_cast<qsizetype>(length));
 }
+
+// pugixml's output into a file that replaces the catalogue only when committed.
+class SaveFileWriter : public pugi::xml_writer {
+public:
+    explicit SaveFileWriter(QSaveFile& file) : m_file(file) {}
+    void write(const void* data, size_t size) override
+    {
+        // A write that fails is remembered by the file: the flush or the commit below then fails.
+        m_file.write(static_cast<const char*>(data), static_cast<qint64>(size));
+    }
+
+private:
+    QSaveFile& m_file;
+};
 
 // Find: the first child element of that name, absent (null) when there is none.
 pugi::xml_node find(const pugi::xml_node& parent, const char* name)
@@ -180,7 +195,13 @@ void TDeviceOptionsStorage::Save() const
 {
     if (FileName.isEmpty())
         return;
-    if (!Document.save_file(FileName.toUtf8().constData(), "", pugi::format_raw,
-                            pugi::encoding_utf8))
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ECatalogueError("cannot write " + FileName.toStdString());
+    SaveFileWriter writer(file);
+    Document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    // Flushed here, as commit() does not notice a last write that fails on closing (a full disk);
+    // a file never committed is removed and the catalogue stays as it was.
+    if (!file.flush() || !file.commit())
         throw ECatalogueError("cannot write " + FileName.toStdString());
 }

@@ -38,7 +38,9 @@ public:
     void GetManufacturer(const QString& name, TDeviceManufacturer& manufacturer) const;
     QStringList GetModelNames(const QString& manufacturerName) const;
     void GetModel(const QString& modelName, const QString& manufacturerName, TDeviceModel& model) const;
-    // Writes the document back to FileName; throws ECatalogueError when it cannot be written.
+    // Writes the document back to FileName through a temporary file that takes the file's place
+    // only when whole, so that a failure leaves the old file as it was; throws ECatalogueError
+    // when it cannot be written.
     void Save() const;
 
     QString FileName;

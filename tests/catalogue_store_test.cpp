@@ -1,10 +1,14 @@
 #include "catalogue/device_options_storage.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -273,5 +277,65 @@ TEST_F(CatalogueTest, TextsBeyondTheBoundCannotBeRead)
         ADD_FAILURE() << "read a name of a megabyte";
     } catch (const ECatalogueError& e) {
         EXPECT_LT(std::string(e.what()).size(), 200u);
+    }
+}
+
+// Writes to files are cut at a few bytes for one scope, as when the disk fills up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails instead
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = SIG_DFL;
+};
+
+TEST_F(CatalogueTest, AWriteBackThatFailsLeavesTheOldFileWhole)
+{
+    auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    TDeviceModel model;
+    store->GetModel(QStringLiteral("Twin"), QStringLiteral("Acme"), model); // adds elements: the file would change
+
+    // The disk fills up after a few bytes: the old file keeps every byte and no piece is left over.
+    {
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        {
+            FileSizeLimit full(64);
+            EXPECT_THROW(store->Save(), ECatalogueError);
+        }
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray(kCatalogue));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+        file.close();
+        store->Save(); // with room on the disk, the same write goes through
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().contains("<Qualities><Best><Video><BitRate/>"));
+    }
+    // The file has become a folder: it stays one, with what it holds.
+    {
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QDir().mkpath(path));
+        writeFile(path + QStringLiteral("/inside.txt"), "kept");
+        EXPECT_THROW(store->Save(), ECatalogueError);
+        EXPECT_TRUE(QFileInfo(path).isDir());
+        QFile inside(path + QStringLiteral("/inside.txt"));
+        ASSERT_TRUE(inside.open(QIODevice::ReadOnly));
+        EXPECT_EQ(inside.readAll(), QByteArray("kept"));
     }
 }
