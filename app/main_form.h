@@ -218,6 +218,8 @@ private:
     void showPanelTexts(const TFileInfo& info);
     void connectDeviceHandlers();
     void setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible);
+    // A catalogue picture in its box: shown fitted; the box hidden when there is no file, shown
+    // empty without a word when the file was refused unread; a file that does not decode throws.
     void showPicture(QLabel* box, const QString& relativePath, const QSize& size);
 
     QString m_programDir;

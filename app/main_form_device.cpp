@@ -208,11 +208,24 @@ bool TMainFrm::LoadCatalogue()
 
 void TMainFrm::showPicture(QLabel* box, const QString& relativePath, const QSize& size)
 {
-    const QImage picture = LoadCataloguePicture(m_programDir, relativePath);
-    if (picture.isNull())
-        throw ECatalogueError("the picture '" + relativePath.toStdString() + "' cannot be loaded");
-    box->setPixmap(QPixmap::fromImage(FitPicture(picture, size)));
-    box->show();
+    const TCataloguePicture picture = ReadCataloguePicture(m_programDir, relativePath);
+    switch (picture.Status) {
+    case TPictureStatus::Loaded:
+        box->setPixmap(QPixmap::fromImage(FitPicture(picture.Image, size)));
+        box->show();
+        return;
+    case TPictureStatus::Absent:
+        box->hide();
+        return;
+    case TPictureStatus::Refused:
+        // Turned away unread: the box stays empty and nothing is said.
+        box->clear();
+        box->show();
+        return;
+    case TPictureStatus::Broken:
+        break;
+    }
+    throw ECatalogueError("the picture '" + relativePath.toStdString() + "' cannot be loaded");
 }
 
 void TMainFrm::DoSelectManufacturer()
@@ -226,10 +239,7 @@ void TMainFrm::DoSelectManufacturer()
             DeviceImage->hide();
             TDeviceManufacturer manufacturer;
             CatalogueStore->GetManufacturer(ManufacturerCmb->currentText(), manufacturer);
-            if (FileSizeOf(m_programDir + manufacturer.Logo) == 0 || manufacturer.Logo.isEmpty())
-                ManufacturerImage->hide();
-            else
-                showPicture(ManufacturerImage, manufacturer.Logo, QSize(107, 48));
+            showPicture(ManufacturerImage, manufacturer.Logo, QSize(107, 48));
             fillSorted(ModelCmb, CatalogueStore->GetModelNames(ManufacturerCmb->currentText()));
         } catch (const std::exception& e) {
             error = QString::fromStdString(e.what());
@@ -248,10 +258,7 @@ void TMainFrm::DoSelectModel()
             TDeviceModel model;
             CatalogueStore->GetModel(ModelCmb->currentText(), ManufacturerCmb->currentText(), model);
             CurrentModel = model;
-            if (FileSizeOf(m_programDir + CurrentModel.Image) == 0 || CurrentModel.Image.isEmpty())
-                DeviceImage->hide();
-            else
-                showPicture(DeviceImage, CurrentModel.Image, QSize(61, 61));
+            showPicture(DeviceImage, CurrentModel.Image, QSize(61, 61));
         } catch (const std::exception&) {
             // A model or picture that cannot be read keeps what was shown before.
         }

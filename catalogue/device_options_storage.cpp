@@ -1,13 +1,15 @@
 #include "catalogue/device_options_storage.h"
 
 #include <QByteArray>
+#include <QSaveFile>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 // The text of a leaf element: empty for no content, the value of a single text or CDATA child;
-// anything else cannot be read.
+// anything else, and a text longer than kMaxCatalogueTextBytes, cannot be read.
 QString valueOf(const pugi::xml_node& element)
 {
     const pugi::xml_node first = element.first_child();
@@ -16,8 +18,27 @@ QString valueOf(const pugi::xml_node& element)
     const bool text = first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata;
     if (!text || first.next_sibling())
         throw ECatalogueError("the element '" + std::string(element.name()) + "' does not hold a single text");
-    return QString::fromUtf8(first.value());
+    // Measured no further than the bound: the text itself may be megabytes long.
+    const size_t length = strnlen(first.value(), kMaxCatalogueTextBytes + 1);
+    if (length > kMaxCatalogueTextBytes)
+        throw ECatalogueError("the element '" + std::string(element.name()) + "' holds a text longer than "
+                              + std::to_string(kMaxCatalogueTextBytes) + " bytes");
+    return QString::fromUtf8(first.value(), static_cast<qsizetype>(length));
 }
+
+// pugixml's output into a file that replaces the catalogue only when committed.
+class SaveFileWriter : public pugi::xml_writer {
+public:
+    explicit SaveFileWriter(QSaveFile& file) : m_file(file) {}
+    void write(const void* data, size_t size) override
+    {
+        // A write that fails is remembered by the file: the flush or the commit below then fails.
+        m_file.write(static_cast<const char*>(data), static_cast<qint64>(size));
+    }
+
+private:
+    QSaveFile& m_file;
+};
 
 // Find: the first child element of that name, absent (null) when there is none.
 pugi::xml_node find(const pugi::xml_node& parent, const char* name)
@@ -174,7 +195,13 @@ void TDeviceOptionsStorage::Save() const
 {
     if (FileName.isEmpty())
         return;
-    if (!Document.save_file(FileName.toUtf8().constData(), "", pugi::format_raw,
-                            pugi::encoding_utf8))
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ECatalogueError("cannot write " + FileName.toStdString());
+    SaveFileWriter writer(file);
+    Document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    // Flushed here, as commit() does not notice a last write that fails on closing (a full disk);
+    // a file never committed is removed and the catalogue stays as it was.
+    if (!file.flush() || !file.commit())
         throw ECatalogueError("cannot write " + FileName.toStdString());
 }

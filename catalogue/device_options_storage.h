@@ -20,6 +20,11 @@ public:
 constexpr unsigned kCatalogueParseOptions =
     pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol | pugi::parse_comments | pugi::parse_pi;
 
+// The longest value read from a catalogue, in bytes of UTF-8: names, numbers, codec and format
+// names and picture paths are all far shorter, and a value without bound would keep the window
+// busy for minutes wherever it is shown or measured.
+constexpr size_t kMaxCatalogueTextBytes = 1024;
+
 class TDeviceOptionsStorage {
 public:
     // document: the main window's document, loaded from fileName; not owned.
@@ -33,7 +38,9 @@ public:
     void GetManufacturer(const QString& name, TDeviceManufacturer& manufacturer) const;
     QStringList GetModelNames(const QString& manufacturerName) const;
     void GetModel(const QString& modelName, const QString& manufacturerName, TDeviceModel& model) const;
-    // Writes the document back to FileName; throws ECatalogueError when it cannot be written.
+    // Writes the document back to FileName through a temporary file that takes the file's place
+    // only when whole, so that a failure leaves the old file as it was; throws ECatalogueError
+    // when it cannot be written.
     void Save() const;
 
     QString FileName;

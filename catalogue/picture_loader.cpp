@@ -1,9 +1,10 @@
 #include "catalogue/picture_loader.h"
 
-#include "media/file_utils.h"
-
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <csetjmp>
 #include <cstdio>
@@ -14,9 +15,12 @@ extern "C" {
 
 namespace {
 
+enum class Decode { Done, Refused, Broken };
+
 struct JpegErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    volatile bool refused; // read after the jump back
 };
 
 void onJpegError(j_common_ptr cinfo)
@@ -27,28 +31,46 @@ void onJpegError(j_common_ptr cinfo)
 
 void ignoreJpegMessage(j_common_ptr) {}
 
-// Decodes into image; false on any libjpeg error. Holds no C++ objects with destructors while
-// a longjmp can cross it.
-bool decodeJpeg(const unsigned char* data, unsigned long size, QImage& image)
+// Called while the decoder takes in the file: a file of ever more scans is given up early.
+void onJpegProgress(j_common_ptr cinfo)
+{
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) {
+        auto* errors = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+        errors->refused = true;
+        std::longjmp(errors->jump, 1);
+    }
+}
+
+// Decodes into image. The size is taken from the header and judged before the decoder is
+// started, as starting it takes in a progressive file whole, at the size the header claims.
+// Holds no C++ objects with destructors while a longjmp can cross it.
+Decode decodeJpeg(const unsigned char* data, unsigned long size, QImage& image)
 {
     jpeg_decompress_struct cinfo{};
     JpegErrorManager errors{};
+    jpeg_progress_mgr progress{};
     cinfo.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = onJpegError;
     errors.base.output_message = ignoreJpegMessage;
+    progress.progress_monitor = onJpegProgress;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        return false;
+        return errors.refused ? Decode::Refused : Decode::Broken;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.image_width > static_cast<JDIMENSION>(kMaxPictureSide)
+        || cinfo.image_height > static_cast<JDIMENSION>(kMaxPictureSide)) {
+        jpeg_destroy_decompress(&cinfo);
+        return Decode::Refused;
+    }
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
-    if (cinfo.output_components != 3 || cinfo.output_width == 0 || cinfo.output_height == 0
-        || cinfo.output_width > 8192 || cinfo.output_height > 8192) {
+    if (cinfo.output_components != 3 || cinfo.output_width == 0 || cinfo.output_height == 0) {
         jpeg_destroy_decompress(&cinfo);
-        return false;
+        return Decode::Broken;
     }
     image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), QImage::Format_RGB888);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -57,7 +79,28 @@ bool decodeJpeg(const unsigned char* data, unsigned long size, QImage& image)
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return true;
+    return Decode::Done;
+}
+
+// Bitmaps and icons through Qt, with the size read from the header first.
+Decode decodeWithQt(const QByteArray& bytes, const char* format, QImage& image)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return Decode::Broken;
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
+        return Decode::Refused;
+    image = reader.read();
+    if (image.isNull())
+        return Decode::Broken;
+    // A header that understated the size is not shown either.
+    if (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide)
+        return Decode::Refused;
+    return Decode::Done;
 }
 
 bool isAbsolute(const QString& path)
@@ -67,39 +110,69 @@ bool isAbsolute(const QString& path)
         || (path.size() >= 2 && path.at(1) == QLatin1Char(':'));
 }
 
+TCataloguePicture withStatus(TPictureStatus status)
+{
+    return TCataloguePicture{status, {}};
+}
+
 } // namespace
 
-QImage DecodeJpegFile(const QString& path)
+TCataloguePicture ReadCataloguePicture(const QString& programDir, const QString& relativePath)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
+    if (relativePath.isEmpty() || isAbsolute(relativePath))
+        return withStatus(TPictureStatus::Absent);
+    QString relative = relativePath;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/')); // catalogues may use either separator
+    const QFileInfo named(programDir + relative);
+    if (!named.exists() || named.isDir() || named.size() == 0)
+        return withStatus(TPictureStatus::Absent);
+
+    // Links and ".." resolved, the file must still lie below the program directory; and only a
+    // plain file is read (a pipe or a device would never end).
+    QString home = QFileInfo(programDir).canonicalFilePath();
+    if (!home.endsWith(QLatin1Char('/')))
+        home += QLatin1Char('/');
+    const QString real = named.canonicalFilePath();
+    if (home.size() < 2 || !real.startsWith(home))
+        return withStatus(TPictureStatus::Refused);
+    const QFileInfo file(real);
+    if (!file.isFile() || file.size() > kMaxPictureFileBytes)
+        return withStatus(TPictureStatus::Refused);
+
+    const QString extension = named.suffix().toLower();
+    const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
+    const char* qtFormat = extension == QLatin1String("bmp") ? "BMP" : extension == QLatin1String("ico") ? "ICO" : nullptr;
+    if (!jpeg && !qtFormat)
+        return withStatus(TPictureStatus::Broken);
+
+    QFile input(real);
+    if (!input.open(QIODevice::ReadOnly))
+        return withStatus(TPictureStatus::Broken);
+    const QByteArray bytes = input.read(kMaxPictureFileBytes + 1); // it may have grown since
+    if (bytes.size() > kMaxPictureFileBytes)
+        return withStatus(TPictureStatus::Refused);
+    if (bytes.isEmpty())
+        return withStatus(TPictureStatus::Broken);
+
     QImage image;
-    if (bytes.isEmpty()
-        || !decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
-                       image))
-        return {};
-    return image;
+    const Decode result =
+        jpeg ? decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
+                          image)
+             : decodeWithQt(bytes, qtFormat, image);
+    switch (result) {
+    case Decode::Done:
+        return TCataloguePicture{TPictureStatus::Loaded, image};
+    case Decode::Refused:
+        return withStatus(TPictureStatus::Refused);
+    case Decode::Broken:
+        break;
+    }
+    return withStatus(TPictureStatus::Broken);
 }
 
 QImage LoadCataloguePicture(const QString& programDir, const QString& relativePath)
 {
-    if (relativePath.isEmpty() || isAbsolute(relativePath))
-        return {};
-    QString relative = relativePath;
-    relative.replace(QLatin1Char('\\'), QLatin1Char('/')); // catalogues may use either separator
-    const QString path = programDir + relative;
-    if (FileSizeOf(path) == 0)
-        return {};
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg"))
-        return DecodeJpegFile(path);
-    if (extension == QLatin1String("bmp"))
-        return QImage(path, "BMP");
-    if (extension == QLatin1String("ico"))
-        return QImage(path, "ICO");
-    return {};
+    return ReadCataloguePicture(programDir, relativePath).Image;
 }
 
 QImage FitPicture(const QImage& picture, const QSize& box)

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t kReadPieceBytes = 256;
@@ -29,15 +31,20 @@ QString lastErrorLine(const QByteArray& tail)
     return QString::fromUtf8(tail.mid(at, end - at));
 }
 
-// The same file, as the file system sees it: names equal without regard to case (so that a
-// conversion never writes over its own source on a case-insensitive disk), or one file under
-// two spellings of its path.
-bool sameFile(const QString& a, const QString& b)
+// The forms under which a path can meet another naming the same file: its folder's real path
+// with its name, and the file's own real path when it exists (a link gives the file it leads
+// to). Folded, so that letters compare without regard to case.
+QStringList keysOf(const QString& path)
 {
-    if (a.compare(b, Qt::CaseInsensitive) == 0)
-        return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    const QString named = (realFolder.isEmpty() ? QDir::cleanPath(folder) : realFolder) + QLatin1Char('/') + info.fileName();
+    QStringList keys{named.toCaseFolded()};
+    const QString real = info.canonicalFilePath();
+    if (!real.isEmpty())
+        keys.append(real.toCaseFolded());
+    return keys;
 }
 
 QString folderOf(const QString& path)
@@ -47,6 +54,25 @@ QString folderOf(const QString& path)
 }
 
 } // namespace
+
+void TFileNameSet::Insert(const QString& path)
+{
+    for (const QString& key : keysOf(path))
+        m_keys.insert(key);
+}
+
+bool TFileNameSet::Contains(const QString& path) const
+{
+    const QStringList keys = keysOf(path);
+    return std::any_of(keys.begin(), keys.end(), [this](const QString& key) { return m_keys.contains(key); });
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    TFileNameSet names;
+    names.Insert(a);
+    return names.Contains(b);
+}
 
 TBatchConversion::TBatchConversion(const QString& programDir, TUserPrompts& prompts, TProgressView& view,
                                    QObject* parent)
@@ -82,6 +108,46 @@ QString TBatchConversion::ReplaceExtension(const QString& path, const QString& e
     return base + extension;
 }
 
+QString TBatchConversion::GenerateNewName(const QString& output, const QString& extension,
+                                          const std::function<bool(const QString&)>& taken)
+{
+    QString name = output;
+    do {
+        name = ReplaceExtension(name, QStringLiteral("_1") + extension);
+    } while (taken(name));
+    return name;
+}
+
+QStringList TBatchConversion::PlanOutputFiles(const QStringList& sources, uint8_t outputLocation,
+                                              const QString& destinationFolder, const QString& extension,
+                                              const std::function<bool(const QString&)>& exists)
+{
+    TFileNameSet listed; // never written over, whether still waiting or converted already
+    for (const QString& source : sources) {
+        if (exists(source))
+            listed.Insert(source);
+    }
+    TFileNameSet claimed;
+    QStringList outputs;
+    for (const QString& source : sources) {
+        const QString folder = outputLocation == olFolder ? destinationFolder : folderOf(source);
+        QString output = folder + ReplaceExtension(FileNameOfPath(source), extension);
+        if (exists(source)) {
+            // An output equal to its own source is left to the overwrite check, which never
+            // writes over it.
+            const bool otherSource = listed.Contains(output) && !SameFile(output, source);
+            if (otherSource || claimed.Contains(output)) {
+                output = GenerateNewName(output, extension, [&](const QString& name) {
+                    return exists(name) || listed.Contains(name) || claimed.Contains(name);
+                });
+            }
+            claimed.Insert(output);
+        }
+        outputs.append(output);
+    }
+    return outputs;
+}
+
 TFileInfo TBatchConversion::GetCurrentFileInfo() const
 {
     return Files.value(FileIndex);
@@ -104,13 +170,26 @@ void TBatchConversion::Post(std::function<void()> call)
 
 void TBatchConversion::BeginConversion()
 {
-    const QString extension = OutputExtension(Parameters.FileFormat);
     const qint32 listed = static_cast<qint32>(Files.size()) - 1; // the trailing empty record is never processed
+    // Every output is named before the first file starts, so that no file of the batch writes
+    // over another's output or over a listed source.
+    QStringList sources;
+    for (qint32 i = 0; i < listed; ++i)
+        sources.append(Files[i].FilePath);
+    m_plannedOutputs = PlanOutputFiles(sources, Parameters.OutputLocation, Parameters.DestinationFolder,
+                                       OutputExtension(Parameters.FileFormat),
+                                       [](const QString& path) { return FileSizeOf(path) != 0; });
+    m_reserved = TFileNameSet();
+    for (qint32 i = 0; i < listed; ++i) {
+        if (FileSizeOf(sources[i]) != 0) {
+            m_reserved.Insert(sources[i]);
+            m_reserved.Insert(m_plannedOutputs[i]);
+        }
+    }
     while (FileIndex < listed && !Stopped) {
         const TFileInfo info = GetCurrentFileInfo();
         SourceFile = info.FilePath;
-        const QString folder = Parameters.OutputLocation == olFolder ? Parameters.DestinationFolder : folderOf(SourceFile);
-        OutputFile = folder + ReplaceExtension(FileNameOfPath(SourceFile), extension);
+        OutputFile = m_plannedOutputs.value(FileIndex);
         if (FileSizeOf(SourceFile) == 0) {
             ++FileIndex;
             continue;
@@ -293,7 +372,7 @@ void TBatchConversion::ReportFailures()
 bool TBatchConversion::CheckOverwrites()
 {
     const auto mode = static_cast<TOverwriteMode>(Parameters.OverwriteMode);
-    if (sameFile(OutputFile, SourceFile) && (mode == omAsk || mode == omReplace))
+    if (SameFile(OutputFile, SourceFile) && (mode == omAsk || mode == omReplace))
         return true;
     if (FileSizeOf(OutputFile) == 0)
         return false;
@@ -307,13 +386,12 @@ bool TBatchConversion::CheckOverwrites()
         return false;
     case omSkip:
         return true;
-    case omNewName: {
-        const QString extension = OutputExtension(Parameters.FileFormat);
-        do {
-            OutputFile = ReplaceExtension(OutputFile, QStringLiteral("_1") + extension);
-        } while (FileSizeOf(OutputFile) != 0 || sameFile(OutputFile, SourceFile));
+    case omNewName:
+        // Nor may the new name be one that another file of the batch was given, or a listed source.
+        OutputFile = GenerateNewName(OutputFile, OutputExtension(Parameters.FileFormat), [this](const QString& name) {
+            return FileSizeOf(name) != 0 || SameFile(name, SourceFile) || m_reserved.Contains(name);
+        });
         return false;
-    }
     default:
         return false;
     }

@@ -8,6 +8,7 @@
 #include "media/file_info.h"
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <atomic>
@@ -16,6 +17,21 @@
 #include <thread>
 
 class TUserPrompts;
+
+// Paths gathered so that a path naming one of them is recognised as the file system sees it:
+// letters without regard to case (so that a conversion never writes over a file on a disk that
+// ignores case), and a folder or file reached through a link counts as the one it leads to.
+class TFileNameSet {
+public:
+    void Insert(const QString& path);
+    bool Contains(const QString& path) const;
+
+private:
+    QSet<QString> m_keys;
+};
+
+// True when the two paths name one file, as TFileNameSet compares them.
+bool SameFile(const QString& a, const QString& b);
 
 // What the batch shows; the progress window implements it. Called on the user-interface thread only.
 class TProgressView {
@@ -48,6 +64,21 @@ public:
     static QString OutputExtension(const QString& fileFormat);
     // The source's name with its extension replaced (appended when it has none).
     static QString ReplaceExtension(const QString& path, const QString& extension);
+
+    // "No, generate new name": "_1" and the extension take the place of the extension, again
+    // and again while taken() says the name is taken (clip.mp4, clip_1.mp4, clip_1_1.mp4 ...).
+    static QString GenerateNewName(const QString& output, const QString& extension,
+                                   const std::function<bool(const QString&)>& taken);
+    // The output path of every listed source, worked out before the first file starts: the
+    // source's name with the extension, in its own folder or in destinationFolder. A batch never
+    // writes over what it made or what it is about to read, so an output that another present
+    // source would write first, or that names another present listed source, gets a new name
+    // as GenerateNewName makes it, skipping names that exist. exists() tells whether a path
+    // names a present file; a source that is not present takes no part. An output that existed
+    // before the batch keeps its name: the overwrite mode decides about it when its turn comes.
+    static QStringList PlanOutputFiles(const QStringList& sources, uint8_t outputLocation,
+                                       const QString& destinationFolder, const QString& extension,
+                                       const std::function<bool(const QString&)>& exists);
 
     // Works through Files; returns when the batch has ended (finished or stopped).
     void BeginConversion();
@@ -84,6 +115,8 @@ private:
     void AfterConversion(const TRunOutcome& outcome);
     void ReportFailures();
 
+    QStringList m_plannedOutputs;   // PlanOutputFiles for Files, made when the batch starts
+    TFileNameSet m_reserved;        // the planned outputs and the present listed sources
     QString m_programDir;
     TUserPrompts& m_prompts;
     TProgressView& m_view;

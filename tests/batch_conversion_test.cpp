@@ -1,14 +1,19 @@
 #include "conversion/batch_conversion.h"
 #include "fake_prompts.h"
+#include "media/file_utils.h"
 #include "test_support.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -91,6 +96,76 @@ TEST(BatchPaths, OutputNames)
               QStringLiteral("/v/a.b_1.mp4"));
 }
 
+TEST(BatchOutputPlan, OutputsThatClashGetNewNames)
+{
+    // Below a folder that does not exist, so only the files a case lists exist; the listed
+    // sources exist unless named under "missing".
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/absent/");
+    struct Case {
+        const char* what;
+        QStringList sources;
+        QStringList existing;
+        QStringList missing;
+        uint8_t location;
+        QStringList outputs;
+    };
+    const Case cases[] = {
+        {"two sources in one folder", {"v/clip.avi", "v/clip.mov"}, {}, {}, olPreserve, {"v/clip.mp4", "v/clip_1.mp4"}},
+        {"three sources in one folder",
+         {"v/clip.avi", "v/clip.mov", "v/clip.wmv"}, {}, {}, olPreserve,
+         {"v/clip.mp4", "v/clip_1.mp4", "v/clip_1_1.mp4"}},
+        {"two folders, beside their sources", {"a/clip.avi", "b/clip.avi"}, {}, {}, olPreserve, {"a/clip.mp4", "b/clip.mp4"}},
+        {"two folders into one", {"a/clip.avi", "b/clip.avi"}, {}, {}, olFolder, {"out/clip.mp4", "out/clip_1.mp4"}},
+        {"a new name that exists is passed over",
+         {"v/clip.avi", "v/clip.mov"}, {"v/clip_1.mp4"}, {}, olPreserve, {"v/clip.mp4", "v/clip_1_1.mp4"}},
+        {"an output that existed before keeps its name", {"v/clip.avi"}, {"v/clip.mp4"}, {}, olPreserve, {"v/clip.mp4"}},
+        {"an output that existed before, wanted twice",
+         {"v/clip.avi", "v/clip.mov"}, {"v/clip.mp4"}, {}, olPreserve, {"v/clip.mp4", "v/clip_1.mp4"}},
+        {"an output that is a listed source still waiting", {"v/x.avi", "v/x.mp4"}, {}, {}, olPreserve, {"v/x_1.mp4", "v/x.mp4"}},
+        {"an output that is a listed source converted before", {"v/x.mp4", "v/x.avi"}, {}, {}, olPreserve, {"v/x.mp4", "v/x_1.mp4"}},
+        {"a listed source into the folder of another", {"out/x.mp4", "v/x.avi"}, {}, {}, olFolder, {"out/x.mp4", "out/x_1.mp4"}},
+        {"a new name that is a listed source is passed over",
+         {"v/clip.avi", "v/clip.mov", "v/clip_1.mp4"}, {}, {}, olPreserve, {"v/clip.mp4", "v/clip_1_1.mp4", "v/clip_1.mp4"}},
+        {"names compare without regard to case", {"v/Clip.avi", "v/clip.MOV"}, {}, {}, olPreserve, {"v/Clip.mp4", "v/clip_1.mp4"}},
+        {"a source that is not there takes no part",
+         {"v/clip.avi", "v/clip.mov", "v/x.avi", "v/x.mp4"}, {}, {"v/clip.avi", "v/x.mp4"}, olPreserve,
+         {"v/clip.mp4", "v/clip.mp4", "v/x.mp4", "v/x.mp4"}},
+    };
+    auto under = [&root](const QStringList& names) {
+        QStringList paths;
+        for (const QString& name : names)
+            paths.append(root + name);
+        return paths;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QSet<QString> present;
+        for (const QString& path : under(c.sources) + under(c.existing))
+            present.insert(path);
+        for (const QString& path : under(c.missing))
+            present.remove(path);
+        const QStringList outputs = TBatchConversion::PlanOutputFiles(
+            under(c.sources), c.location, root + QStringLiteral("out/"), QStringLiteral(".mp4"),
+            [&present](const QString& path) { return present.contains(path); });
+        EXPECT_EQ(outputs, under(c.outputs));
+    }
+}
+
+TEST(BatchOutputPlan, AFolderReachedThroughALinkIsThatFolder)
+{
+    QTemporaryDir dir;
+    const QString real = dir.path() + QStringLiteral("/real/");
+    const QString link = dir.path() + QStringLiteral("/link/");
+    writeFile(real + QStringLiteral("clip.avi"), "A");
+    ASSERT_TRUE(QFile::link(real, dir.path() + QStringLiteral("/link")));
+    writeFile(link + QStringLiteral("clip.mov"), "M");
+    const QStringList outputs = TBatchConversion::PlanOutputFiles(
+        {real + QStringLiteral("clip.avi"), link + QStringLiteral("clip.mov")}, olPreserve, {}, QStringLiteral(".mp4"),
+        [](const QString& path) { return FileSizeOf(path) != 0; });
+    EXPECT_EQ(outputs, (QStringList{real + QStringLiteral("clip.mp4"), link + QStringLiteral("clip_1.mp4")}));
+}
+
 TEST_F(BatchTest, CheckOverwritesPerMode)
 {
     const QString src = source(QStringLiteral("clip.avi"));
@@ -154,6 +229,82 @@ TEST_F(BatchTest, AskRemembersAllAnswersForTheBatch)
     batch.OutputFile = existing;
     EXPECT_FALSE(batch.CheckOverwrites());
     EXPECT_EQ(prompts.overwriteQuestions.size(), 4);
+}
+
+// Whole batches with delete-after on: every source survives, as itself or as its output.
+TEST_F(BatchTest, NoBatchWritesOverItsOwnOutputsOrItsSources)
+{
+    program.setScript({QStringLiteral("copy")}); // each output holds its source's bytes
+    using Files = QMap<QString, QByteArray>; // path below the case's folder, bytes
+    auto listing = [](const Files& files) {
+        QStringList lines;
+        for (auto it = files.begin(); it != files.end(); ++it)
+            lines.append(it.key() + QLatin1Char('=') + QString::fromUtf8(it.value()));
+        return lines;
+    };
+    const std::vector<TOverwriteMode> everyMode{omAsk, omReplace, omSkip, omNewName};
+    struct Case {
+        const char* what;
+        std::vector<TOverwriteMode> modes;
+        TOverwriteAnswer answer; // to every overwrite question
+        Files before;
+        QStringList listed;
+        bool toFolder;
+        Files after;
+    };
+    const Files clipAndOld{{"v/clip.avi", "A"}, {"v/clip.mov", "M"}, {"v/clip.mp4", "old"}};
+    const Case cases[] = {
+        {"two sources in one folder", everyMode, oaNone, {{"v/clip.avi", "A"}, {"v/clip.mov", "M"}},
+         {"v/clip.avi", "v/clip.mov"}, false, {{"v/clip.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
+        {"two folders into one", everyMode, oaNone, {{"a/clip.avi", "A"}, {"b/clip.avi", "B"}},
+         {"a/clip.avi", "b/clip.avi"}, true, {{"out/clip.mp4", "A"}, {"out/clip_1.mp4", "B"}}},
+        {"an output that is a listed source", {omAsk, omReplace, omSkip}, oaYes, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.avi", "v/x.mp4"}, false, {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
+        {"an output that is a listed source, new names", {omNewName}, oaNone, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.avi", "v/x.mp4"}, false, {{"v/x_1.mp4", "X"}, {"v/x_1_1.mp4", "Y"}}},
+        {"a listed source converted first", {omAsk, omReplace, omSkip}, oaYes, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.mp4", "v/x.avi"}, false, {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
+        {"an output from before, replaced", {omAsk, omReplace}, oaYes, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+         {{"v/clip.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
+        {"an output from before, kept", {omAsk, omSkip}, oaNo, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+         {{"v/clip.avi", "A"}, {"v/clip.mp4", "old"}, {"v/clip_1.mp4", "M"}}},
+        {"an output from before, new names", {omNewName}, oaNone, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+         {{"v/clip.mp4", "old"}, {"v/clip_1_1.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
+    };
+    for (const Case& c : cases) {
+        for (const TOverwriteMode mode : c.modes) {
+            SCOPED_TRACE(std::string(c.what) + ", mode " + std::to_string(mode));
+            QTemporaryDir folder;
+            const QString root = folder.path() + QLatin1Char('/');
+            for (auto it = c.before.begin(); it != c.before.end(); ++it)
+                writeFile(root + it.key(), it.value());
+            QDir(root).mkpath(QStringLiteral("out"));
+            FakePrompts answers;
+            answers.overwriteAnswers = {c.answer, c.answer, c.answer};
+            RecordingView shown;
+            TBatchConversion run(program.path(), answers, shown);
+            run.Parameters = batch.Parameters;
+            run.Parameters.OverwriteMode = mode;
+            run.Parameters.DeleteAfterConversion = true;
+            run.Parameters.OutputLocation = c.toFolder ? olFolder : olPreserve;
+            run.Parameters.DestinationFolder = root + QStringLiteral("out/");
+            for (const QString& name : c.listed)
+                run.Files.append(mediaRecord(root + name, "00:00:01.00"));
+            run.Files.append(TFileInfo{});
+            run.BeginConversion();
+
+            Files after;
+            QDirIterator files(root, QDir::Files, QDirIterator::Subdirectories);
+            while (files.hasNext()) {
+                const QString path = files.next();
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+                after.insert(path.mid(root.size()), file.readAll());
+            }
+            EXPECT_EQ(listing(after), listing(c.after));
+            EXPECT_TRUE(answers.messages.isEmpty());
+        }
+    }
 }
 
 TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)

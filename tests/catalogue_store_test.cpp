@@ -1,10 +1,14 @@
 #include "catalogue/device_options_storage.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -215,4 +219,123 @@ TEST_F(CatalogueTest, DecoderLimitsAreReadWhereGivenAndNeverAdded)
     EXPECT_EQ(saved.count("VideoProfile"), 2); // the one element's open and close tags
     EXPECT_EQ(saved.count("VideoLevel"), 4);
     EXPECT_EQ(saved.count("MaxVideoBitRate"), 2);
+}
+
+TEST_F(CatalogueTest, TextsBeyondTheBoundCannotBeRead)
+{
+    const QByteArray longest(static_cast<qsizetype>(kMaxCatalogueTextBytes), 'x');
+    const QByteArray tooLong = longest + 'x';
+    auto catalogue = [](const QByteArray& maker, const QByteArray& model, const QByteArray& width,
+                        const QByteArray& channels) {
+        return "<D><M><Name>" + maker + "</Name><Logo>l.jpg</Logo><Models><X><Name>" + model + "</Name><ResolutionX>"
+            + width + "</ResolutionX><Qualities><Best><Audio><Channels>" + channels
+            + "</Channels></Audio></Best></Qualities></X></Models></M></D>";
+    };
+    struct Case {
+        const char* what;
+        QByteArray maker, model, width, channels;
+        bool namesRead, modelNamesRead, modelRead;
+        qint32 bestChannels;
+    };
+    const Case cases[] = {
+        {"every text at the bound", longest, longest, longest, "2", true, true, true, 2},
+        {"a manufacturer name beyond it", tooLong, "P", "320", "2", false, false, false, 0},
+        {"a model name beyond it", "A", tooLong, "320", "2", true, false, false, 0},
+        {"a number beyond it", "A", "P", tooLong, "2", true, true, false, 0},
+        {"a channel count beyond it", "A", "P", "320", " " + tooLong, true, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto store = load(catalogue(c.maker, c.model, c.width, c.channels));
+        ASSERT_TRUE(store);
+        const QString maker = QString::fromUtf8(c.maker);
+        const QString model = QString::fromUtf8(c.model);
+        if (c.namesRead)
+            EXPECT_EQ(store->GetManufacturerNames(), QStringList{maker});
+        else
+            EXPECT_THROW(store->GetManufacturerNames(), ECatalogueError);
+        if (c.modelNamesRead)
+            EXPECT_EQ(store->GetModelNames(maker), QStringList{model});
+        else
+            EXPECT_THROW(store->GetModelNames(maker), ECatalogueError);
+        TDeviceModel found;
+        found.Name = QStringLiteral("kept");
+        if (c.modelRead) {
+            store->GetModel(model, maker, found);
+            EXPECT_EQ(found.ResolutionX, QString::fromUtf8(c.width));
+            EXPECT_EQ(found.Best.Audio.Channels, c.bestChannels);
+        } else {
+            EXPECT_THROW(store->GetModel(model, maker, found), ECatalogueError);
+            EXPECT_EQ(found.Name, QStringLiteral("kept"));
+        }
+    }
+    // The error names the element, not the text.
+    auto store = load(catalogue(QByteArray(1 << 20, 'y'), "P", "320", "2"));
+    ASSERT_TRUE(store);
+    try {
+        store->GetManufacturerNames();
+        ADD_FAILURE() << "read a name of a megabyte";
+    } catch (const ECatalogueError& e) {
+        EXPECT_LT(std::string(e.what()).size(), 200u);
+    }
+}
+
+// Writes to files are cut at a few bytes for one scope, as when the disk fills up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails instead
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = SIG_DFL;
+};
+
+TEST_F(CatalogueTest, AWriteBackThatFailsLeavesTheOldFileWhole)
+{
+    auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    TDeviceModel model;
+    store->GetModel(QStringLiteral("Twin"), QStringLiteral("Acme"), model); // adds elements: the file would change
+
+    // The disk fills up after a few bytes: the old file keeps every byte and no piece is left over.
+    {
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        {
+            FileSizeLimit full(64);
+            EXPECT_THROW(store->Save(), ECatalogueError);
+        }
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray(kCatalogue));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+        file.close();
+        store->Save(); // with room on the disk, the same write goes through
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().contains("<Qualities><Best><Video><BitRate/>"));
+    }
+    // The file has become a folder: it stays one, with what it holds.
+    {
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QDir().mkpath(path));
+        writeFile(path + QStringLiteral("/inside.txt"), "kept");
+        EXPECT_THROW(store->Save(), ECatalogueError);
+        EXPECT_TRUE(QFileInfo(path).isDir());
+        QFile inside(path + QStringLiteral("/inside.txt"));
+        ASSERT_TRUE(inside.open(QIODevice::ReadOnly));
+        EXPECT_EQ(inside.readAll(), QByteArray("kept"));
+    }
 }

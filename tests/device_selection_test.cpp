@@ -11,7 +11,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,13 @@
 #include <QSettings>
 
 #include <gtest/gtest.h>
+
+// Picture statuses by name in failure messages.
+void PrintTo(TPictureStatus status, std::ostream* os)
+{
+    const char* const names[] = {"Loaded", "Absent", "Refused", "Broken"};
+    *os << names[static_cast<int>(status)];
+}
 
 namespace {
 
@@ -45,6 +54,41 @@ void writeJpeg(const QString& path, int width, int height)
     image.fill(Qt::darkCyan);
     QDir().mkpath(QFileInfo(path).absolutePath());
     ASSERT_TRUE(image.save(path, "JPG"));
+}
+
+// A small progressive JPEG whose frame header is made to claim another size: a decoder that
+// believes it takes in the whole picture at that size before giving out a row.
+QByteArray progressiveJpeg(quint16 claimedWidth, quint16 claimedHeight)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPG");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    QByteArray bytes = buffer.data();
+    const qsizetype frame = bytes.indexOf("\xFF\xC2"); // start of frame, progressive
+    EXPECT_GT(frame, 0);
+    // After the marker: length (2), precision (1), height (2), width (2), all big-endian.
+    bytes[frame + 5] = static_cast<char>(claimedHeight >> 8);
+    bytes[frame + 6] = static_cast<char>(claimedHeight & 0xFF);
+    bytes[frame + 7] = static_cast<char>(claimedWidth >> 8);
+    bytes[frame + 8] = static_cast<char>(claimedWidth & 0xFF);
+    return bytes;
+}
+
+// A progressive JPEG whose last scan comes again and again: each repeat is a few bytes of file
+// and a pass over the whole picture for the decoder.
+QByteArray jpegOfManyScans(int repeats)
+{
+    QByteArray bytes = progressiveJpeg(16, 16);
+    const qsizetype lastScan = bytes.lastIndexOf("\xFF\xDA");
+    const qsizetype end = bytes.lastIndexOf("\xFF\xD9");
+    EXPECT_GT(lastScan, 0);
+    const QByteArray scan = bytes.mid(lastScan, end - lastScan);
+    bytes.insert(end, scan.repeated(repeats));
+    return bytes;
 }
 
 class DeviceSelectionTest : public ::testing::Test {
@@ -338,6 +382,96 @@ TEST_F(DeviceSelectionTest, FirstManufacturerAndFirstModelComeBack)
     EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("P1"));
     EXPECT_EQ(form->ResolutionXEdt->text() + QLatin1Char('x') + form->ResolutionYEdt->text(), QStringLiteral("240x320"));
     EXPECT_FALSE(form->OptionsPanel->isHidden());
+}
+
+TEST_F(DeviceSelectionTest, RefusedPicturesLeaveTheirBoxEmptyWithoutAWord)
+{
+    QTemporaryDir elsewhere;
+    writeJpeg(elsewhere.path() + QStringLiteral("/outside.jpg"), 20, 20);
+    const QString outside = QStringLiteral("../") + QFileInfo(elsewhere.path()).fileName() + QStringLiteral("/outside.jpg");
+    writeFile(dir() + QStringLiteral("logos/huge.jpg"), progressiveJpeg(65000, 65000));
+    ASSERT_TRUE(QFile::link(elsewhere.path() + QStringLiteral("/outside.jpg"), dir() + QStringLiteral("devices/link.jpg")));
+    writeFile(dir() + QStringLiteral("PocketComputer.dat"), QStringLiteral(R"(<Devices>
+      <Manufacturer><Name>Huge</Name><Logo>logos/huge.jpg</Logo><Models>
+        <Model><Name>Shown</Name><Image>devices/small.jpg</Image><ResolutionX>320</ResolutionX></Model>
+        <Model><Name>Outside</Name><Image>%1</Image><ResolutionX>480</ResolutionX></Model>
+        <Model><Name>Linked</Name><Image>devices/link.jpg</Image><ResolutionX>640</ResolutionX></Model>
+      </Models></Manufacturer></Devices>)").arg(outside).toUtf8());
+    auto form = start();
+    form->show();
+    form->btnPocketComputer->click();
+    choose(form->ManufacturerCmb, QStringLiteral("Huge"), &TMainFrm::DoSelectManufacturer, *form);
+    EXPECT_TRUE(form->ManufacturerImage->isVisible());
+    EXPECT_TRUE(form->ManufacturerImage->pixmap().isNull());
+    EXPECT_EQ(form->ModelCmb->count(), 3);
+    for (const char* model : {"Outside", "Linked"}) {
+        SCOPED_TRACE(model);
+        choose(form->ModelCmb, QStringLiteral("Shown"), &TMainFrm::DoSelectModel, *form);
+        ASSERT_FALSE(form->DeviceImage->pixmap().isNull());
+        choose(form->ModelCmb, QString::fromLatin1(model), &TMainFrm::DoSelectModel, *form);
+        EXPECT_TRUE(form->DeviceImage->pixmap().isNull()) << "not the picture of the model before";
+        EXPECT_TRUE(form->OptionsPanel->isVisible());
+    }
+    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("640"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST(CataloguePictures, RefusedBeforeAPixelIsDecoded)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/program/");
+    writeJpeg(root + QStringLiteral("logos/a.jpg"), 20, 10);
+    writeJpeg(dir.path() + QStringLiteral("/outside.jpg"), 20, 10);
+    writeFile(root + QStringLiteral("huge.jpg"), progressiveJpeg(65000, 65000));
+    writeFile(root + QStringLiteral("wide.jpg"), progressiveJpeg(4097, 16));
+    writeFile(root + QStringLiteral("edge.jpg"), progressiveJpeg(4096, 16));
+    writeFile(root + QStringLiteral("scans.jpg"), jpegOfManyScans(kMaxJpegScans));
+    QImage tall(8, 8, QImage::Format_RGB32);
+    tall.fill(Qt::darkCyan);
+    QBuffer bmp;
+    bmp.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(tall.save(&bmp, "BMP"));
+    QByteArray tallBmp = bmp.data();
+    tallBmp[22] = static_cast<char>(5000 & 0xFF); // the header's height, little-endian
+    tallBmp[23] = static_cast<char>(5000 >> 8);
+    writeFile(root + QStringLiteral("tall.bmp"), tallBmp);
+    // A picture within the size limits in a file above the byte limit.
+    QImage heavy(1700, 1700, QImage::Format_RGB888);
+    heavy.fill(Qt::darkCyan);
+    ASSERT_TRUE(heavy.save(root + QStringLiteral("heavy.bmp"), "BMP"));
+    ASSERT_GT(QFileInfo(root + QStringLiteral("heavy.bmp")).size(), kMaxPictureFileBytes);
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/outside.jpg"), root + QStringLiteral("out.jpg")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("logos/a.jpg"), root + QStringLiteral("in.jpg")));
+
+    struct Case {
+        const char* path;
+        TPictureStatus status;
+    };
+    const Case cases[] = {
+        {"huge.jpg", TPictureStatus::Refused},
+        {"wide.jpg", TPictureStatus::Refused},
+        {"tall.bmp", TPictureStatus::Refused},
+        {"heavy.bmp", TPictureStatus::Refused},
+        {"scans.jpg", TPictureStatus::Refused},
+        {"../outside.jpg", TPictureStatus::Refused},
+        {"logos/../../outside.jpg", TPictureStatus::Refused},
+        {"..\\outside.jpg", TPictureStatus::Refused},
+        {"out.jpg", TPictureStatus::Refused},
+        {"logos/../logos/a.jpg", TPictureStatus::Loaded},
+        {"in.jpg", TPictureStatus::Loaded},
+        {"logos\\a.jpg", TPictureStatus::Loaded},
+        {"missing.jpg", TPictureStatus::Absent},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const TCataloguePicture picture = ReadCataloguePicture(root, QString::fromLatin1(c.path));
+        EXPECT_EQ(picture.Status, c.status);
+        EXPECT_EQ(picture.Image.isNull(), c.status != TPictureStatus::Loaded);
+    }
+    // Just within the limits, a picture is read as usual.
+    EXPECT_EQ(ReadCataloguePicture(root, QStringLiteral("edge.jpg")).Image.size(), QSize(4096, 16));
+    writeFile(root + QStringLiteral("scans.jpg"), jpegOfManyScans(kMaxJpegScans - 20));
+    EXPECT_EQ(ReadCataloguePicture(root, QStringLiteral("scans.jpg")).Status, TPictureStatus::Loaded);
 }
 
 TEST(CataloguePictures, FormatsAndFailures)

@@ -8,6 +8,7 @@
 //   args       write the received arguments, one per line, to "fake_args.txt" beside the executable
 //   touch      create the file named by the last argument, holding "fake"
 //   empty      create the file named by the last argument, empty
+//   copy       create the file named by the last argument, holding the bytes of the "-i" file
 //   partial    create the last argument's name plus ".part", as the encoder writes while it runs
 //   pid        write the process id to "fake_pid.txt" beside the executable
 //   when S ... the step after S only when some argument contains the text S
@@ -91,6 +92,14 @@ int main(int argc, char** argv)
                 args << argv[i] << '\n';
         } else if (command == "touch" && argc > 1) {
             std::ofstream(argv[argc - 1]) << "fake";
+        } else if (command == "copy" && argc > 1) {
+            for (int i = 1; i + 1 < argc; ++i) {
+                if (std::string(argv[i]) == "-i") {
+                    std::ifstream in(argv[i + 1], std::ios::binary);
+                    std::ofstream(argv[argc - 1], std::ios::binary) << in.rdbuf();
+                    break;
+                }
+            }
         } else if (command == "partial" && argc > 1) {
             std::ofstream(std::string(argv[argc - 1]) + ".part") << "fake";
         } else if (command == "empty" && argc > 1) {
