@@ -6,6 +6,7 @@
 #include "media/file_info.h"
 #include "media/list_box_drag_ext.h"
 #include "test_support.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -50,13 +51,15 @@ protected:
     {
         auto form = std::make_unique<TMainFrm>(program.path() + QLatin1Char('/'), prompts);
         form->FileListManager->AddFiles(files);
-        form->btnMediaPlayer->click();
-        form->ManufacturerCmb->setCurrentIndex(form->ManufacturerCmb->findText(QStringLiteral("Apple")));
+        control<QPushButton>(*form, "btnMediaPlayer")->click();
+        auto* manufacturer = control<QComboBox>(*form, "ManufacturerCmb");
+        manufacturer->setCurrentIndex(manufacturer->findText(QStringLiteral("Apple")));
         form->DoSelectManufacturer();
-        form->ModelCmb->setCurrentIndex(form->ModelCmb->findText(QStringLiteral("iPod classic")));
+        auto* model = control<QComboBox>(*form, "ModelCmb");
+        model->setCurrentIndex(model->findText(QStringLiteral("iPod classic")));
         form->DoSelectModel();
-        form->SaveFilesToFolderRdo->click();
-        form->DestPathEdt->setText(out());
+        control<QRadioButton>(*form, "SaveFilesToFolderRdo")->click();
+        control<QLineEdit>(*form, "DestPathEdt")->setText(out());
         return form;
     }
 
@@ -76,30 +79,35 @@ TEST_F(ConvertEndToEnd, ValidationTable)
     const Row rows[] = {
         {"Please add files to conversion list", [](TMainFrm& f) { f.FileListManager->Clear(); }},
         {"Please select device type", [](TMainFrm& f) { f.DeviceClass = 0; }},
-        {"Please select device manufacturer", [](TMainFrm& f) { f.ManufacturerCmb->setCurrentIndex(-1); }},
-        {"Please select device model", [](TMainFrm& f) { f.ModelCmb->setCurrentIndex(-1); }},
-        {"Please enter Audio Bitrate", [](TMainFrm& f) { f.AudioBitRateEdt->clear(); }},
-        {"Please enter Sampling", [](TMainFrm& f) { f.SamplingEdt->clear(); }},
+        {"Please select device manufacturer",
+         [](TMainFrm& f) { control<QComboBox>(f, "ManufacturerCmb")->setCurrentIndex(-1); }},
+        {"Please select device model", [](TMainFrm& f) { control<QComboBox>(f, "ModelCmb")->setCurrentIndex(-1); }},
+        {"Please enter Audio Bitrate", [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->clear(); }},
+        {"Please enter Sampling", [](TMainFrm& f) { control<QLineEdit>(f, "SamplingEdt")->clear(); }},
         {"Please enter Chanels",
          [](TMainFrm& f) {
-             f.ChanelsStereoRdo->setAutoExclusive(false);
-             f.ChanelsStereoRdo->setChecked(false);
-             f.ChanelsMonoRdo->setChecked(false);
+             control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
+             control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
+             control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
              f.ConversionParameters.UseChannelsCountFromDataBase = false;
          }},
-        {"Please enter Video Bitrate", [](TMainFrm& f) { f.VideoBitRateEdt->clear(); }},
-        {"Please enter FrameRate", [](TMainFrm& f) { f.VideoFrameRateEdt->clear(); }},
-        {"Please enter Volume level", [](TMainFrm& f) { f.VolumeInputEdt->clear(); }},
-        {"Please enter Zoom mode", [](TMainFrm& f) { f.ZoomModeCmb->setCurrentIndex(-1); }},
-        {"Please enter Resolution width", [](TMainFrm& f) { f.ResolutionXEdt->clear(); }},
-        {"Please enter Resolution heigth", [](TMainFrm& f) { f.ResolutionYEdt->clear(); }},
-        {"Please enter correct Destination Path", [this](TMainFrm& f) { f.DestPathEdt->setText(out() + QStringLiteral("/none")); }},
-        {"Please input valid Video BitRate", [](TMainFrm& f) { f.VideoBitRateEdt->setText(QStringLiteral("fast")); }},
-        {"Please input valid Audio BitRate", [](TMainFrm& f) { f.AudioBitRateEdt->setText(QStringLiteral(" ")); }},
-        {"Please input valid FrameRate", [](TMainFrm& f) { f.VideoFrameRateEdt->setText(QStringLiteral("25 fps")); }},
+        {"Please enter Video Bitrate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->clear(); }},
+        {"Please enter FrameRate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->clear(); }},
+        {"Please enter Volume level", [](TMainFrm& f) { control<QLineEdit>(f, "VolumeInputEdt")->clear(); }},
+        {"Please enter Zoom mode", [](TMainFrm& f) { control<QComboBox>(f, "ZoomModeCmb")->setCurrentIndex(-1); }},
+        {"Please enter Resolution width", [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionXEdt")->clear(); }},
+        {"Please enter Resolution heigth", [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionYEdt")->clear(); }},
+        {"Please enter correct Destination Path",
+         [this](TMainFrm& f) { control<QLineEdit>(f, "DestPathEdt")->setText(out() + QStringLiteral("/none")); }},
+        {"Please input valid Video BitRate",
+         [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->setText(QStringLiteral("fast")); }},
+        {"Please input valid Audio BitRate",
+         [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->setText(QStringLiteral(" ")); }},
+        {"Please input valid FrameRate",
+         [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->setText(QStringLiteral("25 fps")); }},
         {"Please input valid Sampling",
          [](TMainFrm& f) {
-             f.SamplingEdt->setText(QStringLiteral("44.1"));
+             control<QLineEdit>(f, "SamplingEdt")->setText(QStringLiteral("44.1"));
              f.ConversionParameters.UseSamplingFromDataBase = true; // checked whatever the flag says
          }},
     };
@@ -130,14 +138,14 @@ TEST_F(ConvertEndToEnd, FieldsThatDoNotApplyAreNotChecked)
     const Row rows[] = {
         {"results beside their sources: the folder field is not read",
          [this](TMainFrm& f) {
-             f.PreserveFilesLocationRdo->click();
-             f.DestPathEdt->setText(out() + QStringLiteral("/none"));
+             control<QRadioButton>(f, "PreserveFilesLocationRdo")->click();
+             control<QLineEdit>(f, "DestPathEdt")->setText(out() + QStringLiteral("/none"));
          }},
         {"channels taken from the source: no button needed",
          [](TMainFrm& f) {
-             f.ChanelsStereoRdo->setAutoExclusive(false);
-             f.ChanelsStereoRdo->setChecked(false);
-             f.ChanelsMonoRdo->setChecked(false);
+             control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
+             control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
+             control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
              f.ConversionParameters.UseChannelsCountFromDataBase = true;
          }},
     };
@@ -156,8 +164,8 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     QTemporaryDir sources;
     auto form = validWindow({copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path()),
                              copyOfCorpusFile(QStringLiteral("sintel-1024x436.mp4"), sources.path())});
-    form->NoOverwriteRdo->click();
-    form->ConvertBtn->click(); // runs the batch in the modal progress window
+    control<QRadioButton>(*form, "NoOverwriteRdo")->click();
+    control<QPushButton>(*form, "ConvertBtn")->click(); // runs the batch in the modal progress window
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
     EXPECT_EQ(form->ConversionParameters.DestinationFolder, out() + QLatin1Char('/'));
     EXPECT_EQ(prompts.openedPaths, QStringList{out() + QLatin1Char('/')});
@@ -174,7 +182,7 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     EXPECT_NEAR(durationSeconds(sintel.Duration), 6.0, 0.2);
 
     // A second run with "No, generate new name" keeps the first results.
-    form->ConvertBtn->click();
+    control<QPushButton>(*form, "ConvertBtn")->click();
     EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sample_1.mp4")));
     EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sintel-1024x436_1.mp4")));
 
@@ -204,7 +212,7 @@ TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
         }
     });
     poll.start(10);
-    form->ConvertBtn->click();
+    control<QPushButton>(*form, "ConvertBtn")->click();
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(QFile::exists(partial));
     EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/portrait_4k60.mp4")));
@@ -221,7 +229,7 @@ TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("bear-1280x720_trunc-half.mp4")), broken));
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.avi")), good));
     auto form = validWindow({broken, good});
-    form->DeleteAfterConversionChk->setChecked(true);
+    control<QCheckBox>(*form, "DeleteAfterConversionChk")->setChecked(true);
     form->DoConvert();
     EXPECT_TRUE(QFile::exists(broken));
     EXPECT_FALSE(QFile::exists(good));
@@ -230,9 +238,9 @@ TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
 
     prompts.messages.clear();
     prompts.openedPaths.clear();
-    form->VolumeSelectCmb->setCurrentIndex(1);
+    control<QComboBox>(*form, "VolumeSelectCmb")->setCurrentIndex(1);
     form->VolumeSelectCmbChange();
-    form->VolumeInputEdt->setText(QStringLiteral("abc"));
+    control<QLineEdit>(*form, "VolumeInputEdt")->setText(QStringLiteral("abc"));
     form->DoConvert();
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("'abc' is not a valid integer value"));

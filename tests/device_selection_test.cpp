@@ -5,6 +5,7 @@
 #include "media/list_box_drag_ext.h"
 #include "settings/interface_fields_shot.h"
 #include "test_support.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -91,6 +92,8 @@ QByteArray jpegOfManyScans(int repeats)
     return bytes;
 }
 
+const char* const kRateEdits[] = {"VideoBitRateEdt", "VideoFrameRateEdt", "AudioBitRateEdt", "SamplingEdt"};
+
 class DeviceSelectionTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -104,10 +107,19 @@ protected:
     }
     QString dir() const { return program.path() + QLatin1Char('/'); }
     std::unique_ptr<TMainFrm> start() { return std::make_unique<TMainFrm>(dir(), prompts); }
-    static void choose(QComboBox* combo, const QString& text, void (TMainFrm::*handler)(), TMainFrm& form)
+    static void choose(TMainFrm& form, const char* comboName, const QString& text, void (TMainFrm::*handler)())
     {
+        QComboBox* combo = control<QComboBox>(form, comboName);
         combo->setCurrentIndex(combo->findText(text));
         (form.*handler)();
+    }
+    // The texts of the video bit rate, frame rate, audio bit rate and sampling edits, in this order.
+    static QString rateTexts(const TMainFrm& form)
+    {
+        QStringList texts;
+        for (const char* edit : kRateEdits)
+            texts << control<QLineEdit>(form, edit)->text();
+        return texts.join(QLatin1Char(' '));
     }
     static bool flags(const TMainFrm& f, bool value)
     {
@@ -128,85 +140,84 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
     auto form = start();
     form->show();
     EXPECT_EQ(form->DeviceClass, 0);
-    form->btnMediaPlayer->click();
-    EXPECT_TRUE(form->btnMediaPlayer->isChecked());
-    EXPECT_TRUE(form->ManufacturerPanel->isVisible());
-    EXPECT_FALSE(form->ModelSelectPanel->isVisible());
+    control<QPushButton>(*form, "btnMediaPlayer")->click();
+    EXPECT_TRUE(control<QPushButton>(*form, "btnMediaPlayer")->isChecked());
+    EXPECT_TRUE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
+    EXPECT_FALSE(control<QFrame>(*form, "ModelSelectPanel")->isVisible());
     QStringList names;
-    for (int i = 0; i < form->ManufacturerCmb->count(); ++i)
-        names << form->ManufacturerCmb->itemText(i);
+    for (int i = 0; i < control<QComboBox>(*form, "ManufacturerCmb")->count(); ++i)
+        names << control<QComboBox>(*form, "ManufacturerCmb")->itemText(i);
     EXPECT_EQ(names, (QStringList{"alpha", "Bravo", "Charlie"})); // sorted without regard to case
 
-    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
-    EXPECT_TRUE(form->ModelSelectPanel->isVisible());
-    ASSERT_TRUE(form->ManufacturerImage->isVisible());
-    EXPECT_EQ(form->ManufacturerImage->pixmap().size(), QSize(107, 21)); // 200x40 fitted into 107x48
-    EXPECT_EQ(form->ModelCmb->count(), 2);
+    choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
+    EXPECT_TRUE(control<QFrame>(*form, "ModelSelectPanel")->isVisible());
+    ASSERT_TRUE(control<QLabel>(*form, "ManufacturerImage")->isVisible());
+    // 200x40 fitted into 107x48
+    EXPECT_EQ(control<QLabel>(*form, "ManufacturerImage")->pixmap().size(), QSize(107, 21));
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->count(), 2);
 
-    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
-    EXPECT_TRUE(form->OptionsPanel->isVisible());
-    EXPECT_TRUE(form->ConvertBtn->isVisible());
-    EXPECT_EQ(form->DeviceImage->pixmap().size(), QSize(30, 50)); // small pictures keep their size
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("384"));
-    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("44100"));
-    EXPECT_TRUE(form->ChanelsStereoRdo->isChecked());
+    choose(*form, "ModelCmb", QStringLiteral("Full"), &TMainFrm::DoSelectModel);
+    EXPECT_TRUE(control<QFrame>(*form, "OptionsPanel")->isVisible());
+    EXPECT_TRUE(control<QPushButton>(*form, "ConvertBtn")->isVisible());
+    EXPECT_EQ(control<QLabel>(*form, "DeviceImage")->pixmap().size(), QSize(30, 50)); // small pictures keep their size
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("384"));
+    EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("44100"));
+    EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
     EXPECT_TRUE(flags(*form, false));
-    EXPECT_EQ(form->VideoOptionsGroup->height(), 41);
+    EXPECT_EQ(control<QFrame>(*form, "VideoOptionsGroup")->height(), 41);
 
     // "Good" leaves out the frame rate, sampling and channels: suggestions, flags true.
-    choose(form->VideoQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality, *form);
-    choose(form->AudioQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectAudioQuality, *form);
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("256"));
-    EXPECT_EQ(form->VideoFrameRateEdt->text(), QStringLiteral("15"));
-    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("22000"));
-    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
+    choose(*form, "VideoQualityCmb", QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality);
+    choose(*form, "AudioQualityCmb", QStringLiteral("Good"), &TMainFrm::DoSelectAudioQuality);
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("256"));
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoFrameRateEdt")->text(), QStringLiteral("15"));
+    EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("22000"));
+    EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
     EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
     EXPECT_TRUE(form->ConversionParameters.UseFrameRateFromDataBase);
     EXPECT_TRUE(form->ConversionParameters.UseChannelsCountFromDataBase);
 
     // Leaving an edit, or clicking a channel button, clears its flag.
-    form->SamplingEdt->setFocus();
-    form->VideoBitRateEdt->setFocus();
+    control<QLineEdit>(*form, "SamplingEdt")->setFocus();
+    control<QLineEdit>(*form, "VideoBitRateEdt")->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(form->ConversionParameters.UseSamplingFromDataBase);
-    form->ChanelsStereoRdo->click();
+    control<QRadioButton>(*form, "ChanelsStereoRdo")->click();
     EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
 
     // A model without qualities at "Low": every value suggested, every flag true.
-    choose(form->ModelCmb, QStringLiteral("Bare"), &TMainFrm::DoSelectModel, *form);
-    choose(form->VideoQualityCmb, QStringLiteral("Low"), &TMainFrm::DoSelectVideoQuality, *form);
-    choose(form->AudioQualityCmb, QStringLiteral("Low"), &TMainFrm::DoSelectAudioQuality, *form);
-    EXPECT_EQ(form->VideoBitRateEdt->text() + QLatin1Char(' ') + form->VideoFrameRateEdt->text() + QLatin1Char(' ')
-                  + form->AudioBitRateEdt->text() + QLatin1Char(' ') + form->SamplingEdt->text(),
-              QStringLiteral("32 4 16 22000"));
-    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
+    choose(*form, "ModelCmb", QStringLiteral("Bare"), &TMainFrm::DoSelectModel);
+    choose(*form, "VideoQualityCmb", QStringLiteral("Low"), &TMainFrm::DoSelectVideoQuality);
+    choose(*form, "AudioQualityCmb", QStringLiteral("Low"), &TMainFrm::DoSelectAudioQuality);
+    EXPECT_EQ(rateTexts(*form), QStringLiteral("32 4 16 22000"));
+    EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
     EXPECT_TRUE(flags(*form, true));
 
     // Edit expands and collapses; custom resolution is refilled by a quality choice.
-    form->VideoConfigShowBtn->click();
-    EXPECT_EQ(form->VideoOptionsGroup->height(), 187);
-    form->VideoConfigShowBtn->click();
-    EXPECT_EQ(form->VideoOptionsGroup->height(), 41);
-    choose(form->ResolutionTypeCmb, QStringLiteral("Custom"), &TMainFrm::ResolutionTypeCmbClick, *form);
-    EXPECT_TRUE(form->ResolutionXEdt->isEnabled());
-    form->ResolutionXEdt->setText(QStringLiteral("999"));
+    control<QPushButton>(*form, "VideoConfigShowBtn")->click();
+    EXPECT_EQ(control<QFrame>(*form, "VideoOptionsGroup")->height(), 187);
+    control<QPushButton>(*form, "VideoConfigShowBtn")->click();
+    EXPECT_EQ(control<QFrame>(*form, "VideoOptionsGroup")->height(), 41);
+    choose(*form, "ResolutionTypeCmb", QStringLiteral("Custom"), &TMainFrm::ResolutionTypeCmbClick);
+    EXPECT_TRUE(control<QLineEdit>(*form, "ResolutionXEdt")->isEnabled());
+    control<QLineEdit>(*form, "ResolutionXEdt")->setText(QStringLiteral("999"));
     form->DoSelectVideoQuality();
-    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("176"));
-    choose(form->VolumeSelectCmb, QStringLiteral("Custom"), &TMainFrm::VolumeSelectCmbChange, *form);
-    EXPECT_TRUE(form->VolumeInputEdt->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(*form, "ResolutionXEdt")->text(), QStringLiteral("176"));
+    choose(*form, "VolumeSelectCmb", QStringLiteral("Custom"), &TMainFrm::VolumeSelectCmbChange);
+    EXPECT_TRUE(control<QLineEdit>(*form, "VolumeInputEdt")->isEnabled());
 
     // Reset answered No changes nothing; Yes puts the suggestion back.
-    form->VideoBitRateEdt->setText(QStringLiteral("777"));
+    control<QLineEdit>(*form, "VideoBitRateEdt")->setText(QStringLiteral("777"));
     prompts.yesNoAnswers = {false, true};
-    form->ResetVideoOptionsBtn->click();
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("777"));
-    form->ResetVideoOptionsBtn->click();
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("32"));
+    control<QPushButton>(*form, "ResetVideoOptionsBtn")->click();
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("777"));
+    control<QPushButton>(*form, "ResetVideoOptionsBtn")->click();
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("32"));
     EXPECT_EQ(prompts.questions.last().text, QStringLiteral("Are you sure you want to reset quality settings?"));
 
     // A manufacturer without a logo value reports it and offers no models.
-    choose(form->ManufacturerCmb, QStringLiteral("Charlie"), &TMainFrm::DoSelectManufacturer, *form);
-    EXPECT_EQ(form->ModelCmb->count(), 0);
+    choose(*form, "ManufacturerCmb", QStringLiteral("Charlie"), &TMainFrm::DoSelectManufacturer);
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->count(), 0);
     ASSERT_FALSE(prompts.messages.isEmpty());
     EXPECT_EQ(prompts.messages.last().icon, PromptIcon::Error);
 }
@@ -215,37 +226,38 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
 {
     {
         auto form = start();
-        form->btnMediaPlayer->click();
-        choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
-        choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
-        form->VideoBitRateEdt->setText(QStringLiteral("500"));
+        control<QPushButton>(*form, "btnMediaPlayer")->click();
+        choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
+        choose(*form, "ModelCmb", QStringLiteral("Full"), &TMainFrm::DoSelectModel);
+        control<QLineEdit>(*form, "VideoBitRateEdt")->setText(QStringLiteral("500"));
         form->VideoBitRateChange();
-        form->SaveFilesToFolderRdo->click();
-        form->DestPathEdt->setText(QStringLiteral("/out"));
-        form->SkipOverwriteRdo->click();
-        form->btnMobilePhone->click(); // A -> B
-        EXPECT_EQ(form->ManufacturerCmb->currentIndex(), -1);
-        EXPECT_TRUE(form->AskOverwriteRdo->isChecked());       // first visit: defaults
-        EXPECT_TRUE(form->PreserveFilesLocationRdo->isChecked());
-        EXPECT_TRUE(form->DestPathEdt->text().isEmpty());
+        control<QRadioButton>(*form, "SaveFilesToFolderRdo")->click();
+        control<QLineEdit>(*form, "DestPathEdt")->setText(QStringLiteral("/out"));
+        control<QRadioButton>(*form, "SkipOverwriteRdo")->click();
+        control<QPushButton>(*form, "btnMobilePhone")->click(); // A -> B
+        EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentIndex(), -1);
+        EXPECT_TRUE(control<QRadioButton>(*form, "AskOverwriteRdo")->isChecked());       // first visit: defaults
+        EXPECT_TRUE(control<QRadioButton>(*form, "PreserveFilesLocationRdo")->isChecked());
+        EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->text().isEmpty());
         EXPECT_TRUE(flags(*form, true));
-        EXPECT_FALSE(form->DeleteAfterConversionChk->isChecked()); // sources are never given up unasked
-        EXPECT_FALSE(form->SetConvertedAsOriginalChk->isChecked());
-        form->btnMediaPlayer->click(); // B -> A
-        EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Bravo"));
-        EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
-        EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("500"));
-        EXPECT_TRUE(form->SkipOverwriteRdo->isChecked());
-        EXPECT_EQ(form->DestPathEdt->text(), QStringLiteral("/out"));
-        EXPECT_TRUE(form->DestPathEdt->isEnabled());
+        // Sources are never given up unasked.
+        EXPECT_FALSE(control<QCheckBox>(*form, "DeleteAfterConversionChk")->isChecked());
+        EXPECT_FALSE(control<QCheckBox>(*form, "SetConvertedAsOriginalChk")->isChecked());
+        control<QPushButton>(*form, "btnMediaPlayer")->click(); // B -> A
+        EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentText(), QStringLiteral("Bravo"));
+        EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->currentText(), QStringLiteral("Full"));
+        EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("500"));
+        EXPECT_TRUE(control<QRadioButton>(*form, "SkipOverwriteRdo")->isChecked());
+        EXPECT_EQ(control<QLineEdit>(*form, "DestPathEdt")->text(), QStringLiteral("/out"));
+        EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
         EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
     }
     // The class last used comes back at the next start.
     EXPECT_EQ(ReadStoredDeviceType(), 1);
     auto form = start();
     EXPECT_EQ(form->DeviceClass, 1);
-    EXPECT_TRUE(form->btnMediaPlayer->isChecked());
-    EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("Full"));
+    EXPECT_TRUE(control<QPushButton>(*form, "btnMediaPlayer")->isChecked());
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->currentText(), QStringLiteral("Full"));
 }
 
 TEST_F(DeviceSelectionTest, RestoreOrderEffects)
@@ -258,10 +270,10 @@ TEST_F(DeviceSelectionTest, RestoreOrderEffects)
     settings.sync();
     auto form = start();
     EXPECT_EQ(form->DeviceClass, 1);
-    EXPECT_EQ(form->ManufacturerCmb->currentIndex(), -1);
-    EXPECT_FALSE(form->ChanelsStereoRdo->isChecked());
-    EXPECT_FALSE(form->ChanelsMonoRdo->isChecked());
-    EXPECT_TRUE(form->AskOverwriteRdo->isChecked()); // 7 leaves the choice shown before
+    EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentIndex(), -1);
+    EXPECT_FALSE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
+    EXPECT_FALSE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(*form, "AskOverwriteRdo")->isChecked()); // 7 leaves the choice shown before
 
     for (int stored : {0, 5, -1}) {
         settings.setValue(QStringLiteral("DeviceType"), stored);
@@ -274,29 +286,30 @@ TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
 {
     auto form = start();
     QFile::remove(dir() + QStringLiteral("MobilePhone.dat"));
-    form->btnMobilePhone->click();
+    control<QPushButton>(*form, "btnMobilePhone")->click();
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Error on load from MobilePhone.dat"));
-    EXPECT_TRUE(form->btnMobilePhone->isChecked());
-    EXPECT_FALSE(form->ManufacturerPanel->isVisible());
+    EXPECT_TRUE(control<QPushButton>(*form, "btnMobilePhone")->isChecked());
+    EXPECT_FALSE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
 
     // A catalogue that does not parse after one that loaded: the old store is gone, its names stay listed.
-    form->btnMediaPlayer->click();
-    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
-    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
+    control<QPushButton>(*form, "btnMediaPlayer")->click();
+    choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
+    choose(*form, "ModelCmb", QStringLiteral("Full"), &TMainFrm::DoSelectModel);
     writeFile(dir() + QStringLiteral("GameConsole.dat"), "<Devices><unclosed></Devices>");
-    form->btnGameConsole->click();
+    control<QPushButton>(*form, "btnGameConsole")->click();
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages.last().text, QStringLiteral("Error on load from GameConsole.dat"));
-    EXPECT_EQ(form->ManufacturerCmb->count(), 3);
+    EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->count(), 3);
     EXPECT_FALSE(form->CatalogueStore);
     // Handlers never use the released store: no models offered, the model shown before kept, no message.
-    form->ManufacturerCmb->setCurrentIndex(form->ManufacturerCmb->findText(QStringLiteral("Bravo")));
+    auto* manufacturer = control<QComboBox>(*form, "ManufacturerCmb");
+    manufacturer->setCurrentIndex(manufacturer->findText(QStringLiteral("Bravo")));
     form->DoSelectManufacturer();
-    EXPECT_EQ(form->ModelCmb->count(), 0);
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->count(), 0);
     form->DoSelectModel();
-    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("320"));
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("384"));
+    EXPECT_EQ(control<QLineEdit>(*form, "ResolutionXEdt")->text(), QStringLiteral("320"));
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("384"));
     EXPECT_EQ(prompts.messages.size(), 2);
 }
 
@@ -314,22 +327,20 @@ TEST_F(DeviceSelectionTest, SuggestionsOfEveryLevelForAModelWithoutQualities)
         {"Low", "32 4 16 22000", false},
     };
     auto form = start();
-    form->btnMediaPlayer->click();
-    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
-    choose(form->ModelCmb, QStringLiteral("Bare"), &TMainFrm::DoSelectModel, *form);
+    control<QPushButton>(*form, "btnMediaPlayer")->click();
+    choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
+    choose(*form, "ModelCmb", QStringLiteral("Bare"), &TMainFrm::DoSelectModel);
     for (const Level& level : levels) {
         SCOPED_TRACE(level.name);
         // From a state that differs from the suggestion, so each value is seen to be set.
-        for (QLineEdit* edit : {form->VideoBitRateEdt, form->VideoFrameRateEdt, form->AudioBitRateEdt, form->SamplingEdt})
-            edit->setText(QStringLiteral("0"));
-        (level.stereo ? form->ChanelsMonoRdo : form->ChanelsStereoRdo)->setChecked(true);
-        choose(form->VideoQualityCmb, QString::fromLatin1(level.name), &TMainFrm::DoSelectVideoQuality, *form);
-        choose(form->AudioQualityCmb, QString::fromLatin1(level.name), &TMainFrm::DoSelectAudioQuality, *form);
-        EXPECT_EQ(form->VideoBitRateEdt->text() + QLatin1Char(' ') + form->VideoFrameRateEdt->text() + QLatin1Char(' ')
-                      + form->AudioBitRateEdt->text() + QLatin1Char(' ') + form->SamplingEdt->text(),
-                  QString::fromLatin1(level.values));
-        EXPECT_EQ(form->ChanelsStereoRdo->isChecked(), level.stereo);
-        EXPECT_EQ(form->ChanelsMonoRdo->isChecked(), !level.stereo);
+        for (const char* edit : kRateEdits)
+            control<QLineEdit>(*form, edit)->setText(QStringLiteral("0"));
+        control<QRadioButton>(*form, level.stereo ? "ChanelsMonoRdo" : "ChanelsStereoRdo")->setChecked(true);
+        choose(*form, "VideoQualityCmb", QString::fromLatin1(level.name), &TMainFrm::DoSelectVideoQuality);
+        choose(*form, "AudioQualityCmb", QString::fromLatin1(level.name), &TMainFrm::DoSelectAudioQuality);
+        EXPECT_EQ(rateTexts(*form), QString::fromLatin1(level.values));
+        EXPECT_EQ(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked(), level.stereo);
+        EXPECT_EQ(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked(), !level.stereo);
         EXPECT_TRUE(flags(*form, true));
     }
 }
@@ -337,30 +348,30 @@ TEST_F(DeviceSelectionTest, SuggestionsOfEveryLevelForAModelWithoutQualities)
 TEST_F(DeviceSelectionTest, AudioResetAppliesTheAudioLevelOnly)
 {
     auto form = start();
-    form->btnMediaPlayer->click();
-    choose(form->ManufacturerCmb, QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer, *form);
-    choose(form->ModelCmb, QStringLiteral("Full"), &TMainFrm::DoSelectModel, *form);
+    control<QPushButton>(*form, "btnMediaPlayer")->click();
+    choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
+    choose(*form, "ModelCmb", QStringLiteral("Full"), &TMainFrm::DoSelectModel);
     // Different levels, so that the video level applied to the audio fields would show.
-    choose(form->VideoQualityCmb, QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality, *form);
-    choose(form->AudioQualityCmb, QStringLiteral("Best"), &TMainFrm::DoSelectAudioQuality, *form);
-    form->VideoBitRateEdt->setText(QStringLiteral("500"));
-    form->AudioBitRateEdt->setText(QStringLiteral("99"));
-    form->SamplingEdt->setText(QStringLiteral("8000"));
-    form->ChanelsMonoRdo->click();
+    choose(*form, "VideoQualityCmb", QStringLiteral("Good"), &TMainFrm::DoSelectVideoQuality);
+    choose(*form, "AudioQualityCmb", QStringLiteral("Best"), &TMainFrm::DoSelectAudioQuality);
+    control<QLineEdit>(*form, "VideoBitRateEdt")->setText(QStringLiteral("500"));
+    control<QLineEdit>(*form, "AudioBitRateEdt")->setText(QStringLiteral("99"));
+    control<QLineEdit>(*form, "SamplingEdt")->setText(QStringLiteral("8000"));
+    control<QRadioButton>(*form, "ChanelsMonoRdo")->click();
 
     prompts.yesNoAnswers = {false, true};
-    form->ResetAudioOption->click(); // No: nothing changes
-    EXPECT_EQ(form->AudioBitRateEdt->text(), QStringLiteral("99"));
-    EXPECT_TRUE(form->ChanelsMonoRdo->isChecked());
-    form->ResetAudioOption->click();
+    control<QPushButton>(*form, "ResetAudioOption")->click(); // No: nothing changes
+    EXPECT_EQ(control<QLineEdit>(*form, "AudioBitRateEdt")->text(), QStringLiteral("99"));
+    EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
+    control<QPushButton>(*form, "ResetAudioOption")->click();
     ASSERT_EQ(prompts.questions.size(), 2);
     EXPECT_EQ(prompts.questions.last().caption, QStringLiteral("Warning"));
-    EXPECT_EQ(form->AudioBitRateEdt->text(), QStringLiteral("128"));
-    EXPECT_EQ(form->SamplingEdt->text(), QStringLiteral("44100"));
-    EXPECT_TRUE(form->ChanelsStereoRdo->isChecked());
+    EXPECT_EQ(control<QLineEdit>(*form, "AudioBitRateEdt")->text(), QStringLiteral("128"));
+    EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("44100"));
+    EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
     EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
-    EXPECT_EQ(form->VideoBitRateEdt->text(), QStringLiteral("500"));
-    EXPECT_EQ(form->VideoQualityCmb->currentText(), QStringLiteral("Good"));
+    EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("500"));
+    EXPECT_EQ(control<QComboBox>(*form, "VideoQualityCmb")->currentText(), QStringLiteral("Good"));
     // The reset values are remembered at once.
     EXPECT_EQ(TInterfaceFieldsShot(1).GetAudioBitRate(), QStringLiteral("128"));
 }
@@ -369,19 +380,21 @@ TEST_F(DeviceSelectionTest, FirstManufacturerAndFirstModelComeBack)
 {
     {
         auto form = start();
-        form->btnMobilePhone->click();
-        choose(form->ManufacturerCmb, QStringLiteral("Phoneco"), &TMainFrm::DoSelectManufacturer, *form);
-        choose(form->ModelCmb, QStringLiteral("P1"), &TMainFrm::DoSelectModel, *form);
-        ASSERT_EQ(form->ManufacturerCmb->currentIndex(), 0);
-        ASSERT_EQ(form->ModelCmb->currentIndex(), 0);
+        control<QPushButton>(*form, "btnMobilePhone")->click();
+        choose(*form, "ManufacturerCmb", QStringLiteral("Phoneco"), &TMainFrm::DoSelectManufacturer);
+        choose(*form, "ModelCmb", QStringLiteral("P1"), &TMainFrm::DoSelectModel);
+        ASSERT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentIndex(), 0);
+        ASSERT_EQ(control<QComboBox>(*form, "ModelCmb")->currentIndex(), 0);
         form->close();
     }
     auto form = start();
     EXPECT_EQ(form->DeviceClass, 2);
-    EXPECT_EQ(form->ManufacturerCmb->currentText(), QStringLiteral("Phoneco"));
-    EXPECT_EQ(form->ModelCmb->currentText(), QStringLiteral("P1"));
-    EXPECT_EQ(form->ResolutionXEdt->text() + QLatin1Char('x') + form->ResolutionYEdt->text(), QStringLiteral("240x320"));
-    EXPECT_FALSE(form->OptionsPanel->isHidden());
+    EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentText(), QStringLiteral("Phoneco"));
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->currentText(), QStringLiteral("P1"));
+    EXPECT_EQ(control<QLineEdit>(*form, "ResolutionXEdt")->text() + QLatin1Char('x')
+                  + control<QLineEdit>(*form, "ResolutionYEdt")->text(),
+              QStringLiteral("240x320"));
+    EXPECT_FALSE(control<QFrame>(*form, "OptionsPanel")->isHidden());
 }
 
 TEST_F(DeviceSelectionTest, RefusedPicturesLeaveTheirBoxEmptyWithoutAWord)
@@ -399,20 +412,20 @@ TEST_F(DeviceSelectionTest, RefusedPicturesLeaveTheirBoxEmptyWithoutAWord)
       </Models></Manufacturer></Devices>)").arg(outside).toUtf8());
     auto form = start();
     form->show();
-    form->btnPocketComputer->click();
-    choose(form->ManufacturerCmb, QStringLiteral("Huge"), &TMainFrm::DoSelectManufacturer, *form);
-    EXPECT_TRUE(form->ManufacturerImage->isVisible());
-    EXPECT_TRUE(form->ManufacturerImage->pixmap().isNull());
-    EXPECT_EQ(form->ModelCmb->count(), 3);
+    control<QPushButton>(*form, "btnPocketComputer")->click();
+    choose(*form, "ManufacturerCmb", QStringLiteral("Huge"), &TMainFrm::DoSelectManufacturer);
+    EXPECT_TRUE(control<QLabel>(*form, "ManufacturerImage")->isVisible());
+    EXPECT_TRUE(control<QLabel>(*form, "ManufacturerImage")->pixmap().isNull());
+    EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->count(), 3);
     for (const char* model : {"Outside", "Linked"}) {
         SCOPED_TRACE(model);
-        choose(form->ModelCmb, QStringLiteral("Shown"), &TMainFrm::DoSelectModel, *form);
-        ASSERT_FALSE(form->DeviceImage->pixmap().isNull());
-        choose(form->ModelCmb, QString::fromLatin1(model), &TMainFrm::DoSelectModel, *form);
-        EXPECT_TRUE(form->DeviceImage->pixmap().isNull()) << "not the picture of the model before";
-        EXPECT_TRUE(form->OptionsPanel->isVisible());
+        choose(*form, "ModelCmb", QStringLiteral("Shown"), &TMainFrm::DoSelectModel);
+        ASSERT_FALSE(control<QLabel>(*form, "DeviceImage")->pixmap().isNull());
+        choose(*form, "ModelCmb", QString::fromLatin1(model), &TMainFrm::DoSelectModel);
+        EXPECT_TRUE(control<QLabel>(*form, "DeviceImage")->pixmap().isNull()) << "not the picture of the model before";
+        EXPECT_TRUE(control<QFrame>(*form, "OptionsPanel")->isVisible());
     }
-    EXPECT_EQ(form->ResolutionXEdt->text(), QStringLiteral("640"));
+    EXPECT_EQ(control<QLineEdit>(*form, "ResolutionXEdt")->text(), QStringLiteral("640"));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 

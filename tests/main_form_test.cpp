@@ -3,6 +3,7 @@
 #include "fake_prompts.h"
 #include "media/list_box_drag_ext.h"
 #include "test_support.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -49,24 +50,24 @@ TEST_F(MainFormTest, FirstStart)
     form->show();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Kovirta"));
     EXPECT_EQ(form->size(), QSize(856, 643));
-    for (QPushButton* b : {form->btnMediaPlayer, form->btnMobilePhone, form->btnPocketComputer, form->btnGameConsole})
-        EXPECT_FALSE(b->isChecked());
-    EXPECT_EQ(form->btnGameConsole->property("Tag").toInt(), 4);
-    EXPECT_FALSE(form->ManufacturerPanel->isVisible());
-    EXPECT_FALSE(form->OptionsPanel->isVisible());
-    EXPECT_FALSE(form->ConvertBtn->isVisible());
-    EXPECT_TRUE(form->FileInfoPanel->isVisible());
-    EXPECT_FALSE(form->ShowFileInfoChk->isChecked());
-    EXPECT_TRUE(form->DurationInfo->text().isEmpty());
-    EXPECT_FALSE(form->PlayBtn->isEnabled());
-    EXPECT_TRUE(form->PreserveFilesLocationRdo->isChecked());
-    EXPECT_FALSE(form->DestPathEdt->isEnabled());
-    EXPECT_TRUE(form->AskOverwriteRdo->isChecked());
-    EXPECT_EQ(form->VideoQualityCmb->currentIndex(), -1);
-    EXPECT_EQ(form->ZoomModeCmb->currentText(), QStringLiteral("Fit to Screen"));
-    EXPECT_EQ(form->VolumeInputEdt->text(), QStringLiteral("100"));
-    EXPECT_FALSE(form->VolumeInputEdt->isEnabled());
-    EXPECT_EQ(form->DoRemovePopupShowBtn->text(), QStringLiteral("  Remove  "));
+    for (const char* button : {"btnMediaPlayer", "btnMobilePhone", "btnPocketComputer", "btnGameConsole"})
+        EXPECT_FALSE(control<QPushButton>(*form, button)->isChecked()) << button;
+    EXPECT_EQ(control<QPushButton>(*form, "btnGameConsole")->property("Tag").toInt(), 4);
+    EXPECT_FALSE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
+    EXPECT_FALSE(control<QFrame>(*form, "OptionsPanel")->isVisible());
+    EXPECT_FALSE(control<QPushButton>(*form, "ConvertBtn")->isVisible());
+    EXPECT_TRUE(control<QFrame>(*form, "FileInfoPanel")->isVisible());
+    EXPECT_FALSE(control<QCheckBox>(*form, "ShowFileInfoChk")->isChecked());
+    EXPECT_TRUE(control<QLabel>(*form, "DurationInfo")->text().isEmpty());
+    EXPECT_FALSE(control<QToolButton>(*form, "PlayBtn")->isEnabled());
+    EXPECT_TRUE(control<QRadioButton>(*form, "PreserveFilesLocationRdo")->isChecked());
+    EXPECT_FALSE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
+    EXPECT_TRUE(control<QRadioButton>(*form, "AskOverwriteRdo")->isChecked());
+    EXPECT_EQ(control<QComboBox>(*form, "VideoQualityCmb")->currentIndex(), -1);
+    EXPECT_EQ(control<QComboBox>(*form, "ZoomModeCmb")->currentText(), QStringLiteral("Fit to Screen"));
+    EXPECT_EQ(control<QLineEdit>(*form, "VolumeInputEdt")->text(), QStringLiteral("100"));
+    EXPECT_FALSE(control<QLineEdit>(*form, "VolumeInputEdt")->isEnabled());
+    EXPECT_EQ(control<QToolButton>(*form, "DoRemovePopupShowBtn")->text(), QStringLiteral("  Remove  "));
     EXPECT_TRUE(form->InterfaceInteractive.isActive());
     EXPECT_TRUE(prompts.messages.isEmpty());
     EXPECT_TRUE(closeForm(*form));
@@ -88,13 +89,13 @@ TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
                          + corpusFile(QStringLiteral("bear.ogv")).toUtf8() + "\r\n");
     {
         auto form = start();
-        ASSERT_EQ(form->FilesLvw->RowCount(), 2);
-        EXPECT_EQ(form->FilesLvw->topLevelItem(1)->text(1), QStringLiteral("bear.ogv"));
+        ASSERT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(1)->text(1), QStringLiteral("bear.ogv"));
         prompts.yesNoAnswers = {false, true};
         form->DoClear(); // No keeps every row
-        EXPECT_EQ(form->FilesLvw->RowCount(), 2);
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
         form->DoClear();
-        EXPECT_EQ(form->FilesLvw->RowCount(), 0);
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 0);
         EXPECT_TRUE(closeForm(*form));
     }
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -102,7 +103,7 @@ TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
     file.close();
     // A zero-byte list file is not loaded.
     writeFile(preview(), {});
-    EXPECT_EQ(start()->FilesLvw->RowCount(), 0);
+    EXPECT_EQ(control<TListBoxDragExt>(*start(), "FilesLvw")->RowCount(), 0);
 }
 
 TEST_F(MainFormTest, ListThatCannotBeWrittenKeepsTheWindowOpen)
@@ -113,26 +114,26 @@ TEST_F(MainFormTest, ListThatCannotBeWrittenKeepsTheWindowOpen)
     EXPECT_FALSE(closeForm(*form));
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_TRUE(prompts.messages[0].text.startsWith(QStringLiteral("Cannot create file")));
-    EXPECT_EQ(form->FilesLvw->RowCount(), 1);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 1);
 }
 
 TEST_F(MainFormTest, DestinationControlsFollowTheChoice)
 {
     auto form = start();
-    form->SaveFilesToFolderRdo->click();
-    EXPECT_TRUE(form->DestPathEdt->isEnabled());
-    EXPECT_TRUE(form->BrowseBtn->isEnabled());
+    control<QRadioButton>(*form, "SaveFilesToFolderRdo")->click();
+    EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(*form, "BrowseBtn")->isEnabled());
     prompts.folderAnswer = QStringLiteral("/media/out");
-    form->BrowseBtn->click();
-    EXPECT_EQ(form->DestPathEdt->text(), QStringLiteral("/media/out"));
-    form->PreserveFilesLocationRdo->click();
-    EXPECT_FALSE(form->DestPathEdt->isEnabled());
-    EXPECT_FALSE(form->BrowseBtn->isEnabled());
-    EXPECT_EQ(form->DestPathEdt->text(), QStringLiteral("/media/out"));
-    form->SaveFilesToFolderRdo->click();
+    control<QPushButton>(*form, "BrowseBtn")->click();
+    EXPECT_EQ(control<QLineEdit>(*form, "DestPathEdt")->text(), QStringLiteral("/media/out"));
+    control<QRadioButton>(*form, "PreserveFilesLocationRdo")->click();
+    EXPECT_FALSE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(*form, "BrowseBtn")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>(*form, "DestPathEdt")->text(), QStringLiteral("/media/out"));
+    control<QRadioButton>(*form, "SaveFilesToFolderRdo")->click();
     prompts.folderAnswer.clear();
-    form->BrowseBtn->click(); // a cancelled picker empties the field
-    EXPECT_TRUE(form->DestPathEdt->text().isEmpty());
+    control<QPushButton>(*form, "BrowseBtn")->click(); // a cancelled picker empties the field
+    EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->text().isEmpty());
 }
 
 TEST_F(MainFormTest, AddingFilesAndFolders)
@@ -155,19 +156,19 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
     prompts.openFilesAnswer = {corpusFile(QStringLiteral("no-tags.3g2")), corpusFile(QStringLiteral("bear.ogv"))};
     form->DoAddFile();
     EXPECT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(form->FilesLvw->RowCount(), 1);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 1);
 
     // Grouped by extension in the list's order; the .MOV is not among them; hidden folders are searched.
     prompts.folderAnswer = media.path();
     form->DoAddFolder();
     QStringList names;
-    for (int row = 0; row < form->FilesLvw->RowCount(); ++row)
-        names << form->FilesLvw->topLevelItem(row)->text(1);
+    for (int row = 0; row < control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(); ++row)
+        names << control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(row)->text(1);
     EXPECT_EQ(names, (QStringList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv"}));
 
     // Dropped folders are refused silently.
     form->FilesLvwDropFile({media.path(), avi});
-    EXPECT_EQ(form->FilesLvw->RowCount(), 5);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 5);
     EXPECT_EQ(prompts.messages.size(), 1);
 }
 
@@ -176,7 +177,7 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     auto form = start();
     form->FileListManager->AddFiles({corpusFile(QStringLiteral("bear.ogv")), corpusFile(QStringLiteral("sample.mp4")),
                                      corpusFile(QStringLiteral("sample.avi"))});
-    TListBoxDragExt* list = form->FilesLvw;
+    TListBoxDragExt* list = control<TListBoxDragExt>(*form, "FilesLvw");
     list->clearSelection();
     list->topLevelItem(2)->setSelected(true);
     form->FilesLvwDragDrop(0); // row 3 onto row 1
@@ -186,19 +187,19 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     EXPECT_EQ(names, (QStringList{"1 sample.avi", "2 bear.ogv", "3 sample.mp4"}));
 
     list->setCurrentItem(list->topLevelItem(0));
-    EXPECT_EQ(form->DurationInfo->text(), QStringLiteral("00:00:04.09"));
-    EXPECT_EQ(form->VideoCodecInfo->text(), QStringLiteral("mpeg4"));
-    EXPECT_EQ(form->ResolutionInfo->text(), QStringLiteral("960x400"));
-    EXPECT_EQ(form->ChanelsInfo->text(), QStringLiteral("stereo"));
-    EXPECT_EQ(form->SamplingInfo->text(), QStringLiteral("48000 Hz"));
-    EXPECT_EQ(form->SizeInfo->text(), QStringLiteral("0.31 mb"));
-    EXPECT_EQ(form->lblPath->text(), corpusFile(QStringLiteral("sample.avi")));
-    EXPECT_TRUE(form->PlayBtn->isEnabled());
+    EXPECT_EQ(control<QLabel>(*form, "DurationInfo")->text(), QStringLiteral("00:00:04.09"));
+    EXPECT_EQ(control<QLabel>(*form, "VideoCodecInfo")->text(), QStringLiteral("mpeg4"));
+    EXPECT_EQ(control<QLabel>(*form, "ResolutionInfo")->text(), QStringLiteral("960x400"));
+    EXPECT_EQ(control<QLabel>(*form, "ChanelsInfo")->text(), QStringLiteral("stereo"));
+    EXPECT_EQ(control<QLabel>(*form, "SamplingInfo")->text(), QStringLiteral("48000 Hz"));
+    EXPECT_EQ(control<QLabel>(*form, "SizeInfo")->text(), QStringLiteral("0.31 mb"));
+    EXPECT_EQ(control<QLabel>(*form, "lblPath")->text(), corpusFile(QStringLiteral("sample.avi")));
+    EXPECT_TRUE(control<QToolButton>(*form, "PlayBtn")->isEnabled());
     form->DoPlay();
     EXPECT_EQ(prompts.openedPaths, QStringList{corpusFile(QStringLiteral("sample.avi"))});
 
     list->setCurrentItem(list->topLevelItem(2));
-    EXPECT_EQ(form->ChanelsInfo->text(), QStringLiteral("mono"));
+    EXPECT_EQ(control<QLabel>(*form, "ChanelsInfo")->text(), QStringLiteral("mono"));
 
     // Rows dragged below the last row go to the end.
     list->clearSelection();
@@ -209,8 +210,8 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
 
     // With nothing selected the panel empties at a tick of its timer.
     list->clearSelection();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->DurationInfo->text().isEmpty(); }));
-    EXPECT_FALSE(form->PlayBtn->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return control<QLabel>(*form, "DurationInfo")->text().isEmpty(); }));
+    EXPECT_FALSE(control<QToolButton>(*form, "PlayBtn")->isEnabled());
 
     // Delete removes the selection without asking.
     list->topLevelItem(1)->setSelected(true);
@@ -240,7 +241,7 @@ TEST_F(MainFormTest, SavingAndLoadingPlaylists)
 
     prompts.openFileAnswer = lists.path() + QStringLiteral("/list.m3u");
     form->DoLoadPlaylist();
-    EXPECT_EQ(form->FilesLvw->RowCount(), 2);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
     EXPECT_TRUE(prompts.fileDialogs.last().startsWith(QStringLiteral("Open files list|Play List(*.m3u)|*.m3u")));
 }
 
@@ -248,10 +249,10 @@ TEST_F(MainFormTest, ShowFileInfoHeights)
 {
     auto form = start();
     form->show();
-    form->ShowFileInfoChk->click();
-    EXPECT_EQ(form->FileInfoPanelWrap->height(), 208);
-    EXPECT_TRUE(form->FileInfoPanel->isVisible());
-    form->ShowFileInfoChk->click();
-    EXPECT_EQ(form->FileInfoPanelWrap->height(), 29);
-    EXPECT_FALSE(form->FileInfoPanel->isVisible());
+    control<QCheckBox>(*form, "ShowFileInfoChk")->click();
+    EXPECT_EQ(control<QFrame>(*form, "FileInfoPanelWrap")->height(), 208);
+    EXPECT_TRUE(control<QFrame>(*form, "FileInfoPanel")->isVisible());
+    control<QCheckBox>(*form, "ShowFileInfoChk")->click();
+    EXPECT_EQ(control<QFrame>(*form, "FileInfoPanelWrap")->height(), 29);
+    EXPECT_FALSE(control<QFrame>(*form, "FileInfoPanel")->isVisible());
 }
