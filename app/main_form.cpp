@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include "app/output_panel.h"
+#include "app/panel_helpers.h"
 #include "app/user_prompts.h"
 #include "media/file_info_panel.h"
 #include "media/file_utils.h"
@@ -32,34 +34,6 @@ const QStringList TMainFrm::kFolderExtensions = {
     QStringLiteral("m4v"), QStringLiteral("mp4"), QStringLiteral("vob"), QStringLiteral("vcd"), QStringLiteral("wmv")};
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QFrame* panel(QWidget* parent, const char* name)
-{
-    return named(new QFrame(parent), name);
-}
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QComboBox* dropDownList(QWidget* parent, const char* name, const QStringList& items)
-{
-    auto* combo = named(new QComboBox(parent), name);
-    combo->addItems(items);
-    return combo;
-}
 
 const QStringList kQualityLevels = {QStringLiteral("Best"), QStringLiteral("Good"), QStringLiteral("Medium"),
                                     QStringLiteral("Low")};
@@ -147,18 +121,18 @@ QWidget* TMainFrm::buildInputColumn()
     FilesLvw->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(FilesLvw, 1);
 
-    FileInfoPanelWrap = panel(column, "FileInfoPanelWrap");
+    FileInfoPanelWrap = namedPanel(column, "FileInfoPanelWrap");
     FileInfoPanelWrap->setFrameShape(QFrame::StyledPanel);
     auto* wrapLayout = new QVBoxLayout(FileInfoPanelWrap);
     wrapLayout->setContentsMargins(4, 2, 4, 4);
-    FileInfoCaptionPanel = panel(FileInfoPanelWrap, "FileInfoCaptionPanel");
+    FileInfoCaptionPanel = namedPanel(FileInfoPanelWrap, "FileInfoCaptionPanel");
     auto* captionLayout = new QHBoxLayout(FileInfoCaptionPanel);
     captionLayout->setContentsMargins(0, 0, 0, 0);
     ShowFileInfoChk = named(new QCheckBox(QStringLiteral("Show File Info"), FileInfoCaptionPanel), "ShowFileInfoChk");
     captionLayout->addWidget(ShowFileInfoChk);
     wrapLayout->addWidget(FileInfoCaptionPanel);
 
-    FileInfoPanel = panel(FileInfoPanelWrap, "FileInfoPanel");
+    FileInfoPanel = namedPanel(FileInfoPanelWrap, "FileInfoPanel");
     auto* grid = new QGridLayout(FileInfoPanel);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(1);
@@ -205,11 +179,11 @@ QWidget* TMainFrm::buildInputColumn()
 
 QWidget* TMainFrm::buildOutputColumn()
 {
-    OutputGroupPanel = panel(this, "OutputGroupPanel");
+    OutputGroupPanel = namedPanel(this, "OutputGroupPanel");
     auto* layout = new QVBoxLayout(OutputGroupPanel);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    CmdButtonsPanel = panel(OutputGroupPanel, "CmdButtonsPanel");
+    CmdButtonsPanel = namedPanel(OutputGroupPanel, "CmdButtonsPanel");
     auto* classes = new QHBoxLayout(CmdButtonsPanel);
     classes->setContentsMargins(0, 0, 0, 0);
     auto classButton = [&](const char* name, const QString& text, int tag) {
@@ -226,11 +200,11 @@ QWidget* TMainFrm::buildOutputColumn()
     btnGameConsole = classButton("btnGameConsole", QStringLiteral("Game Console"), 4);
     layout->addWidget(CmdButtonsPanel);
 
-    ManufacturerPanel = panel(OutputGroupPanel, "ManufacturerPanel");
+    ManufacturerPanel = namedPanel(OutputGroupPanel, "ManufacturerPanel");
     auto* manufacturer = new QHBoxLayout(ManufacturerPanel);
     manufacturer->setContentsMargins(0, 0, 0, 0);
     auto* selectors = new QVBoxLayout;
-    ManufacturerSelectPanel = panel(ManufacturerPanel, "ManufacturerSelectPanel");
+    ManufacturerSelectPanel = namedPanel(ManufacturerPanel, "ManufacturerSelectPanel");
     auto* m = new QHBoxLayout(ManufacturerSelectPanel);
     m->setContentsMargins(0, 0, 0, 0);
     m->addWidget(new QLabel(QStringLiteral("Manufacturer:"), ManufacturerSelectPanel));
@@ -238,7 +212,7 @@ QWidget* TMainFrm::buildOutputColumn()
     ManufacturerCmb->setMinimumWidth(160);
     m->addWidget(ManufacturerCmb, 1);
     selectors->addWidget(ManufacturerSelectPanel);
-    ModelSelectPanel = panel(ManufacturerPanel, "ModelSelectPanel");
+    ModelSelectPanel = namedPanel(ManufacturerPanel, "ModelSelectPanel");
     auto* md = new QHBoxLayout(ModelSelectPanel);
     md->setContentsMargins(0, 0, 0, 0);
     ModelLabel = named(new QLabel(QStringLiteral("Model:"), ModelSelectPanel), "ModelLabel");
@@ -257,10 +231,10 @@ QWidget* TMainFrm::buildOutputColumn()
     manufacturer->addWidget(DeviceImage);
     layout->addWidget(ManufacturerPanel);
 
-    OptionsPanel = panel(OutputGroupPanel, "OptionsPanel");
+    OptionsPanel = namedPanel(OutputGroupPanel, "OptionsPanel");
     auto* options = new QVBoxLayout(OptionsPanel);
     options->setContentsMargins(0, 0, 0, 0);
-    QualityOptionsPanel = panel(OptionsPanel, "QualityOptionsPanel");
+    QualityOptionsPanel = namedPanel(OptionsPanel, "QualityOptionsPanel");
     auto* quality = new QHBoxLayout(QualityOptionsPanel);
     quality->setContentsMargins(0, 0, 0, 0);
 
@@ -271,14 +245,14 @@ QWidget* TMainFrm::buildOutputColumn()
             grid->addWidget(new QLabel(unit), r, 2);
     };
 
-    VideoOptionsGroup = panel(QualityOptionsPanel, "VideoOptionsGroup");
+    VideoOptionsGroup = namedPanel(QualityOptionsPanel, "VideoOptionsGroup");
     VideoOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* video = new QVBoxLayout(VideoOptionsGroup);
     VideoQualitySelectPanel = buildQualitySelectRow(VideoOptionsGroup, "VideoQualitySelectPanel",
                                                     QStringLiteral("Video quality:"), "VideoQualityCmb", VideoQualityCmb,
                                                     "VideoConfigShowBtn", VideoConfigShowBtn);
     video->addWidget(VideoQualitySelectPanel);
-    VideoOptionsPanel = panel(VideoOptionsGroup, "VideoOptionsPanel");
+    VideoOptionsPanel = namedPanel(VideoOptionsGroup, "VideoOptionsPanel");
     auto* vo = new QGridLayout(VideoOptionsPanel);
     vo->setContentsMargins(0, 0, 0, 0);
     VideoBitRateEdt = named(new QLineEdit(VideoOptionsPanel), "VideoBitRateEdt");
@@ -303,14 +277,14 @@ QWidget* TMainFrm::buildOutputColumn()
     video->addWidget(VideoOptionsPanel);
     quality->addWidget(VideoOptionsGroup);
 
-    AudioOptionsGroup = panel(QualityOptionsPanel, "AudioOptionsGroup");
+    AudioOptionsGroup = namedPanel(QualityOptionsPanel, "AudioOptionsGroup");
     AudioOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* audio = new QVBoxLayout(AudioOptionsGroup);
     AudioQualitySelectPanel = buildQualitySelectRow(AudioOptionsGroup, "AudioQualitySelectPanel",
                                                     QStringLiteral("Audio quality:"), "AudioQualityCmb", AudioQualityCmb,
                                                     "AudioConfigShowBtn", AudioConfigShowBtn);
     audio->addWidget(AudioQualitySelectPanel);
-    AudioOptionsPanel = panel(AudioOptionsGroup, "AudioOptionsPanel");
+    AudioOptionsPanel = namedPanel(AudioOptionsGroup, "AudioOptionsPanel");
     auto* ao = new QGridLayout(AudioOptionsPanel);
     ao->setContentsMargins(0, 0, 0, 0);
     AudioBitRateEdt = named(new QLineEdit(AudioOptionsPanel), "AudioBitRateEdt");
@@ -337,44 +311,12 @@ QWidget* TMainFrm::buildOutputColumn()
     options->addWidget(QualityOptionsPanel);
     options->addSpacing(6); // HorizontalSpace1
 
-    DestinationGroup = panel(OptionsPanel, "DestinationGroup");
-    DestinationGroup->setFrameShape(QFrame::StyledPanel);
-    auto* destination = new QGridLayout(DestinationGroup);
-    PreserveFilesLocationRdo = named(new QRadioButton(QStringLiteral("Preserve files location"), DestinationGroup), "PreserveFilesLocationRdo");
-    SaveFilesToFolderRdo = named(new QRadioButton(QStringLiteral("Save files to folder"), DestinationGroup), "SaveFilesToFolderRdo");
-    PreserveFilesLocationRdo->setChecked(true);
-    DestPathEdt = named(new QLineEdit(DestinationGroup), "DestPathEdt");
-    BrowseBtn = named(new QPushButton(QStringLiteral("Browse"), DestinationGroup), "BrowseBtn");
-    DestPathEdt->setEnabled(false);
-    BrowseBtn->setEnabled(false);
-    destination->addWidget(PreserveFilesLocationRdo, 0, 0, 1, 2);
-    destination->addWidget(SaveFilesToFolderRdo, 1, 0, 1, 2);
-    destination->addWidget(DestPathEdt, 2, 0);
-    destination->addWidget(BrowseBtn, 2, 1);
-    options->addWidget(DestinationGroup);
-
-    FileOptionsGroup = panel(OptionsPanel, "FileOptionsGroup");
-    FileOptionsGroup->setFrameShape(QFrame::StyledPanel);
-    auto* fileOptions = new QGridLayout(FileOptionsGroup);
-    fileOptions->addWidget(new QLabel(QStringLiteral("Overwrite exesting file:")), 0, 0, 1, 4);
-    AskOverwriteRdo = named(new QRadioButton(QStringLiteral("Ask"), FileOptionsGroup), "AskOverwriteRdo");
-    ReplaceOverwriteRdo = named(new QRadioButton(QStringLiteral("Replace"), FileOptionsGroup), "ReplaceOverwriteRdo");
-    SkipOverwriteRdo = named(new QRadioButton(QStringLiteral("Skip"), FileOptionsGroup), "SkipOverwriteRdo");
-    NoOverwriteRdo = named(new QRadioButton(QStringLiteral("No, generate new name"), FileOptionsGroup), "NoOverwriteRdo");
-    AskOverwriteRdo->setChecked(true);
-    fileOptions->addWidget(AskOverwriteRdo, 1, 0);
-    fileOptions->addWidget(ReplaceOverwriteRdo, 1, 1);
-    fileOptions->addWidget(SkipOverwriteRdo, 1, 2);
-    fileOptions->addWidget(NoOverwriteRdo, 1, 3);
-    DeleteAfterConversionChk = named(new QCheckBox(QStringLiteral("Delete files after conversion"), FileOptionsGroup), "DeleteAfterConversionChk");
-    SetConvertedAsOriginalChk = named(new QCheckBox(QStringLiteral("Set converted file data as original"), FileOptionsGroup), "SetConvertedAsOriginalChk");
-    fileOptions->addWidget(DeleteAfterConversionChk, 2, 0, 1, 4);
-    fileOptions->addWidget(SetConvertedAsOriginalChk, 3, 0, 1, 4);
-    options->addWidget(FileOptionsGroup);
+    m_output = new TOutputPanel(m_prompts, OptionsPanel);
+    options->addWidget(m_output);
     layout->addWidget(OptionsPanel);
     layout->addStretch(1);
 
-    CmdPanel = panel(OutputGroupPanel, "CmdPanel");
+    CmdPanel = namedPanel(OutputGroupPanel, "CmdPanel");
     auto* cmd = new QHBoxLayout(CmdPanel);
     cmd->setContentsMargins(0, 0, 0, 0);
     cmd->addStretch(1);
@@ -386,9 +328,6 @@ QWidget* TMainFrm::buildOutputColumn()
     ManufacturerPanel->hide();
     OptionsPanel->hide();
 
-    connect(PreserveFilesLocationRdo, &QRadioButton::toggled, this, &TMainFrm::PreserveFilesLocationRdoClick);
-    connect(SaveFilesToFolderRdo, &QRadioButton::toggled, this, &TMainFrm::SaveFilesToFolderRdoClick);
-    connect(BrowseBtn, &QPushButton::clicked, this, &TMainFrm::DoBrowseForDestinationFolder);
     connect(ConvertBtn, &QPushButton::clicked, this, &TMainFrm::DoConvert);
     return OutputGroupPanel;
 }
@@ -397,7 +336,7 @@ QFrame* TMainFrm::buildQualitySelectRow(QFrame* group, const char* panelName, co
                                         const char* comboName, QComboBox*& combo, const char* buttonName,
                                         QPushButton*& button)
 {
-    QFrame* row = panel(group, panelName);
+    QFrame* row = namedPanel(group, panelName);
     row->setFixedHeight(21);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -512,25 +451,6 @@ void TMainFrm::HideDeviceDetails()
     OptionsPanel->hide();
     QualityOptionsPanel->hide();
     ConvertBtn->hide();
-}
-
-void TMainFrm::PreserveFilesLocationRdoClick()
-{
-    const bool folder = !PreserveFilesLocationRdo->isChecked();
-    DestPathEdt->setEnabled(folder);
-    BrowseBtn->setEnabled(folder);
-}
-
-void TMainFrm::SaveFilesToFolderRdoClick()
-{
-    const bool folder = SaveFilesToFolderRdo->isChecked();
-    DestPathEdt->setEnabled(folder);
-    BrowseBtn->setEnabled(folder);
-}
-
-void TMainFrm::DoBrowseForDestinationFolder()
-{
-    DestPathEdt->setText(m_prompts.BrowseForFolder());
 }
 
 void TMainFrm::DoAddFile()

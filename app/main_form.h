@@ -23,6 +23,7 @@ class QRadioButton;
 class QToolBar;
 class QToolButton;
 class TListBoxDragExt;
+class TOutputPanel;
 class TUserPrompts;
 
 class TMainFrm : public QWidget {
@@ -115,18 +116,6 @@ public:
     QComboBox* VolumeSelectCmb;
     QLineEdit* VolumeInputEdt;
     QPushButton* ResetAudioOption;
-    QFrame* DestinationGroup;
-    QRadioButton* PreserveFilesLocationRdo;
-    QRadioButton* SaveFilesToFolderRdo;
-    QLineEdit* DestPathEdt;
-    QPushButton* BrowseBtn;
-    QFrame* FileOptionsGroup;
-    QRadioButton* AskOverwriteRdo;
-    QRadioButton* ReplaceOverwriteRdo;
-    QRadioButton* SkipOverwriteRdo;
-    QRadioButton* NoOverwriteRdo;
-    QCheckBox* DeleteAfterConversionChk;
-    QCheckBox* SetConvertedAsOriginalChk;
     QFrame* CmdPanel;
     QPushButton* ConvertBtn;
     // Menus
@@ -141,9 +130,6 @@ public:
     void DoAppInitialize();
     // False when the list could not be stored and the window must stay open.
     bool DoAppClose();
-    void PreserveFilesLocationRdoClick();
-    void SaveFilesToFolderRdoClick();
-    void DoBrowseForDestinationFolder();
     void HideDeviceDetails();
     void DoAddFile();
     void DoAddFolder();
@@ -182,9 +168,6 @@ public:
     void ChanelsStereoRdoClick();
     void ChanelsMonoRdoClick();
     QPushButton* DeviceButton(int deviceClass) const;
-    // The overwrite choices in the order of TOverwriteMode; the index of the selected one, -1 for none.
-    std::array<QRadioButton*, 4> OverwriteButtons() const;
-    int SelectedOverwriteMode() const;
 
     // Conversion and side dialogs
     // The fields a conversion reads, as the user left them.
@@ -224,5 +207,6 @@ private:
 
     QString m_programDir;
     TUserPrompts& m_prompts;
+    TOutputPanel* m_output = nullptr;
     bool m_closed = false;
 };

@@ -1,6 +1,7 @@
 // "Convert" from the main window, and the side dialogs of the top row and the Help menu.
 #include "app/main_form.h"
 
+#include "app/output_panel.h"
 #include "app/user_prompts.h"
 #include "conversion/progress_form.h"
 #include "dialogs/about_form.h"
@@ -34,14 +35,9 @@ TConversionFields TMainFrm::ConversionFields() const
     f.ResolutionTypeIndex = ResolutionTypeCmb->currentIndex();
     f.ResolutionX = ResolutionXEdt->text();
     f.ResolutionY = ResolutionYEdt->text();
-    f.PreserveLocation = PreserveFilesLocationRdo->isChecked();
-    f.SaveToFolder = SaveFilesToFolderRdo->isChecked();
-    f.DestinationFolder = DestPathEdt->text();
-    f.OverwriteMode = SelectedOverwriteMode();
     f.VideoQualityIndex = VideoQualityCmb->currentIndex();
     f.AudioQualityIndex = AudioQualityCmb->currentIndex();
-    f.DeleteAfterConversion = DeleteAfterConversionChk->isChecked();
-    f.SetConvertedAsOriginal = SetConvertedAsOriginalChk->isChecked();
+    m_output->FillConversionFields(f);
     return f;
 }
 

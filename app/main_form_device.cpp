@@ -2,6 +2,7 @@
 // quality levels and the option fields, and the settings remembered per device class.
 #include "app/main_form.h"
 
+#include "app/output_panel.h"
 #include "app/user_prompts.h"
 #include "catalogue/picture_loader.h"
 #include "media/file_utils.h"
@@ -111,21 +112,6 @@ QPushButton* TMainFrm::DeviceButton(int deviceClass) const
     default:
         return nullptr;
     }
-}
-
-std::array<QRadioButton*, 4> TMainFrm::OverwriteButtons() const
-{
-    return {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo};
-}
-
-int TMainFrm::SelectedOverwriteMode() const
-{
-    const auto buttons = OverwriteButtons();
-    for (int mode = 0; mode < static_cast<int>(buttons.size()); ++mode) {
-        if (buttons[static_cast<size_t>(mode)]->isChecked())
-            return mode;
-    }
-    return -1;
 }
 
 void TMainFrm::UnselectDeviceButtons()
@@ -420,14 +406,9 @@ void TMainFrm::SaveInterfaceFields()
     shot.SetUseSamplingFromDataBase(p.UseSamplingFromDataBase);
     shot.SetUseChannelsCountFromDataBase(p.UseChannelsCountFromDataBase);
     shot.SetShowFileInfo(ShowFileInfoChk->isChecked());
-    shot.SetPreserveFileLocation(PreserveFilesLocationRdo->isChecked());
-    shot.SetFilesFolder(DestPathEdt->text());
-    if (SelectedOverwriteMode() >= 0)
-        shot.SetCheckOverwrites(SelectedOverwriteMode());
     shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
     shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
-    shot.SetConvertedFileDataAsOriginal(SetConvertedAsOriginalChk->isChecked());
-    shot.SetDeleteFileAfterConversion(DeleteAfterConversionChk->isChecked());
+    m_output->SaveFields(shot);
     if (shot.WriteFailed())
         m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
                               PromptIcon::Error);
@@ -446,15 +427,9 @@ void TMainFrm::RestoreInterfaceFields()
         ModelCmb->setCurrentIndex(model);
         DoSelectModel();
     }
-    SetConvertedAsOriginalChk->setChecked(shot.GetConvertedFileDataAsOriginal());
-    DeleteAfterConversionChk->setChecked(shot.GetDeleteFileAfterConversion());
+    m_output->RestoreFields(shot);
     ShowFileInfoChk->setChecked(shot.GetShowFileInfo());
     ShowFileInfoChkClick();
-    (shot.GetPreserveFileLocation() ? PreserveFilesLocationRdo : SaveFilesToFolderRdo)->setChecked(true);
-    DestPathEdt->setText(shot.GetFilesFolder());
-    const int mode = shot.GetCheckOverwrites();
-    if (mode >= 0 && mode < static_cast<int>(OverwriteButtons().size()))
-        OverwriteButtons()[static_cast<size_t>(mode)]->setChecked(true);
     VideoQualityCmb->setCurrentIndex(shot.GetVideoQuality());
     DoSelectVideoQuality();
     AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());

@@ -1,0 +1,52 @@
+// Where converted files go and what happens to existing outputs and to the sources: the
+// destination choice with its folder, the overwrite choice, and the two file options.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class TInterfaceFieldsShot;
+class TUserPrompts;
+struct TConversionFields;
+
+class TOutputPanel : public QWidget {
+    Q_OBJECT
+public:
+    TOutputPanel(TUserPrompts& prompts, QWidget* parent);
+
+    // Handlers
+    void PreserveFilesLocationRdoClick();
+    void SaveFilesToFolderRdoClick();
+    void DoBrowseForDestinationFolder();
+
+    // The destination and file options of a conversion request, as the user left them.
+    void FillConversionFields(TConversionFields& fields) const;
+    // The remembered fields of this panel, for the device class of the snapshot.
+    void SaveFields(TInterfaceFieldsShot& shot) const;
+    void RestoreFields(const TInterfaceFieldsShot& shot);
+
+private:
+    // The overwrite choices in the order of TOverwriteMode; the index of the selected one, -1 for none.
+    std::array<QRadioButton*, 4> OverwriteButtons() const;
+    int SelectedOverwriteMode() const;
+
+    TUserPrompts& m_prompts;
+    QFrame* DestinationGroup;
+    QRadioButton* PreserveFilesLocationRdo;
+    QRadioButton* SaveFilesToFolderRdo;
+    QLineEdit* DestPathEdt;
+    QPushButton* BrowseBtn;
+    QFrame* FileOptionsGroup;
+    QRadioButton* AskOverwriteRdo;
+    QRadioButton* ReplaceOverwriteRdo;
+    QRadioButton* SkipOverwriteRdo;
+    QRadioButton* NoOverwriteRdo;
+    QCheckBox* DeleteAfterConversionChk;
+    QCheckBox* SetConvertedAsOriginalChk;
+};

@@ -1,0 +1,51 @@
+// Small helpers for building the main window's panels: every control carries the object name
+// the window's code and its tests know it by.
+#pragma once
+
+#include <QAction>
+#include <QComboBox>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QString>
+#include <QStringList>
+
+template <typename T>
+T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// A frame without a border, grouping controls.
+inline QFrame* namedPanel(QWidget* parent, const char* name)
+{
+    return named(new QFrame(parent), name);
+}
+
+inline QLabel* heading(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+inline QComboBox* dropDownList(QWidget* parent, const char* name, const QStringList& items)
+{
+    auto* combo = named(new QComboBox(parent), name);
+    combo->addItems(items);
+    return combo;
+}
+
+// A named menu item that runs receiver's handler when chosen.
+template <typename Receiver>
+QAction* menuItem(QMenu* menu, const char* name, const QString& text, Receiver* receiver, void (Receiver::*handler)())
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    QObject::connect(action, &QAction::triggered, receiver, handler);
+    return action;
+}
