@@ -4,9 +4,7 @@
 #include "catalogue/device_options_storage.h"
 #include "conversion/conversion_parameters.h"
 #include "conversion/conversion_request.h"
-#include "media/file_list_manager.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -20,9 +18,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QToolBar;
 class QToolButton;
-class TListBoxDragExt;
+class TFileListPanel;
 class TOutputPanel;
 class TUserPrompts;
 
@@ -33,14 +30,8 @@ public:
     TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent = nullptr);
     ~TMainFrm() override;
 
-    static const QString kOpenDialogFilter;
-    static const QString kPlaylistFilter;
-    // The extensions a folder is searched for, in this order.
-    static const QStringList kFolderExtensions;
-
     QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
 
-    std::unique_ptr<TFileInfoManager> FileListManager;
     int DeviceClass = 0;
     QString CatalogueFileName;
     pugi::xml_document XML;
@@ -53,28 +44,6 @@ public:
     QLabel* sLabel1;
     QPushButton* btnRequestDevice;
     QToolButton* sSpeedButton1;
-    // Input column
-    QToolBar* FilesCmdBar;
-    QToolButton* DoAddPopupShowBtn;
-    QToolButton* DoRemovePopupShowBtn;
-    QToolButton* DoListPopupShowBtn;
-    QToolButton* PlayBtn;
-    TListBoxDragExt* FilesLvw;
-    QFrame* FileInfoPanelWrap;
-    QFrame* FileInfoCaptionPanel;
-    QCheckBox* ShowFileInfoChk;
-    QFrame* FileInfoPanel;
-    QLabel* DurationInfo;
-    QLabel* VideoCodecInfo;
-    QLabel* VideoBitRateInfo;
-    QLabel* ResolutionInfo;
-    QLabel* FrameRateInfo;
-    QLabel* ChanelsInfo;
-    QLabel* AudioCodecInfo;
-    QLabel* AudioBitRateInfo;
-    QLabel* SamplingInfo;
-    QLabel* SizeInfo;
-    QLabel* lblPath;
     // Output column
     QFrame* OutputGroupPanel;
     QFrame* CmdButtonsPanel;
@@ -119,30 +88,25 @@ public:
     QFrame* CmdPanel;
     QPushButton* ConvertBtn;
     // Menus
-    QMenu* miAddPopup;
-    QMenu* miRemovePopup;
-    QMenu* miListPopup;
-    QMenu* FilesWorksMnu;
     QMenu* menuHelp;
-    QTimer InterfaceInteractive;
 
     // Handlers
     void DoAppInitialize();
     // False when the list could not be stored and the window must stay open.
     bool DoAppClose();
     void HideDeviceDetails();
+
+    // The input file list, with its list manager.
+    TFileListPanel& FileList() const { return *m_fileList; }
+    // The file list's handlers, run by name.
     void DoAddFile();
     void DoAddFolder();
     void FilesLvwDropFile(const QStringList& dropedFiles);
     void FilesLvwDragDrop(int targetRow);
-    void DoRemoveSelected();
     void DoClear();
     void DoSavePlaylist();
     void DoLoadPlaylist();
     void DoPlay();
-    void FilesLvwSelectItem();
-    void InterfaceInteractiveTimer();
-    void ShowFileInfoChkClick();
 
     // Device and quality selection
     void UnselectDeviceButtons();
@@ -192,13 +156,11 @@ protected:
 
 private:
     void buildTopRow();
-    QWidget* buildInputColumn();
     QWidget* buildOutputColumn();
     void buildMenus();
     // A quality group's top row: caption, the four levels, and its "Edit" button.
     QFrame* buildQualitySelectRow(QFrame* group, const char* panelName, const QString& caption, const char* comboName,
                                   QComboBox*& combo, const char* buttonName, QPushButton*& button);
-    void showPanelTexts(const TFileInfo& info);
     void connectDeviceHandlers();
     void setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible);
     // A catalogue picture in its box: shown fitted; the box hidden when there is no file, shown
@@ -207,6 +169,7 @@ private:
 
     QString m_programDir;
     TUserPrompts& m_prompts;
+    TFileListPanel* m_fileList = nullptr;
     TOutputPanel* m_output = nullptr;
     bool m_closed = false;
 };

@@ -1,6 +1,7 @@
 // "Convert" from the main window, and the side dialogs of the top row and the Help menu.
 #include "app/main_form.h"
 
+#include "app/file_list_panel.h"
 #include "app/output_panel.h"
 #include "app/user_prompts.h"
 #include "conversion/progress_form.h"
@@ -8,11 +9,10 @@
 #include "dialogs/feedback_urls.h"
 #include "dialogs/report_bug_form.h"
 #include "dialogs/request_device_form.h"
-#include "media/list_box_drag_ext.h"
+#include "media/file_list_manager.h"
 #include "media/text_convert.h"
 
 #include <QComboBox>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,7 +20,7 @@
 TConversionFields TMainFrm::ConversionFields() const
 {
     TConversionFields f;
-    f.FileCount = FilesLvw->RowCount();
+    f.FileCount = m_fileList->RowCount();
     f.DeviceClass = DeviceClass;
     f.Manufacturer = ManufacturerCmb->currentText();
     f.Model = ModelCmb->currentText();
@@ -59,8 +59,8 @@ void TMainFrm::DoConvert()
         if (CatalogueStore)
             CatalogueStore->GetModel(ModelCmb->currentText(), ManufacturerCmb->currentText(), model);
         ConversionParameters = TConversionRequest::Assemble(ConversionFields(), ConversionParameters, model,
-                                                            FileListManager->TotalDuration());
-        files = FileListManager->ExportInfos();
+                                                            m_fileList->FileListManager()->TotalDuration());
+        files = m_fileList->FileListManager()->ExportInfos();
     } catch (const EConvertError& e) {
         m_prompts.ShowMessage(QStringLiteral("Kovirta"), e.message(), PromptIcon::Error);
         return;

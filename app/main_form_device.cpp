@@ -2,6 +2,7 @@
 // quality levels and the option fields, and the settings remembered per device class.
 #include "app/main_form.h"
 
+#include "app/file_list_panel.h"
 #include "app/output_panel.h"
 #include "app/user_prompts.h"
 #include "catalogue/picture_loader.h"
@@ -405,7 +406,7 @@ void TMainFrm::SaveInterfaceFields()
     shot.SetUseFrameRateFromDataBase(p.UseFrameRateFromDataBase);
     shot.SetUseSamplingFromDataBase(p.UseSamplingFromDataBase);
     shot.SetUseChannelsCountFromDataBase(p.UseChannelsCountFromDataBase);
-    shot.SetShowFileInfo(ShowFileInfoChk->isChecked());
+    m_fileList->SaveFields(shot);
     shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
     shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
     m_output->SaveFields(shot);
@@ -428,8 +429,7 @@ void TMainFrm::RestoreInterfaceFields()
         DoSelectModel();
     }
     m_output->RestoreFields(shot);
-    ShowFileInfoChk->setChecked(shot.GetShowFileInfo());
-    ShowFileInfoChkClick();
+    m_fileList->RestoreFields(shot);
     VideoQualityCmb->setCurrentIndex(shot.GetVideoQuality());
     DoSelectVideoQuality();
     AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());

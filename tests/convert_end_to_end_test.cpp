@@ -1,9 +1,11 @@
 // From the main window to converted files: the real encoder and the shipped catalogues in a
 // temporary program directory.
+#include "app/file_list_panel.h"
 #include "app/main_form.h"
 #include "conversion/progress_form.h"
 #include "fake_prompts.h"
 #include "media/file_info.h"
+#include "media/file_list_manager.h"
 #include "media/list_box_drag_ext.h"
 #include "test_support.h"
 #include "window_controls.h"
@@ -50,7 +52,7 @@ protected:
     std::unique_ptr<TMainFrm> validWindow(const QStringList& files)
     {
         auto form = std::make_unique<TMainFrm>(program.path() + QLatin1Char('/'), prompts);
-        form->FileListManager->AddFiles(files);
+        form->FileList().FileListManager()->AddFiles(files);
         control<QPushButton>(*form, "btnMediaPlayer")->click();
         auto* manufacturer = control<QComboBox>(*form, "ManufacturerCmb");
         manufacturer->setCurrentIndex(manufacturer->findText(QStringLiteral("Apple")));
@@ -77,7 +79,7 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         std::function<void(TMainFrm&)> breakIt;
     };
     const Row rows[] = {
-        {"Please add files to conversion list", [](TMainFrm& f) { f.FileListManager->Clear(); }},
+        {"Please add files to conversion list", [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
         {"Please select device type", [](TMainFrm& f) { f.DeviceClass = 0; }},
         {"Please select device manufacturer",
          [](TMainFrm& f) { control<QComboBox>(f, "ManufacturerCmb")->setCurrentIndex(-1); }},

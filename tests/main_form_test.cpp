@@ -1,6 +1,8 @@
 // The main window offscreen, over a temporary program directory holding the real encoder.
+#include "app/file_list_panel.h"
 #include "app/main_form.h"
 #include "fake_prompts.h"
+#include "media/file_list_manager.h"
 #include "media/list_box_drag_ext.h"
 #include "test_support.h"
 #include "window_controls.h"
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -68,7 +71,7 @@ TEST_F(MainFormTest, FirstStart)
     EXPECT_EQ(control<QLineEdit>(*form, "VolumeInputEdt")->text(), QStringLiteral("100"));
     EXPECT_FALSE(control<QLineEdit>(*form, "VolumeInputEdt")->isEnabled());
     EXPECT_EQ(control<QToolButton>(*form, "DoRemovePopupShowBtn")->text(), QStringLiteral("  Remove  "));
-    EXPECT_TRUE(form->InterfaceInteractive.isActive());
+    EXPECT_TRUE(control<QTimer>(*form, "InterfaceInteractive")->isActive());
     EXPECT_TRUE(prompts.messages.isEmpty());
     EXPECT_TRUE(closeForm(*form));
     EXPECT_FALSE(QFile::exists(preview()));
@@ -78,7 +81,8 @@ TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
 {
     {
         auto form = start();
-        form->FileListManager->AddFiles({corpusFile(QStringLiteral("sample.avi")), corpusFile(QStringLiteral("bear.ogv"))});
+        form->FileList().FileListManager()->AddFiles(
+            {corpusFile(QStringLiteral("sample.avi")), corpusFile(QStringLiteral("bear.ogv"))});
         EXPECT_TRUE(closeForm(*form));
     }
     QFile file(preview());
@@ -110,7 +114,7 @@ TEST_F(MainFormTest, ListThatCannotBeWrittenKeepsTheWindowOpen)
 {
     QDir().mkpath(preview()); // a folder where the list file should be
     auto form = start();
-    form->FileListManager->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
     EXPECT_FALSE(closeForm(*form));
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_TRUE(prompts.messages[0].text.startsWith(QStringLiteral("Cannot create file")));
@@ -175,8 +179,9 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
 TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
 {
     auto form = start();
-    form->FileListManager->AddFiles({corpusFile(QStringLiteral("bear.ogv")), corpusFile(QStringLiteral("sample.mp4")),
-                                     corpusFile(QStringLiteral("sample.avi"))});
+    form->FileList().FileListManager()->AddFiles({corpusFile(QStringLiteral("bear.ogv")),
+                                                  corpusFile(QStringLiteral("sample.mp4")),
+                                                  corpusFile(QStringLiteral("sample.avi"))});
     TListBoxDragExt* list = control<TListBoxDragExt>(*form, "FilesLvw");
     list->clearSelection();
     list->topLevelItem(2)->setSelected(true);
@@ -206,7 +211,7 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     list->topLevelItem(0)->setSelected(true);
     form->FilesLvwDragDrop(-1);
     EXPECT_EQ(list->topLevelItem(2)->text(1), QStringLiteral("sample.avi"));
-    EXPECT_EQ(form->FileListManager->ExportInfos()[2].FileName, QStringLiteral("sample.avi"));
+    EXPECT_EQ(form->FileList().FileListManager()->ExportInfos()[2].FileName, QStringLiteral("sample.avi"));
 
     // With nothing selected the panel empties at a tick of its timer.
     list->clearSelection();
@@ -231,7 +236,7 @@ TEST_F(MainFormTest, SavingAndLoadingPlaylists)
     EXPECT_EQ(prompts.questions.size(), 1);
     EXPECT_FALSE(QFile::exists(lists.path() + QStringLiteral("/empty.m3u")));
 
-    form->FileListManager->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
     prompts.saveFileAnswer = lists.path() + QStringLiteral("/list");
     form->DoSavePlaylist();
     EXPECT_TRUE(QFile::exists(lists.path() + QStringLiteral("/list.m3u")));
