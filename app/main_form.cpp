@@ -2,6 +2,7 @@
 
 #include "app/file_list_panel.h"
 #include "app/output_panel.h"
+#include "app/quality_panel.h"
 #include "app/panel_helpers.h"
 #include "app/user_prompts.h"
 
@@ -17,13 +18,6 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-const QStringList kQualityLevels = {QStringLiteral("Best"), QStringLiteral("Good"), QStringLiteral("Medium"),
-                                    QStringLiteral("Low")};
-
-} // namespace
 
 TMainFrm::TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -128,81 +122,8 @@ QWidget* TMainFrm::buildOutputColumn()
     OptionsPanel = namedPanel(OutputGroupPanel, "OptionsPanel");
     auto* options = new QVBoxLayout(OptionsPanel);
     options->setContentsMargins(0, 0, 0, 0);
-    QualityOptionsPanel = namedPanel(OptionsPanel, "QualityOptionsPanel");
-    auto* quality = new QHBoxLayout(QualityOptionsPanel);
-    quality->setContentsMargins(0, 0, 0, 0);
-
-    auto field = [](QGridLayout* grid, int r, const QString& caption, QWidget* w, const QString& unit) {
-        grid->addWidget(new QLabel(caption), r, 0);
-        grid->addWidget(w, r, 1);
-        if (!unit.isEmpty())
-            grid->addWidget(new QLabel(unit), r, 2);
-    };
-
-    VideoOptionsGroup = namedPanel(QualityOptionsPanel, "VideoOptionsGroup");
-    VideoOptionsGroup->setFrameShape(QFrame::StyledPanel);
-    auto* video = new QVBoxLayout(VideoOptionsGroup);
-    VideoQualitySelectPanel = buildQualitySelectRow(VideoOptionsGroup, "VideoQualitySelectPanel",
-                                                    QStringLiteral("Video quality:"), "VideoQualityCmb", VideoQualityCmb,
-                                                    "VideoConfigShowBtn", VideoConfigShowBtn);
-    video->addWidget(VideoQualitySelectPanel);
-    VideoOptionsPanel = namedPanel(VideoOptionsGroup, "VideoOptionsPanel");
-    auto* vo = new QGridLayout(VideoOptionsPanel);
-    vo->setContentsMargins(0, 0, 0, 0);
-    VideoBitRateEdt = named(new QLineEdit(VideoOptionsPanel), "VideoBitRateEdt");
-    field(vo, 0, QStringLiteral("Bit Rate:"), VideoBitRateEdt, QStringLiteral("kbit/s"));
-    VideoFrameRateEdt = named(new QLineEdit(VideoOptionsPanel), "VideoFrameRateEdt");
-    field(vo, 1, QStringLiteral("Frame Rate:"), VideoFrameRateEdt, QStringLiteral("fps"));
-    ZoomModeCmb = dropDownList(VideoOptionsPanel, "ZoomModeCmb", {QStringLiteral("Fit to Screen"), QStringLiteral("Full Screen")});
-    field(vo, 2, QStringLiteral("Zoom Mode:"), ZoomModeCmb, QString());
-    ResolutionTypeCmb = dropDownList(VideoOptionsPanel, "ResolutionTypeCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
-    field(vo, 3, QStringLiteral("Resolution:"), ResolutionTypeCmb, QString());
-    auto* size = new QHBoxLayout;
-    ResolutionXEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionXEdt");
-    ResolutionYEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionYEdt");
-    ResolutionXEdt->setEnabled(false);
-    ResolutionYEdt->setEnabled(false);
-    size->addWidget(ResolutionXEdt);
-    size->addWidget(new QLabel(QStringLiteral("X")));
-    size->addWidget(ResolutionYEdt);
-    vo->addLayout(size, 4, 1);
-    ResetVideoOptionsBtn = named(new QPushButton(QStringLiteral("Reset"), VideoOptionsPanel), "ResetVideoOptionsBtn");
-    vo->addWidget(ResetVideoOptionsBtn, 5, 1);
-    video->addWidget(VideoOptionsPanel);
-    quality->addWidget(VideoOptionsGroup);
-
-    AudioOptionsGroup = namedPanel(QualityOptionsPanel, "AudioOptionsGroup");
-    AudioOptionsGroup->setFrameShape(QFrame::StyledPanel);
-    auto* audio = new QVBoxLayout(AudioOptionsGroup);
-    AudioQualitySelectPanel = buildQualitySelectRow(AudioOptionsGroup, "AudioQualitySelectPanel",
-                                                    QStringLiteral("Audio quality:"), "AudioQualityCmb", AudioQualityCmb,
-                                                    "AudioConfigShowBtn", AudioConfigShowBtn);
-    audio->addWidget(AudioQualitySelectPanel);
-    AudioOptionsPanel = namedPanel(AudioOptionsGroup, "AudioOptionsPanel");
-    auto* ao = new QGridLayout(AudioOptionsPanel);
-    ao->setContentsMargins(0, 0, 0, 0);
-    AudioBitRateEdt = named(new QLineEdit(AudioOptionsPanel), "AudioBitRateEdt");
-    field(ao, 0, QStringLiteral("Bit Rate:"), AudioBitRateEdt, QStringLiteral("kbit/s"));
-    SamplingEdt = named(new QLineEdit(AudioOptionsPanel), "SamplingEdt");
-    field(ao, 1, QStringLiteral("Sampling:"), SamplingEdt, QStringLiteral("Hz"));
-    auto* channels = new QHBoxLayout;
-    ChanelsStereoRdo = named(new QRadioButton(QStringLiteral("Stereo"), AudioOptionsPanel), "ChanelsStereoRdo");
-    ChanelsMonoRdo = named(new QRadioButton(QStringLiteral("Mono"), AudioOptionsPanel), "ChanelsMonoRdo");
-    channels->addWidget(ChanelsStereoRdo);
-    channels->addWidget(ChanelsMonoRdo);
-    ao->addWidget(new QLabel(QStringLiteral("Chanels:")), 2, 0);
-    ao->addLayout(channels, 2, 1);
-    VolumeSelectCmb = dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
-    field(ao, 3, QStringLiteral("Volume:"), VolumeSelectCmb, QString());
-    VolumeInputEdt = named(new QLineEdit(QStringLiteral("100"), AudioOptionsPanel), "VolumeInputEdt");
-    VolumeInputEdt->setEnabled(false);
-    ao->addWidget(VolumeInputEdt, 4, 1);
-    ao->addWidget(new QLabel(QStringLiteral("%")), 4, 2);
-    ResetAudioOption = named(new QPushButton(QStringLiteral("Reset"), AudioOptionsPanel), "ResetAudioOption");
-    ao->addWidget(ResetAudioOption, 5, 1);
-    audio->addWidget(AudioOptionsPanel);
-    quality->addWidget(AudioOptionsGroup);
-    options->addWidget(QualityOptionsPanel);
+    m_quality = new TQualityPanel(m_prompts, OptionsPanel);
+    options->addWidget(m_quality);
     options->addSpacing(6); // HorizontalSpace1
 
     m_output = new TOutputPanel(m_prompts, OptionsPanel);
@@ -224,23 +145,6 @@ QWidget* TMainFrm::buildOutputColumn()
 
     connect(ConvertBtn, &QPushButton::clicked, this, &TMainFrm::DoConvert);
     return OutputGroupPanel;
-}
-
-QFrame* TMainFrm::buildQualitySelectRow(QFrame* group, const char* panelName, const QString& caption,
-                                        const char* comboName, QComboBox*& combo, const char* buttonName,
-                                        QPushButton*& button)
-{
-    QFrame* row = namedPanel(group, panelName);
-    row->setFixedHeight(21);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(caption, row));
-    combo = dropDownList(row, comboName, kQualityLevels);
-    combo->setCurrentIndex(-1); // no level chosen until a model is
-    layout->addWidget(combo, 1);
-    button = named(new QPushButton(QStringLiteral("Edit"), row), buttonName);
-    layout->addWidget(button);
-    return row;
 }
 
 void TMainFrm::buildMenus()
@@ -284,11 +188,8 @@ void TMainFrm::HideDeviceDetails()
     ModelSelectPanel->hide();
     ManufacturerImage->hide();
     DeviceImage->hide();
-    OptionsPanel->hide();
-    QualityOptionsPanel->hide();
-    ConvertBtn->hide();
+    HideOptions();
 }
-
 
 void TMainFrm::DoAddFile() { m_fileList->DoAddFile(); }
 void TMainFrm::DoAddFolder() { m_fileList->DoAddFolder(); }
@@ -298,3 +199,8 @@ void TMainFrm::DoClear() { m_fileList->DoClear(); }
 void TMainFrm::DoSavePlaylist() { m_fileList->DoSavePlaylist(); }
 void TMainFrm::DoLoadPlaylist() { m_fileList->DoLoadPlaylist(); }
 void TMainFrm::DoPlay() { m_fileList->DoPlay(); }
+void TMainFrm::DoSelectVideoQuality() { m_quality->DoSelectVideoQuality(); }
+void TMainFrm::DoSelectAudioQuality() { m_quality->DoSelectAudioQuality(); }
+void TMainFrm::ResolutionTypeCmbClick() { m_quality->ResolutionTypeCmbClick(); }
+void TMainFrm::VolumeSelectCmbChange() { m_quality->VolumeSelectCmbChange(); }
+void TMainFrm::VideoBitRateChange() { m_quality->VideoBitRateChange(); }

@@ -21,6 +21,7 @@ class QRadioButton;
 class QToolButton;
 class TFileListPanel;
 class TOutputPanel;
+class TQualityPanel;
 class TUserPrompts;
 
 class TMainFrm : public QWidget {
@@ -37,7 +38,6 @@ public:
     pugi::xml_document XML;
     std::unique_ptr<TDeviceOptionsStorage> CatalogueStore;
     TDeviceModel CurrentModel;
-    TCommonConversionParameters ConversionParameters;
 
     // Top row
     QLabel* sLabel2;
@@ -60,31 +60,6 @@ public:
     QLabel* ManufacturerImage;
     QLabel* DeviceImage;
     QFrame* OptionsPanel;
-    QFrame* QualityOptionsPanel;
-    QFrame* VideoOptionsGroup;
-    QFrame* VideoQualitySelectPanel;
-    QComboBox* VideoQualityCmb;
-    QPushButton* VideoConfigShowBtn;
-    QFrame* VideoOptionsPanel;
-    QLineEdit* VideoBitRateEdt;
-    QLineEdit* VideoFrameRateEdt;
-    QComboBox* ZoomModeCmb;
-    QComboBox* ResolutionTypeCmb;
-    QLineEdit* ResolutionXEdt;
-    QLineEdit* ResolutionYEdt;
-    QPushButton* ResetVideoOptionsBtn;
-    QFrame* AudioOptionsGroup;
-    QFrame* AudioQualitySelectPanel;
-    QComboBox* AudioQualityCmb;
-    QPushButton* AudioConfigShowBtn;
-    QFrame* AudioOptionsPanel;
-    QLineEdit* AudioBitRateEdt;
-    QLineEdit* SamplingEdt;
-    QRadioButton* ChanelsStereoRdo;
-    QRadioButton* ChanelsMonoRdo;
-    QComboBox* VolumeSelectCmb;
-    QLineEdit* VolumeInputEdt;
-    QPushButton* ResetAudioOption;
     QFrame* CmdPanel;
     QPushButton* ConvertBtn;
     // Menus
@@ -117,21 +92,16 @@ public:
     bool LoadCatalogue();
     void DoSelectManufacturer();
     void DoSelectModel();
+    QPushButton* DeviceButton(int deviceClass) const;
+
+    // The quality options, with the record a conversion is built on.
+    TQualityPanel& Quality() const { return *m_quality; }
+    // The quality handlers, run by name.
     void DoSelectVideoQuality();
     void DoSelectAudioQuality();
-    void DoManageVideoSectionVisible();
-    void DoManageAudioSectionVisible();
-    void DoResetVideoOptions();
-    void DoResetAudioOption();
     void ResolutionTypeCmbClick();
     void VolumeSelectCmbChange();
     void VideoBitRateChange();
-    void VideoFrameRateEdtChange();
-    void AudioBitRateEdtChange();
-    void SamplingEdtChange();
-    void ChanelsStereoRdoClick();
-    void ChanelsMonoRdoClick();
-    QPushButton* DeviceButton(int deviceClass) const;
 
     // Conversion and side dialogs
     // The fields a conversion reads, as the user left them.
@@ -148,21 +118,14 @@ public:
     void SaveInterfaceFields();
     void RestoreInterfaceFields();
 
-    static constexpr int kExpandedGroupHeight = 187;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTopRow();
     QWidget* buildOutputColumn();
     void buildMenus();
-    // A quality group's top row: caption, the four levels, and its "Edit" button.
-    QFrame* buildQualitySelectRow(QFrame* group, const char* panelName, const QString& caption, const char* comboName,
-                                  QComboBox*& combo, const char* buttonName, QPushButton*& button);
     void connectDeviceHandlers();
-    void setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible);
     // A catalogue picture in its box: shown fitted; the box hidden when there is no file, shown
     // empty without a word when the file was refused unread; a file that does not decode throws.
     void showPicture(QLabel* box, const QString& relativePath, const QSize& size);
@@ -170,6 +133,7 @@ private:
     QString m_programDir;
     TUserPrompts& m_prompts;
     TFileListPanel* m_fileList = nullptr;
+    TQualityPanel* m_quality = nullptr;
     TOutputPanel* m_output = nullptr;
     bool m_closed = false;
 };

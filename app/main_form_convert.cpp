@@ -3,6 +3,7 @@
 
 #include "app/file_list_panel.h"
 #include "app/output_panel.h"
+#include "app/quality_panel.h"
 #include "app/user_prompts.h"
 #include "conversion/progress_form.h"
 #include "dialogs/about_form.h"
@@ -24,26 +25,14 @@ TConversionFields TMainFrm::ConversionFields() const
     f.DeviceClass = DeviceClass;
     f.Manufacturer = ManufacturerCmb->currentText();
     f.Model = ModelCmb->currentText();
-    f.AudioBitRate = AudioBitRateEdt->text();
-    f.Sampling = SamplingEdt->text();
-    f.Stereo = ChanelsStereoRdo->isChecked();
-    f.Mono = ChanelsMonoRdo->isChecked();
-    f.VideoBitRate = VideoBitRateEdt->text();
-    f.FrameRate = VideoFrameRateEdt->text();
-    f.Volume = VolumeInputEdt->text();
-    f.ZoomIndex = ZoomModeCmb->currentText().isEmpty() ? -1 : ZoomModeCmb->currentIndex();
-    f.ResolutionTypeIndex = ResolutionTypeCmb->currentIndex();
-    f.ResolutionX = ResolutionXEdt->text();
-    f.ResolutionY = ResolutionYEdt->text();
-    f.VideoQualityIndex = VideoQualityCmb->currentIndex();
-    f.AudioQualityIndex = AudioQualityCmb->currentIndex();
+    m_quality->FillConversionFields(f);
     m_output->FillConversionFields(f);
     return f;
 }
 
 bool TMainFrm::ValidateConversionRequest()
 {
-    const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(ConversionFields(), ConversionParameters);
+    const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(ConversionFields(), m_quality->ConversionParameters());
     if (refusal)
         m_prompts.ShowMessage(refusal->Caption, refusal->Text, refusal->Icon);
     return !refusal;
@@ -58,8 +47,8 @@ void TMainFrm::DoConvert()
         TDeviceModel model;
         if (CatalogueStore)
             CatalogueStore->GetModel(ModelCmb->currentText(), ManufacturerCmb->currentText(), model);
-        ConversionParameters = TConversionRequest::Assemble(ConversionFields(), ConversionParameters, model,
-                                                            m_fileList->FileListManager()->TotalDuration());
+        m_quality->SetConversionParameters(TConversionRequest::Assemble(
+            ConversionFields(), m_quality->ConversionParameters(), model, m_fileList->FileListManager()->TotalDuration()));
         files = m_fileList->FileListManager()->ExportInfos();
     } catch (const EConvertError& e) {
         m_prompts.ShowMessage(QStringLiteral("Kovirta"), e.message(), PromptIcon::Error);
@@ -69,7 +58,7 @@ void TMainFrm::DoConvert()
         return;
     }
     TProgressFrm progress(m_programDir, m_prompts);
-    progress.Batch.Parameters = ConversionParameters;
+    progress.Batch.Parameters = m_quality->ConversionParameters();
     progress.Batch.Files = files;
     progress.exec();
 }

@@ -4,6 +4,7 @@
 
 #include "app/file_list_panel.h"
 #include "app/output_panel.h"
+#include "app/quality_panel.h"
 #include "app/user_prompts.h"
 #include "catalogue/picture_loader.h"
 #include "media/file_utils.h"
@@ -24,22 +25,6 @@
 
 namespace {
 
-struct Suggestions {
-    const char* videoBitRate;
-    const char* frameRate;
-    const char* audioBitRate;
-    const char* sampling;
-    bool stereo;
-};
-
-// What the edits show for a value the catalogue leaves out, by quality level.
-const Suggestions kSuggestions[] = {
-    {"256", "30", "64", "22050", true},
-    {"128", "15", "32", "22000", false},
-    {"64", "8", "24", "22000", false},
-    {"32", "4", "16", "22000", false},
-};
-
 void fillSorted(QComboBox* combo, QStringList items)
 {
     std::stable_sort(items.begin(), items.end(),
@@ -47,13 +32,6 @@ void fillSorted(QComboBox* combo, QStringList items)
     combo->clear();
     combo->addItems(items);
     combo->setCurrentIndex(-1);
-}
-
-// Sets an edit from the catalogue, or from the suggestion; returns the flag "take it from the source".
-bool fillFromCatalogue(QLineEdit* edit, const QString& value, const char* suggestion)
-{
-    edit->setText(value.isEmpty() ? QString::fromLatin1(suggestion) : value);
-    return value.isEmpty();
 }
 
 } // namespace
@@ -66,37 +44,7 @@ void TMainFrm::connectDeviceHandlers()
     // Choices by the user only: a selection set from code never runs a handler by itself.
     connect(ManufacturerCmb, &QComboBox::activated, this, &TMainFrm::DoSelectManufacturer);
     connect(ModelCmb, &QComboBox::activated, this, &TMainFrm::DoSelectModel);
-    connect(VideoQualityCmb, &QComboBox::activated, this, &TMainFrm::DoSelectVideoQuality);
-    connect(AudioQualityCmb, &QComboBox::activated, this, &TMainFrm::DoSelectAudioQuality);
-    connect(ResolutionTypeCmb, &QComboBox::activated, this, &TMainFrm::ResolutionTypeCmbClick);
-    connect(VolumeSelectCmb, &QComboBox::activated, this, &TMainFrm::VolumeSelectCmbChange);
-    connect(VideoConfigShowBtn, &QPushButton::clicked, this, &TMainFrm::DoManageVideoSectionVisible);
-    connect(AudioConfigShowBtn, &QPushButton::clicked, this, &TMainFrm::DoManageAudioSectionVisible);
-    connect(ResetVideoOptionsBtn, &QPushButton::clicked, this, &TMainFrm::DoResetVideoOptions);
-    connect(ResetAudioOption, &QPushButton::clicked, this, &TMainFrm::DoResetAudioOption);
-    // A channel button clicked by the user, or selected from the program, runs its handler.
-    connect(ChanelsStereoRdo, &QRadioButton::clicked, this, &TMainFrm::ChanelsStereoRdoClick);
-    connect(ChanelsMonoRdo, &QRadioButton::clicked, this, &TMainFrm::ChanelsMonoRdoClick);
-    connect(ChanelsStereoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsStereoRdoClick(); });
-    connect(ChanelsMonoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsMonoRdoClick(); });
-    // Leaving an edit clears its flag, whether or not the text changed.
-    for (QLineEdit* edit : {VideoBitRateEdt, VideoFrameRateEdt, AudioBitRateEdt, SamplingEdt})
-        edit->installEventFilter(this);
-}
-
-bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == VideoBitRateEdt)
-            VideoBitRateChange();
-        else if (watched == VideoFrameRateEdt)
-            VideoFrameRateEdtChange();
-        else if (watched == AudioBitRateEdt)
-            AudioBitRateEdtChange();
-        else if (watched == SamplingEdt)
-            SamplingEdtChange();
-    }
-    return QWidget::eventFilter(watched, event);
+    connect(m_quality, &TQualityPanel::optionsReset, this, &TMainFrm::SaveInterfaceFields);
 }
 
 QPushButton* TMainFrm::DeviceButton(int deviceClass) const
@@ -124,13 +72,13 @@ void TMainFrm::UnselectDeviceButtons()
 void TMainFrm::HideOptions()
 {
     OptionsPanel->hide();
-    QualityOptionsPanel->hide();
+    m_quality->hide();
     ConvertBtn->hide();
 }
 
 void TMainFrm::ShowOptions()
 {
-    QualityOptionsPanel->show();
+    m_quality->show();
     OptionsPanel->show();
     ConvertBtn->show();
 }
@@ -250,132 +198,9 @@ void TMainFrm::DoSelectModel()
             // A model or picture that cannot be read keeps what was shown before.
         }
     }
-    ResolutionXEdt->setText(CurrentModel.ResolutionX);
-    ResolutionYEdt->setText(CurrentModel.ResolutionY);
-    VideoQualityCmb->setCurrentIndex(qlBest);
-    DoSelectVideoQuality();
-    AudioQualityCmb->setCurrentIndex(qlBest);
-    DoSelectAudioQuality();
-    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, false);
-    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, false);
-    QualityOptionsPanel->show();
+    m_quality->ApplyModel(CurrentModel);
     ShowOptions();
 }
-
-void TMainFrm::DoSelectVideoQuality()
-{
-    ResolutionXEdt->setText(CurrentModel.ResolutionX);
-    ResolutionYEdt->setText(CurrentModel.ResolutionY);
-    const int level = VideoQualityCmb->currentIndex();
-    const TQuality* q = CurrentModel.Level(level);
-    if (!q)
-        return;
-    const Suggestions& s = kSuggestions[level];
-    ConversionParameters.UseVideoBitRateFromDataBase = fillFromCatalogue(VideoBitRateEdt, q->Video.BitRate, s.videoBitRate);
-    ConversionParameters.UseFrameRateFromDataBase = fillFromCatalogue(VideoFrameRateEdt, q->Video.FrameRate, s.frameRate);
-}
-
-void TMainFrm::DoSelectAudioQuality()
-{
-    const int level = AudioQualityCmb->currentIndex();
-    const TQuality* q = CurrentModel.Level(level);
-    if (!q)
-        return;
-    const Suggestions& s = kSuggestions[level];
-    ConversionParameters.UseAudioBitRateFromDataBase = fillFromCatalogue(AudioBitRateEdt, q->Audio.BitRate, s.audioBitRate);
-    ConversionParameters.UseSamplingFromDataBase = fillFromCatalogue(SamplingEdt, q->Audio.Sampling, s.sampling);
-    // The flag is set after the buttons, whose own handlers clear it.
-    switch (q->Audio.Channels) {
-    case 1:
-        ChanelsMonoRdo->setChecked(true);
-        ConversionParameters.UseChannelsCountFromDataBase = false;
-        break;
-    case 2:
-        ChanelsStereoRdo->setChecked(true);
-        ConversionParameters.UseChannelsCountFromDataBase = false;
-        break;
-    case 0:
-        (s.stereo ? ChanelsStereoRdo : ChanelsMonoRdo)->setChecked(true);
-        ConversionParameters.UseChannelsCountFromDataBase = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainFrm::setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible)
-{
-    options->setVisible(visible);
-    group->setFixedHeight(visible ? kExpandedGroupHeight : selectPanel->height() + 20);
-}
-
-void TMainFrm::DoManageVideoSectionVisible()
-{
-    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, VideoOptionsPanel->isHidden());
-}
-
-void TMainFrm::DoManageAudioSectionVisible()
-{
-    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, AudioOptionsPanel->isHidden());
-}
-
-void TMainFrm::DoResetVideoOptions()
-{
-    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings?"),
-                            PromptIcon::Question))
-        return;
-    DoSelectVideoQuality();
-    SaveInterfaceFields();
-}
-
-void TMainFrm::DoResetAudioOption()
-{
-    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings"),
-                            PromptIcon::Question))
-        return;
-    DoSelectAudioQuality();
-    SaveInterfaceFields();
-}
-
-void TMainFrm::ResolutionTypeCmbClick()
-{
-    switch (ResolutionTypeCmb->currentIndex()) {
-    case rtOriginal:
-        ResolutionXEdt->setEnabled(false);
-        ResolutionYEdt->setEnabled(false);
-        ResolutionXEdt->setText(CurrentModel.ResolutionX);
-        ResolutionYEdt->setText(CurrentModel.ResolutionY);
-        break;
-    case rtCustom:
-        ResolutionXEdt->setEnabled(true);
-        ResolutionYEdt->setEnabled(true);
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainFrm::VolumeSelectCmbChange()
-{
-    switch (VolumeSelectCmb->currentIndex()) {
-    case 0:
-        VolumeInputEdt->setText(QStringLiteral("100"));
-        VolumeInputEdt->setEnabled(false);
-        break;
-    case 1:
-        VolumeInputEdt->setEnabled(true);
-        break;
-    default:
-        break;
-    }
-}
-
-void TMainFrm::VideoBitRateChange() { ConversionParameters.UseVideoBitRateFromDataBase = false; }
-void TMainFrm::VideoFrameRateEdtChange() { ConversionParameters.UseFrameRateFromDataBase = false; }
-void TMainFrm::AudioBitRateEdtChange() { ConversionParameters.UseAudioBitRateFromDataBase = false; }
-void TMainFrm::SamplingEdtChange() { ConversionParameters.UseSamplingFromDataBase = false; }
-void TMainFrm::ChanelsStereoRdoClick() { ConversionParameters.UseChannelsCountFromDataBase = false; }
-void TMainFrm::ChanelsMonoRdoClick() { ConversionParameters.UseChannelsCountFromDataBase = false; }
 
 void TMainFrm::SaveInterfaceFields()
 {
@@ -384,31 +209,8 @@ void TMainFrm::SaveInterfaceFields()
     TInterfaceFieldsShot shot(DeviceClass);
     shot.SetManufacturer(ManufacturerCmb->currentIndex());
     shot.SetModel(ModelCmb->currentIndex());
-    shot.SetVideoQuality(VideoQualityCmb->currentIndex());
-    shot.SetAudioQuality(AudioQualityCmb->currentIndex());
-    shot.SetAudioBitRate(AudioBitRateEdt->text());
-    shot.SetVideoBitRate(VideoBitRateEdt->text());
-    shot.SetFrameRate(VideoFrameRateEdt->text());
-    shot.SetSampling(SamplingEdt->text());
-    shot.SetZoom(ZoomModeCmb->currentIndex());
-    if (ChanelsStereoRdo->isChecked())
-        shot.SetAudioChanels(QStringLiteral("stereo"));
-    if (ChanelsMonoRdo->isChecked())
-        shot.SetAudioChanels(QStringLiteral("mono"));
-    shot.SetResolution(ResolutionTypeCmb->currentIndex());
-    shot.SetResolutionX(ResolutionXEdt->text());
-    shot.SetResolutionY(ResolutionYEdt->text());
-    shot.SetAudioVolume(VolumeSelectCmb->currentIndex());
-    shot.SetAudioVolumeLevel(VolumeInputEdt->text());
-    const TCommonConversionParameters& p = ConversionParameters;
-    shot.SetUseVideoBitRateFromDataBase(p.UseVideoBitRateFromDataBase);
-    shot.SetUseAudioBitRateFromDataBase(p.UseAudioBitRateFromDataBase);
-    shot.SetUseFrameRateFromDataBase(p.UseFrameRateFromDataBase);
-    shot.SetUseSamplingFromDataBase(p.UseSamplingFromDataBase);
-    shot.SetUseChannelsCountFromDataBase(p.UseChannelsCountFromDataBase);
+    m_quality->SaveFields(shot);
     m_fileList->SaveFields(shot);
-    shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
-    shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
     m_output->SaveFields(shot);
     if (shot.WriteFailed())
         m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
@@ -430,40 +232,5 @@ void TMainFrm::RestoreInterfaceFields()
     }
     m_output->RestoreFields(shot);
     m_fileList->RestoreFields(shot);
-    VideoQualityCmb->setCurrentIndex(shot.GetVideoQuality());
-    DoSelectVideoQuality();
-    AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());
-    DoSelectAudioQuality();
-    for (auto [edit, value] : {std::pair{AudioBitRateEdt, shot.GetAudioBitRate()}, std::pair{VideoBitRateEdt, shot.GetVideoBitRate()},
-                               std::pair{VideoFrameRateEdt, shot.GetFrameRate()}, std::pair{SamplingEdt, shot.GetSampling()}}) {
-        if (!value.isEmpty())
-            edit->setText(value);
-    }
-    ZoomModeCmb->setCurrentIndex(shot.GetZoom());
-    const QString channels = shot.GetAudioChanels();
-    if (!channels.isEmpty()) {
-        // Both off first, so that a text other than "stereo" or "mono" leaves neither selected.
-        ChanelsStereoRdo->setAutoExclusive(false);
-        ChanelsMonoRdo->setAutoExclusive(false);
-        ChanelsStereoRdo->setChecked(channels == QLatin1String("stereo"));
-        ChanelsMonoRdo->setChecked(channels == QLatin1String("mono"));
-        ChanelsStereoRdo->setAutoExclusive(true);
-        ChanelsMonoRdo->setAutoExclusive(true);
-    }
-    ResolutionTypeCmb->setCurrentIndex(shot.GetResolution());
-    ResolutionTypeCmbClick();
-    ResolutionXEdt->setText(shot.GetResolutionX());
-    ResolutionYEdt->setText(shot.GetResolutionY());
-    VolumeSelectCmb->setCurrentIndex(shot.GetAudioVolume());
-    VolumeSelectCmbChange();
-    if (VolumeSelectCmb->currentIndex() == 1 && !shot.GetAudioVolumeLevel().isEmpty())
-        VolumeInputEdt->setText(shot.GetAudioVolumeLevel());
-    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, shot.GetVideoConfigVisible());
-    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, shot.GetAudioConfigVisible());
-    TCommonConversionParameters& p = ConversionParameters;
-    p.UseVideoBitRateFromDataBase = shot.GetUseVideoBitRateFromDataBase();
-    p.UseAudioBitRateFromDataBase = shot.GetUseAudioBitRateFromDataBase();
-    p.UseFrameRateFromDataBase = shot.GetUseFrameRateFromDataBase();
-    p.UseSamplingFromDataBase = shot.GetUseSamplingFromDataBase();
-    p.UseChannelsCountFromDataBase = shot.GetUseChannelsCountFromDataBase();
+    m_quality->RestoreFields(shot);
 }

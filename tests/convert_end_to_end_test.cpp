@@ -2,6 +2,7 @@
 // temporary program directory.
 #include "app/file_list_panel.h"
 #include "app/main_form.h"
+#include "app/quality_panel.h"
 #include "conversion/progress_form.h"
 #include "fake_prompts.h"
 #include "media/file_info.h"
@@ -32,6 +33,14 @@ double durationSeconds(const QString& duration)
 {
     const QStringList parts = duration.split(QLatin1Char(':'));
     return parts.size() == 3 ? parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toDouble() : -1;
+}
+
+// Sets one of the flags the window keeps beside the quality fields.
+void setFlag(TMainFrm& form, bool TCommonConversionParameters::*flag, bool value)
+{
+    TCommonConversionParameters parameters = form.Quality().ConversionParameters();
+    parameters.*flag = value;
+    form.Quality().SetConversionParameters(parameters);
 }
 
 class ConvertEndToEnd : public ::testing::Test {
@@ -91,7 +100,7 @@ TEST_F(ConvertEndToEnd, ValidationTable)
              control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
              control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
              control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
-             f.ConversionParameters.UseChannelsCountFromDataBase = false;
+             setFlag(f, &TCommonConversionParameters::UseChannelsCountFromDataBase, false);
          }},
         {"Please enter Video Bitrate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->clear(); }},
         {"Please enter FrameRate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->clear(); }},
@@ -110,7 +119,7 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         {"Please input valid Sampling",
          [](TMainFrm& f) {
              control<QLineEdit>(f, "SamplingEdt")->setText(QStringLiteral("44.1"));
-             f.ConversionParameters.UseSamplingFromDataBase = true; // checked whatever the flag says
+             setFlag(f, &TCommonConversionParameters::UseSamplingFromDataBase, true); // checked whatever the flag says
          }},
     };
     {
@@ -148,7 +157,7 @@ TEST_F(ConvertEndToEnd, FieldsThatDoNotApplyAreNotChecked)
              control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
              control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
              control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
-             f.ConversionParameters.UseChannelsCountFromDataBase = true;
+             setFlag(f, &TCommonConversionParameters::UseChannelsCountFromDataBase, true);
          }},
     };
     for (const Row& row : rows) {
@@ -169,7 +178,7 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     control<QRadioButton>(*form, "NoOverwriteRdo")->click();
     control<QPushButton>(*form, "ConvertBtn")->click(); // runs the batch in the modal progress window
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
-    EXPECT_EQ(form->ConversionParameters.DestinationFolder, out() + QLatin1Char('/'));
+    EXPECT_EQ(form->Quality().ConversionParameters().DestinationFolder, out() + QLatin1Char('/'));
     EXPECT_EQ(prompts.openedPaths, QStringList{out() + QLatin1Char('/')});
     for (const char* name : {"/sample.mp4", "/sintel-1024x436.mp4"}) {
         TFileInfo info;

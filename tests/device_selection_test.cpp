@@ -1,5 +1,6 @@
 // Device and quality selection and the remembered settings, on the offscreen main window.
 #include "app/main_form.h"
+#include "app/quality_panel.h"
 #include "catalogue/picture_loader.h"
 #include "fake_prompts.h"
 #include "media/list_box_drag_ext.h"
@@ -123,7 +124,7 @@ protected:
     }
     static bool flags(const TMainFrm& f, bool value)
     {
-        const TCommonConversionParameters& p = f.ConversionParameters;
+        const TCommonConversionParameters& p = f.Quality().ConversionParameters();
         return p.UseVideoBitRateFromDataBase == value && p.UseAudioBitRateFromDataBase == value
             && p.UseFrameRateFromDataBase == value && p.UseSamplingFromDataBase == value
             && p.UseChannelsCountFromDataBase == value;
@@ -173,17 +174,17 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
     EXPECT_EQ(control<QLineEdit>(*form, "VideoFrameRateEdt")->text(), QStringLiteral("15"));
     EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("22000"));
     EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
-    EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
-    EXPECT_TRUE(form->ConversionParameters.UseFrameRateFromDataBase);
-    EXPECT_TRUE(form->ConversionParameters.UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().ConversionParameters().UseVideoBitRateFromDataBase);
+    EXPECT_TRUE(form->Quality().ConversionParameters().UseFrameRateFromDataBase);
+    EXPECT_TRUE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
 
     // Leaving an edit, or clicking a channel button, clears its flag.
     control<QLineEdit>(*form, "SamplingEdt")->setFocus();
     control<QLineEdit>(*form, "VideoBitRateEdt")->setFocus();
     QApplication::processEvents();
-    EXPECT_FALSE(form->ConversionParameters.UseSamplingFromDataBase);
+    EXPECT_FALSE(form->Quality().ConversionParameters().UseSamplingFromDataBase);
     control<QRadioButton>(*form, "ChanelsStereoRdo")->click();
-    EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
 
     // A model without qualities at "Low": every value suggested, every flag true.
     choose(*form, "ModelCmb", QStringLiteral("Bare"), &TMainFrm::DoSelectModel);
@@ -250,7 +251,7 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
         EXPECT_TRUE(control<QRadioButton>(*form, "SkipOverwriteRdo")->isChecked());
         EXPECT_EQ(control<QLineEdit>(*form, "DestPathEdt")->text(), QStringLiteral("/out"));
         EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
-        EXPECT_FALSE(form->ConversionParameters.UseVideoBitRateFromDataBase);
+        EXPECT_FALSE(form->Quality().ConversionParameters().UseVideoBitRateFromDataBase);
     }
     // The class last used comes back at the next start.
     EXPECT_EQ(ReadStoredDeviceType(), 1);
@@ -369,7 +370,7 @@ TEST_F(DeviceSelectionTest, AudioResetAppliesTheAudioLevelOnly)
     EXPECT_EQ(control<QLineEdit>(*form, "AudioBitRateEdt")->text(), QStringLiteral("128"));
     EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("44100"));
     EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
-    EXPECT_FALSE(form->ConversionParameters.UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
     EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("500"));
     EXPECT_EQ(control<QComboBox>(*form, "VideoQualityCmb")->currentText(), QStringLiteral("Good"));
     // The reset values are remembered at once.
