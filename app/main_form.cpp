@@ -1,21 +1,18 @@
 #include "app/main_form.h"
 
+#include "app/device_panel.h"
 #include "app/file_list_panel.h"
 #include "app/output_panel.h"
-#include "app/quality_panel.h"
 #include "app/panel_helpers.h"
+#include "app/quality_panel.h"
 #include "app/user_prompts.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -71,53 +68,8 @@ QWidget* TMainFrm::buildOutputColumn()
     auto* layout = new QVBoxLayout(OutputGroupPanel);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    CmdButtonsPanel = namedPanel(OutputGroupPanel, "CmdButtonsPanel");
-    auto* classes = new QHBoxLayout(CmdButtonsPanel);
-    classes->setContentsMargins(0, 0, 0, 0);
-    auto classButton = [&](const char* name, const QString& text, int tag) {
-        auto* b = named(new QPushButton(text, CmdButtonsPanel), name);
-        b->setCheckable(true);
-        b->setMinimumHeight(44);
-        b->setProperty("Tag", tag);
-        classes->addWidget(b);
-        return b;
-    };
-    btnMediaPlayer = classButton("btnMediaPlayer", QStringLiteral("Media Player"), 1);
-    btnMobilePhone = classButton("btnMobilePhone", QStringLiteral("Mobile Phone"), 2);
-    btnPocketComputer = classButton("btnPocketComputer", QStringLiteral("Pocket Computer"), 3);
-    btnGameConsole = classButton("btnGameConsole", QStringLiteral("Game Console"), 4);
-    layout->addWidget(CmdButtonsPanel);
-
-    ManufacturerPanel = namedPanel(OutputGroupPanel, "ManufacturerPanel");
-    auto* manufacturer = new QHBoxLayout(ManufacturerPanel);
-    manufacturer->setContentsMargins(0, 0, 0, 0);
-    auto* selectors = new QVBoxLayout;
-    ManufacturerSelectPanel = namedPanel(ManufacturerPanel, "ManufacturerSelectPanel");
-    auto* m = new QHBoxLayout(ManufacturerSelectPanel);
-    m->setContentsMargins(0, 0, 0, 0);
-    m->addWidget(new QLabel(QStringLiteral("Manufacturer:"), ManufacturerSelectPanel));
-    ManufacturerCmb = dropDownList(ManufacturerSelectPanel, "ManufacturerCmb", {});
-    ManufacturerCmb->setMinimumWidth(160);
-    m->addWidget(ManufacturerCmb, 1);
-    selectors->addWidget(ManufacturerSelectPanel);
-    ModelSelectPanel = namedPanel(ManufacturerPanel, "ModelSelectPanel");
-    auto* md = new QHBoxLayout(ModelSelectPanel);
-    md->setContentsMargins(0, 0, 0, 0);
-    ModelLabel = named(new QLabel(QStringLiteral("Model:"), ModelSelectPanel), "ModelLabel");
-    md->addWidget(ModelLabel);
-    ModelCmb = dropDownList(ModelSelectPanel, "ModelCmb", {});
-    md->addWidget(ModelCmb, 1);
-    selectors->addWidget(ModelSelectPanel);
-    manufacturer->addLayout(selectors, 1);
-    ManufacturerImage = named(new QLabel(ManufacturerPanel), "ManufacturerImage");
-    ManufacturerImage->setFixedSize(107, 48);
-    ManufacturerImage->setAlignment(Qt::AlignCenter);
-    manufacturer->addWidget(ManufacturerImage);
-    DeviceImage = named(new QLabel(ManufacturerPanel), "DeviceImage");
-    DeviceImage->setFixedSize(61, 61);
-    DeviceImage->setAlignment(Qt::AlignCenter);
-    manufacturer->addWidget(DeviceImage);
-    layout->addWidget(ManufacturerPanel);
+    m_device = new TDevicePanel(m_programDir, m_prompts, OutputGroupPanel);
+    layout->addWidget(m_device);
 
     OptionsPanel = namedPanel(OutputGroupPanel, "OptionsPanel");
     auto* options = new QVBoxLayout(OptionsPanel);
@@ -140,7 +92,6 @@ QWidget* TMainFrm::buildOutputColumn()
     cmd->addWidget(ConvertBtn);
     layout->addWidget(CmdPanel);
     ConvertBtn->hide();
-    ManufacturerPanel->hide();
     OptionsPanel->hide();
 
     connect(ConvertBtn, &QPushButton::clicked, this, &TMainFrm::DoConvert);
@@ -185,10 +136,7 @@ void TMainFrm::closeEvent(QCloseEvent* event)
 
 void TMainFrm::HideDeviceDetails()
 {
-    ModelSelectPanel->hide();
-    ManufacturerImage->hide();
-    DeviceImage->hide();
-    HideOptions();
+    m_device->HideDetails(); // the options hide with the details
 }
 
 void TMainFrm::DoAddFile() { m_fileList->DoAddFile(); }
@@ -199,6 +147,8 @@ void TMainFrm::DoClear() { m_fileList->DoClear(); }
 void TMainFrm::DoSavePlaylist() { m_fileList->DoSavePlaylist(); }
 void TMainFrm::DoLoadPlaylist() { m_fileList->DoLoadPlaylist(); }
 void TMainFrm::DoPlay() { m_fileList->DoPlay(); }
+void TMainFrm::DoSelectManufacturer() { m_device->DoSelectManufacturer(); }
+void TMainFrm::DoSelectModel() { m_device->DoSelectModel(); }
 void TMainFrm::DoSelectVideoQuality() { m_quality->DoSelectVideoQuality(); }
 void TMainFrm::DoSelectAudioQuality() { m_quality->DoSelectAudioQuality(); }
 void TMainFrm::ResolutionTypeCmbClick() { m_quality->ResolutionTypeCmbClick(); }

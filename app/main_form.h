@@ -1,8 +1,6 @@
 // The main window: the file list on the left, the device and option fields on the right.
 #pragma once
 
-#include "catalogue/device_options_storage.h"
-#include "conversion/conversion_parameters.h"
 #include "conversion/conversion_request.h"
 
 #include <QWidget>
@@ -19,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+class TDevicePanel;
 class TFileListPanel;
 class TOutputPanel;
 class TQualityPanel;
@@ -33,12 +32,6 @@ public:
 
     QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
 
-    int DeviceClass = 0;
-    QString CatalogueFileName;
-    pugi::xml_document XML;
-    std::unique_ptr<TDeviceOptionsStorage> CatalogueStore;
-    TDeviceModel CurrentModel;
-
     // Top row
     QLabel* sLabel2;
     QLabel* sLabel1;
@@ -46,19 +39,6 @@ public:
     QToolButton* sSpeedButton1;
     // Output column
     QFrame* OutputGroupPanel;
-    QFrame* CmdButtonsPanel;
-    QPushButton* btnMediaPlayer;
-    QPushButton* btnMobilePhone;
-    QPushButton* btnPocketComputer;
-    QPushButton* btnGameConsole;
-    QFrame* ManufacturerPanel;
-    QFrame* ManufacturerSelectPanel;
-    QComboBox* ManufacturerCmb;
-    QFrame* ModelSelectPanel;
-    QLabel* ModelLabel;
-    QComboBox* ModelCmb;
-    QLabel* ManufacturerImage;
-    QLabel* DeviceImage;
     QFrame* OptionsPanel;
     QFrame* CmdPanel;
     QPushButton* ConvertBtn;
@@ -84,15 +64,16 @@ public:
     void DoPlay();
 
     // Device and quality selection
-    void UnselectDeviceButtons();
     void HideOptions();
     void ShowOptions();
     void DeviceTypeSelect(int tag);
     void SelectDeviceClass();
-    bool LoadCatalogue();
+
+    // The device class, catalogue and model.
+    TDevicePanel& Device() const { return *m_device; }
+    // The device handlers, run by name.
     void DoSelectManufacturer();
     void DoSelectModel();
-    QPushButton* DeviceButton(int deviceClass) const;
 
     // The quality options, with the record a conversion is built on.
     TQualityPanel& Quality() const { return *m_quality; }
@@ -126,13 +107,11 @@ private:
     QWidget* buildOutputColumn();
     void buildMenus();
     void connectDeviceHandlers();
-    // A catalogue picture in its box: shown fitted; the box hidden when there is no file, shown
-    // empty without a word when the file was refused unread; a file that does not decode throws.
-    void showPicture(QLabel* box, const QString& relativePath, const QSize& size);
 
     QString m_programDir;
     TUserPrompts& m_prompts;
     TFileListPanel* m_fileList = nullptr;
+    TDevicePanel* m_device = nullptr;
     TQualityPanel* m_quality = nullptr;
     TOutputPanel* m_output = nullptr;
     bool m_closed = false;

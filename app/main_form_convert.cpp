@@ -1,6 +1,7 @@
 // "Convert" from the main window, and the side dialogs of the top row and the Help menu.
 #include "app/main_form.h"
 
+#include "app/device_panel.h"
 #include "app/file_list_panel.h"
 #include "app/output_panel.h"
 #include "app/quality_panel.h"
@@ -13,18 +14,11 @@
 #include "media/file_list_manager.h"
 #include "media/text_convert.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
 TConversionFields TMainFrm::ConversionFields() const
 {
     TConversionFields f;
     f.FileCount = m_fileList->RowCount();
-    f.DeviceClass = DeviceClass;
-    f.Manufacturer = ManufacturerCmb->currentText();
-    f.Model = ModelCmb->currentText();
+    m_device->FillConversionFields(f);
     m_quality->FillConversionFields(f);
     m_output->FillConversionFields(f);
     return f;
@@ -42,13 +36,14 @@ void TMainFrm::DoConvert()
 {
     if (!ValidateConversionRequest())
         return;
+    const TConversionFields fields = ConversionFields();
     TFileInfoArray files;
     try {
         TDeviceModel model;
-        if (CatalogueStore)
-            CatalogueStore->GetModel(ModelCmb->currentText(), ManufacturerCmb->currentText(), model);
+        if (TDeviceOptionsStorage* store = m_device->Store())
+            store->GetModel(fields.Model, fields.Manufacturer, model);
         m_quality->SetConversionParameters(TConversionRequest::Assemble(
-            ConversionFields(), m_quality->ConversionParameters(), model, m_fileList->FileListManager()->TotalDuration()));
+            fields, m_quality->ConversionParameters(), model, m_fileList->FileListManager()->TotalDuration()));
         files = m_fileList->FileListManager()->ExportInfos();
     } catch (const EConvertError& e) {
         m_prompts.ShowMessage(QStringLiteral("Kovirta"), e.message(), PromptIcon::Error);

@@ -1,6 +1,7 @@
 // From the main window to converted files: the real encoder and the shipped catalogues in a
 // temporary program directory.
 #include "app/file_list_panel.h"
+#include "app/device_panel.h"
 #include "app/main_form.h"
 #include "app/quality_panel.h"
 #include "conversion/progress_form.h"
@@ -89,7 +90,7 @@ TEST_F(ConvertEndToEnd, ValidationTable)
     };
     const Row rows[] = {
         {"Please add files to conversion list", [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
-        {"Please select device type", [](TMainFrm& f) { f.DeviceClass = 0; }},
+        {"Please select device type", [](TMainFrm& f) { f.Device().SetDeviceClass(0); }},
         {"Please select device manufacturer",
          [](TMainFrm& f) { control<QComboBox>(f, "ManufacturerCmb")->setCurrentIndex(-1); }},
         {"Please select device model", [](TMainFrm& f) { control<QComboBox>(f, "ModelCmb")->setCurrentIndex(-1); }},

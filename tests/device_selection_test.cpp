@@ -1,4 +1,5 @@
 // Device and quality selection and the remembered settings, on the offscreen main window.
+#include "app/device_panel.h"
 #include "app/main_form.h"
 #include "app/quality_panel.h"
 #include "catalogue/picture_loader.h"
@@ -140,7 +141,7 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
 {
     auto form = start();
     form->show();
-    EXPECT_EQ(form->DeviceClass, 0);
+    EXPECT_EQ(form->Device().DeviceClass(), 0);
     control<QPushButton>(*form, "btnMediaPlayer")->click();
     EXPECT_TRUE(control<QPushButton>(*form, "btnMediaPlayer")->isChecked());
     EXPECT_TRUE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
@@ -256,7 +257,7 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
     // The class last used comes back at the next start.
     EXPECT_EQ(ReadStoredDeviceType(), 1);
     auto form = start();
-    EXPECT_EQ(form->DeviceClass, 1);
+    EXPECT_EQ(form->Device().DeviceClass(), 1);
     EXPECT_TRUE(control<QPushButton>(*form, "btnMediaPlayer")->isChecked());
     EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->currentText(), QStringLiteral("Full"));
 }
@@ -270,7 +271,7 @@ TEST_F(DeviceSelectionTest, RestoreOrderEffects)
     settings.setValue(QStringLiteral("MediaPlayer/CheckOverwrites"), 7);
     settings.sync();
     auto form = start();
-    EXPECT_EQ(form->DeviceClass, 1);
+    EXPECT_EQ(form->Device().DeviceClass(), 1);
     EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentIndex(), -1);
     EXPECT_FALSE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
     EXPECT_FALSE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
@@ -302,7 +303,7 @@ TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages.last().text, QStringLiteral("Error on load from GameConsole.dat"));
     EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->count(), 3);
-    EXPECT_FALSE(form->CatalogueStore);
+    EXPECT_FALSE(form->Device().Store());
     // Handlers never use the released store: no models offered, the model shown before kept, no message.
     auto* manufacturer = control<QComboBox>(*form, "ManufacturerCmb");
     manufacturer->setCurrentIndex(manufacturer->findText(QStringLiteral("Bravo")));
@@ -389,7 +390,7 @@ TEST_F(DeviceSelectionTest, FirstManufacturerAndFirstModelComeBack)
         form->close();
     }
     auto form = start();
-    EXPECT_EQ(form->DeviceClass, 2);
+    EXPECT_EQ(form->Device().DeviceClass(), 2);
     EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentText(), QStringLiteral("Phoneco"));
     EXPECT_EQ(control<QComboBox>(*form, "ModelCmb")->currentText(), QStringLiteral("P1"));
     EXPECT_EQ(control<QLineEdit>(*form, "ResolutionXEdt")->text() + QLatin1Char('x')
