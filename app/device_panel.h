@@ -3,6 +3,7 @@
 // class and the chosen model.
 #pragma once
 
+#include "app/window_panel.h"
 #include "catalogue/device_options_storage.h"
 #include "catalogue/device_records.h"
 
@@ -14,11 +15,9 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
-class TInterfaceFieldsShot;
 class TUserPrompts;
-struct TConversionFields;
 
-class TDevicePanel : public QWidget {
+class TDevicePanel : public QWidget, public TWindowPanel {
     Q_OBJECT
 public:
     // programDir: the program directory with its trailing separator.
@@ -45,12 +44,11 @@ public:
     void DoSelectManufacturer();
     void DoSelectModel();
 
-    // The device fields of a conversion request, as the user left them.
-    void FillConversionFields(TConversionFields& fields) const;
-    // The remembered fields of this panel, for the device class of the snapshot. Restoring
-    // chooses the stored manufacturer and model as the user would.
-    void SaveFields(TInterfaceFieldsShot& shot) const;
-    void RestoreFields(const TInterfaceFieldsShot& shot);
+    // The class, manufacturer and model. Restoring chooses the stored manufacturer and model as
+    // the user would.
+    void FillConversionFields(TConversionFields& fields) const override;
+    void SaveFields(TInterfaceFieldsShot& shot) const override;
+    void RestoreFields(const TInterfaceFieldsShot& shot) override;
 
 signals:
     // A class button was clicked.

@@ -2,6 +2,7 @@
 
 #include "app/panel_helpers.h"
 #include "app/user_prompts.h"
+#include "conversion/conversion_request.h"
 #include "media/file_info_panel.h"
 #include "media/file_list_manager.h"
 #include "media/file_utils.h"
@@ -197,9 +198,9 @@ bool TFileListPanel::CloseList(const QString& listFile)
     return true;
 }
 
-int TFileListPanel::RowCount() const
+void TFileListPanel::FillConversionFields(TConversionFields& fields) const
 {
-    return FilesLvw->RowCount();
+    fields.FileCount = FilesLvw->RowCount();
 }
 
 void TFileListPanel::DoAddFile()

@@ -3,6 +3,8 @@
 // showing the media record of the selected file. Owns the list manager while the window is open.
 #pragma once
 
+#include "app/window_panel.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -15,12 +17,11 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TFileInfoManager;
-class TInterfaceFieldsShot;
 class TListBoxDragExt;
 class TUserPrompts;
 struct TFileInfo;
 
-class TFileListPanel : public QWidget {
+class TFileListPanel : public QWidget, public TWindowPanel {
     Q_OBJECT
 public:
     // programDir: the program directory with its trailing separator.
@@ -35,7 +36,6 @@ public:
     bool CloseList(const QString& listFile);
     // The list manager from OpenList to CloseList; none outside that time.
     TFileInfoManager* FileListManager() const { return m_fileListManager.get(); }
-    int RowCount() const;
 
     // Handlers
     void DoAddFile();
@@ -51,9 +51,10 @@ public:
     void InterfaceInteractiveTimer();
     void ShowFileInfoChkClick();
 
-    // The remembered fields of this panel, for the device class of the snapshot.
-    void SaveFields(TInterfaceFieldsShot& shot) const;
-    void RestoreFields(const TInterfaceFieldsShot& shot);
+    // The number of listed files, and whether the file-info panel is shown.
+    void FillConversionFields(TConversionFields& fields) const override;
+    void SaveFields(TInterfaceFieldsShot& shot) const override;
+    void RestoreFields(const TInterfaceFieldsShot& shot) override;
 
 private:
     void buildFileInfoPanel();

@@ -22,6 +22,7 @@ class TFileListPanel;
 class TOutputPanel;
 class TQualityPanel;
 class TUserPrompts;
+class TWindowPanel;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
@@ -107,6 +108,9 @@ private:
     QWidget* buildOutputColumn();
     void buildMenus();
     void connectDeviceHandlers();
+    // Every panel, in the order their remembered fields are restored: choosing the device's model
+    // fills the quality fields, which the quality panel's stored values then replace.
+    std::array<TWindowPanel*, 4> panels() const;
 
     QString m_programDir;
     TUserPrompts& m_prompts;

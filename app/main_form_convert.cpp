@@ -16,12 +16,10 @@
 
 TConversionFields TMainFrm::ConversionFields() const
 {
-    TConversionFields f;
-    f.FileCount = m_fileList->RowCount();
-    m_device->FillConversionFields(f);
-    m_quality->FillConversionFields(f);
-    m_output->FillConversionFields(f);
-    return f;
+    TConversionFields fields;
+    for (const TWindowPanel* panel : panels())
+        panel->FillConversionFields(fields);
+    return fields;
 }
 
 bool TMainFrm::ValidateConversionRequest()

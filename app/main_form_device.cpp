@@ -24,6 +24,11 @@ void TMainFrm::connectDeviceHandlers()
     connect(m_quality, &TQualityPanel::optionsReset, this, &TMainFrm::SaveInterfaceFields);
 }
 
+std::array<TWindowPanel*, 4> TMainFrm::panels() const
+{
+    return {m_device, m_fileList, m_output, m_quality};
+}
+
 void TMainFrm::HideOptions()
 {
     OptionsPanel->hide();
@@ -57,10 +62,8 @@ void TMainFrm::SaveInterfaceFields()
     if (m_device->DeviceClass() == 0)
         return;
     TInterfaceFieldsShot shot(m_device->DeviceClass());
-    m_device->SaveFields(shot);
-    m_quality->SaveFields(shot);
-    m_fileList->SaveFields(shot);
-    m_output->SaveFields(shot);
+    for (const TWindowPanel* panel : panels())
+        panel->SaveFields(shot);
     if (shot.WriteFailed())
         m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
                               PromptIcon::Error);
@@ -69,8 +72,6 @@ void TMainFrm::SaveInterfaceFields()
 void TMainFrm::RestoreInterfaceFields()
 {
     TInterfaceFieldsShot shot(m_device->DeviceClass());
-    m_device->RestoreFields(shot);
-    m_output->RestoreFields(shot);
-    m_fileList->RestoreFields(shot);
-    m_quality->RestoreFields(shot);
+    for (TWindowPanel* panel : panels())
+        panel->RestoreFields(shot);
 }

@@ -2,6 +2,8 @@
 // destination choice with its folder, the overwrite choice, and the two file options.
 #pragma once
 
+#include "app/window_panel.h"
+
 #include <QWidget>
 
 #include <array>
@@ -11,11 +13,9 @@ class QFrame;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TInterfaceFieldsShot;
 class TUserPrompts;
-struct TConversionFields;
 
-class TOutputPanel : public QWidget {
+class TOutputPanel : public QWidget, public TWindowPanel {
     Q_OBJECT
 public:
     TOutputPanel(TUserPrompts& prompts, QWidget* parent);
@@ -25,11 +25,10 @@ public:
     void SaveFilesToFolderRdoClick();
     void DoBrowseForDestinationFolder();
 
-    // The destination and file options of a conversion request, as the user left them.
-    void FillConversionFields(TConversionFields& fields) const;
-    // The remembered fields of this panel, for the device class of the snapshot.
-    void SaveFields(TInterfaceFieldsShot& shot) const;
-    void RestoreFields(const TInterfaceFieldsShot& shot);
+    // The destination, the overwrite choice and the two file options.
+    void FillConversionFields(TConversionFields& fields) const override;
+    void SaveFields(TInterfaceFieldsShot& shot) const override;
+    void RestoreFields(const TInterfaceFieldsShot& shot) override;
 
 private:
     // The overwrite choices in the order of TOverwriteMode; the index of the selected one, -1 for none.

@@ -5,6 +5,7 @@
 // Use...FromDataBase flags say which fields hold such a suggestion.
 #pragma once
 
+#include "app/window_panel.h"
 #include "catalogue/device_records.h"
 #include "conversion/conversion_parameters.h"
 
@@ -15,11 +16,9 @@ class QGridLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class TInterfaceFieldsShot;
 class TUserPrompts;
-struct TConversionFields;
 
-class TQualityPanel : public QFrame {
+class TQualityPanel : public QFrame, public TWindowPanel {
     Q_OBJECT
 public:
     TQualityPanel(TUserPrompts& prompts, QWidget* parent);
@@ -49,13 +48,11 @@ public:
     void ChanelsStereoRdoClick();
     void ChanelsMonoRdoClick();
 
-    // The quality fields of a conversion request, as the user left them.
-    void FillConversionFields(TConversionFields& fields) const;
-    // The remembered fields of this panel, for the device class of the snapshot. Restoring
-    // applies the stored levels first, then the stored texts over what the levels filled in,
-    // and the stored flags last.
-    void SaveFields(TInterfaceFieldsShot& shot) const;
-    void RestoreFields(const TInterfaceFieldsShot& shot);
+    // The levels and their fields, and the flags. Restoring applies the stored levels first, then
+    // the stored texts over what the levels filled in, and the stored flags last.
+    void FillConversionFields(TConversionFields& fields) const override;
+    void SaveFields(TInterfaceFieldsShot& shot) const override;
+    void RestoreFields(const TInterfaceFieldsShot& shot) override;
 
 signals:
     // A "Reset" was confirmed and its level applied again: the fields are to be remembered now.
