@@ -1,3 +1,7 @@
+// The main window's frame: it builds the top row and the two columns of panels, opens and stores
+// the file list, and carries what passes between panels: a class change saves the fields of the
+// class left and restores those of the class chosen, and a chosen model fills the quality fields
+// and shows the options.
 #include "app/main_form.h"
 
 #include "app/device_panel.h"
@@ -6,6 +10,7 @@
 #include "app/panel_helpers.h"
 #include "app/quality_panel.h"
 #include "app/user_prompts.h"
+#include "settings/interface_fields_shot.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -42,7 +47,7 @@ TMainFrm::TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* pa
     columns->addWidget(buildOutputColumn(), 1);
     root->addLayout(columns, 1);
     buildMenus();
-    connectDeviceHandlers();
+    connectPanels();
 
     DoAppInitialize();
 }
@@ -137,6 +142,70 @@ void TMainFrm::closeEvent(QCloseEvent* event)
 void TMainFrm::HideDeviceDetails()
 {
     m_device->HideDetails(); // the options hide with the details
+}
+
+void TMainFrm::connectPanels()
+{
+    connect(m_device, &TDevicePanel::deviceClassClicked, this, &TMainFrm::DeviceTypeSelect);
+    connect(m_device, &TDevicePanel::detailsHidden, this, &TMainFrm::HideOptions);
+    connect(m_device, &TDevicePanel::catalogueLoaded, OptionsPanel, &QWidget::hide);
+    connect(m_device, &TDevicePanel::modelChosen, this, [this] {
+        m_quality->ApplyModel(m_device->CurrentModel());
+        ShowOptions();
+    });
+    connect(m_quality, &TQualityPanel::optionsReset, this, &TMainFrm::SaveInterfaceFields);
+}
+
+std::array<TWindowPanel*, 4> TMainFrm::panels() const
+{
+    return {m_device, m_fileList, m_output, m_quality};
+}
+
+void TMainFrm::HideOptions()
+{
+    OptionsPanel->hide();
+    m_quality->hide();
+    ConvertBtn->hide();
+}
+
+void TMainFrm::ShowOptions()
+{
+    m_quality->show();
+    OptionsPanel->show();
+    ConvertBtn->show();
+}
+
+void TMainFrm::DeviceTypeSelect(int tag)
+{
+    SaveInterfaceFields();
+    HideDeviceDetails();
+    m_device->SetDeviceClass(tag);
+    SelectDeviceClass();
+}
+
+void TMainFrm::SelectDeviceClass()
+{
+    if (m_device->OpenDeviceClass())
+        RestoreInterfaceFields();
+}
+
+void TMainFrm::SaveInterfaceFields()
+{
+    if (m_device->DeviceClass() == 0)
+        return;
+    TInterfaceFieldsShot shot(m_device->DeviceClass());
+    for (const TWindowPanel* panel : panels())
+        panel->SaveFields(shot);
+    if (shot.WriteFailed())
+        m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
+                              PromptIcon::Error);
+}
+
+void TMainFrm::RestoreInterfaceFields()
+{
+    TInterfaceFieldsShot shot(m_device->DeviceClass());
+    for (TWindowPanel* panel : panels())
+        panel->RestoreFields(shot);
 }
 
 void TMainFrm::DoAddFile() { m_fileList->DoAddFile(); }

@@ -1,4 +1,5 @@
-// The main window: the file list on the left, the device and option fields on the right.
+// The main window: the file list on the left; the device, quality and output panels on the right;
+// the headings, "Request Device" and the Help menu above them, and "Convert" below.
 #pragma once
 
 #include "conversion/conversion_request.h"
@@ -6,16 +7,11 @@
 #include <QWidget>
 
 #include <array>
-#include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
-class QRadioButton;
 class QToolButton;
 class TDevicePanel;
 class TFileListPanel;
@@ -31,30 +27,14 @@ public:
     TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent = nullptr);
     ~TMainFrm() override;
 
-    QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
-
-    // Top row
-    QLabel* sLabel2;
-    QLabel* sLabel1;
-    QPushButton* btnRequestDevice;
-    QToolButton* sSpeedButton1;
-    // Output column
-    QFrame* OutputGroupPanel;
-    QFrame* OptionsPanel;
-    QFrame* CmdPanel;
-    QPushButton* ConvertBtn;
-    // Menus
-    QMenu* menuHelp;
-
-    // Handlers
-    void DoAppInitialize();
-    // False when the list could not be stored and the window must stay open.
-    bool DoAppClose();
-    void HideDeviceDetails();
-
     // The input file list, with its list manager.
     TFileListPanel& FileList() const { return *m_fileList; }
-    // The file list's handlers, run by name.
+    // The device class, catalogue and model.
+    TDevicePanel& Device() const { return *m_device; }
+    // The quality options, with the record a conversion is built on.
+    TQualityPanel& Quality() const { return *m_quality; }
+
+    // The panels' handlers, run by name.
     void DoAddFile();
     void DoAddFolder();
     void FilesLvwDropFile(const QStringList& dropedFiles);
@@ -63,42 +43,18 @@ public:
     void DoSavePlaylist();
     void DoLoadPlaylist();
     void DoPlay();
-
-    // Device and quality selection
-    void HideOptions();
-    void ShowOptions();
-    void DeviceTypeSelect(int tag);
-    void SelectDeviceClass();
-
-    // The device class, catalogue and model.
-    TDevicePanel& Device() const { return *m_device; }
-    // The device handlers, run by name.
     void DoSelectManufacturer();
     void DoSelectModel();
-
-    // The quality options, with the record a conversion is built on.
-    TQualityPanel& Quality() const { return *m_quality; }
-    // The quality handlers, run by name.
     void DoSelectVideoQuality();
     void DoSelectAudioQuality();
     void ResolutionTypeCmbClick();
     void VolumeSelectCmbChange();
     void VideoBitRateChange();
 
-    // Conversion and side dialogs
     // The fields a conversion reads, as the user left them.
     TConversionFields ConversionFields() const;
     bool ValidateConversionRequest();
     void DoConvert();
-    void btnRequestDeviceClick();
-    void Reportabug1Click();
-    void About1Click();
-    void HomePage1Click();
-    void Forum1Click();
-
-    // Remembered settings
-    void SaveInterfaceFields();
-    void RestoreInterfaceFields();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,16 +63,47 @@ private:
     void buildTopRow();
     QWidget* buildOutputColumn();
     void buildMenus();
-    void connectDeviceHandlers();
+    void connectPanels();
     // Every panel, in the order their remembered fields are restored: choosing the device's model
     // fills the quality fields, which the quality panel's stored values then replace.
     std::array<TWindowPanel*, 4> panels() const;
+    QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
+
+    // Handlers
+    void DoAppInitialize();
+    // False when the list could not be stored and the window must stay open.
+    bool DoAppClose();
+    void HideDeviceDetails();
+    void HideOptions();
+    void ShowOptions();
+    void DeviceTypeSelect(int tag);
+    void SelectDeviceClass();
+    void SaveInterfaceFields();
+    void RestoreInterfaceFields();
+    void btnRequestDeviceClick();
+    void Reportabug1Click();
+    void About1Click();
+    void HomePage1Click();
+    void Forum1Click();
 
     QString m_programDir;
     TUserPrompts& m_prompts;
+    bool m_closed = false;
+
+    // Top row
+    QLabel* sLabel2;
+    QLabel* sLabel1;
+    QPushButton* btnRequestDevice;
+    QToolButton* sSpeedButton1;
+    QMenu* menuHelp;
+    // Input column
     TFileListPanel* m_fileList = nullptr;
+    // Output column
+    QFrame* OutputGroupPanel;
     TDevicePanel* m_device = nullptr;
+    QFrame* OptionsPanel;
     TQualityPanel* m_quality = nullptr;
     TOutputPanel* m_output = nullptr;
-    bool m_closed = false;
+    QFrame* CmdPanel;
+    QPushButton* ConvertBtn;
 };
