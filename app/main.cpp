@@ -18,6 +18,7 @@ int main(int argc, char** argv)
 
     TQtUserPrompts prompts;
     TMainFrm mainForm(programDir, prompts);
+    prompts.SetOwner(&mainForm);
     mainForm.show();
     return QApplication::exec();
 }

@@ -8,6 +8,8 @@ class QWidget;
 class TQtUserPrompts : public TUserPrompts {
 public:
     explicit TQtUserPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
+    // The window message boxes and pickers are parented to and centred on.
+    void SetOwner(QWidget* owner) { m_owner = owner; }
 
     void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) override;
     bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) override;

@@ -1,7 +1,6 @@
 #include "app/skin_manager.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
@@ -19,13 +18,4 @@ TsSkinManager::TsSkinManager()
 void TsSkinManager::SetSkinDirectory(const QString& directory)
 {
     m_skinDirectory = directory;
-}
-
-bool TsSkinManager::ApplySkin(const QString& name)
-{
-    QFile sheet(m_skinDirectory + QLatin1Char('/') + name + QStringLiteral(".qss"));
-    if (!sheet.open(QIODevice::ReadOnly))
-        return false;
-    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
-    return true;
 }

@@ -1,4 +1,4 @@
-// The program's look: a built-in style and palette, or a style sheet from the skin directory.
+// The program's look: a built-in style and palette; the skin directory it remembers is where skins live.
 #pragma once
 
 #include <QString>
@@ -11,8 +11,6 @@ public:
     // The folder that holds skins (program directory + "Skins").
     void SetSkinDirectory(const QString& directory);
     QString SkinDirectory() const { return m_skinDirectory; }
-    // Applies "<skin directory>/<name>.qss"; false (and the built-in look kept) when it cannot be read.
-    bool ApplySkin(const QString& name);
 
 private:
     QString m_skinDirectory;

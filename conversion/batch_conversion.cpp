@@ -89,6 +89,8 @@ TBatchConversion::TBatchConversion(const QString& programDir, TUserPrompts& prom
 
 TBatchConversion::~TBatchConversion()
 {
+    // A worker still running must not report its end to a driver that is going away.
+    m_stopRequested = true;
     if (m_child)
         m_child->Kill();
     if (m_worker.joinable())
@@ -229,7 +231,8 @@ void TBatchConversion::RunCurrentFile()
     m_outcome = {};
     m_stopRequested = false;
     m_child = std::make_unique<TChildProcess>();
-    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, info, SourceFile, OutputFile);
+    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, info, SourceFile, OutputFile, Parameters,
+                           TotalAtFileStart);
 
     QEventLoop loop;
     m_wake = [&loop] { loop.quit(); };
@@ -247,7 +250,8 @@ void TBatchConversion::RunCurrentFile()
     }
 }
 
-void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output)
+void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
+                                            const TCommonConversionParameters& parameters, qint32 totalAtFileStart)
 {
     TRunOutcome outcome;
     auto finish = [this, &outcome] {
@@ -268,7 +272,7 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
         duration = TDurationParser(info.Duration).TotalTenths();
         TExecStrCalculator calculator(m_programDir);
         calculator.FileInfo = info;
-        calculator.Parameters = Parameters;
+        calculator.Parameters = parameters;
         calculator.SourceFile = source;
         calculator.TargetFile = output;
         args = calculator.GetArguments();
@@ -289,8 +293,8 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
     if (m_stopRequested)
         m_child->Kill();
 
-    const qint32 total = Parameters.TotalDuration;
-    const qint32 atFileStart = TotalAtFileStart;
+    const qint32 total = parameters.TotalDuration;
+    const qint32 atFileStart = totalAtFileStart;
     bool clockRunning = false;
     bool following = true; // false once the file's bar stands at 100: the pipe is only drained
     QByteArray tail;

@@ -109,7 +109,10 @@ public:
     int SucceededCount = 0;   // runs that ended with a complete output
 
 private:
-    void ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output);
+    // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
+    // batch settings and where the total stood when the file began.
+    void ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
+                              const TCommonConversionParameters& parameters, qint32 totalAtFileStart);
     void Post(std::function<void()> call);
     void RunCurrentFile();
     void AfterConversion(const TRunOutcome& outcome);

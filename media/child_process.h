@@ -34,7 +34,6 @@ public:
     // Waits for the child to end and returns its exit status (-1 when it did not exit normally).
     int Wait();
 
-    bool IsStarted() const { return m_pid > 0; }
 
 private:
     void ClosePipe();

@@ -44,14 +44,6 @@ int StrToInt(const QString& text)
     return value;
 }
 
-double StrToFloat(const QString& text)
-{
-    double value = 0;
-    if (!parseLocaleFloat(QLocale(), text, value))
-        throw EConvertError(floatError(text));
-    return value;
-}
-
 double StrToFloatAnySeparator(const QString& text)
 {
     double value = 0;

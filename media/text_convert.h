@@ -20,10 +20,6 @@ private:
 // Throws EConvertError "'%s' is not a valid integer value".
 int StrToInt(const QString& text);
 
-// A float in the user's locale (blanks around it ignored).
-// Throws EConvertError "'%s' is not a valid floating point value".
-double StrToFloat(const QString& text);
-
 // A float written with "," or "." as the decimal separator, whatever the locale.
 double StrToFloatAnySeparator(const QString& text);
 
