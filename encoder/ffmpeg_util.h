@@ -61,9 +61,6 @@ struct FilterGraphDeleter {
 struct FilterInOutDeleter {
     void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
 };
-struct DictionaryDeleter {
-    void operator()(AVDictionary* dict) const { av_dict_free(&dict); }
-};
 
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
