@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -174,6 +175,15 @@ void TDeviceOptionsStorage::Save() const
 {
     if (FileName.isEmpty())
         return;
+    // The declaration read may name another encoding than the UTF-8 written; the saver writes a
+    // plain one when the document has none.
+    std::vector<pugi::xml_node> declarations;
+    for (const pugi::xml_node& node : Document.children()) {
+        if (node.type() == pugi::node_declaration)
+            declarations.push_back(node);
+    }
+    for (const pugi::xml_node& declaration : declarations)
+        Document.remove_child(declaration);
     if (!Document.save_file(FileName.toUtf8().constData(), "", pugi::format_raw,
                             pugi::encoding_utf8))
         throw ECatalogueError("cannot write " + FileName.toStdString());
