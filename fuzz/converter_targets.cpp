@@ -102,7 +102,8 @@ void parseProbeReport(const uint8_t* data, size_t size)
 {
     // The report arrives as the bytes the encoder wrote, cut into lines as the probe runner cuts them.
     TFileInfoParser parser(QStringLiteral("/nonexistent/clip.avi"), QString(), nullptr);
-    parser.Output = TPipeParser::SplitLines(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    parser.Output = TPipeParser::SplitLines(bytes);
     TFileInfo info;
     parser.ParseOutput(info);
 }

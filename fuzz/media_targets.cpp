@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
