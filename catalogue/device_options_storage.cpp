@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -195,6 +196,15 @@ void TDeviceOptionsStorage::Save() const
 {
     if (FileName.isEmpty())
         return;
+    // The declaration read may name another encoding than the UTF-8 written; the saver writes a
+    // plain one when the document has none.
+    std::vector<pugi::xml_node> declarations;
+    for (const pugi::xml_node& node : Document.children()) {
+        if (node.type() == pugi::node_declaration)
+            declarations.push_back(node);
+    }
+    for (const pugi::xml_node& declaration : declarations)
+        Document.remove_child(declaration);
     QSaveFile file(FileName);
     if (!file.open(QIODevice::WriteOnly))
         throw ECatalogueError("cannot write " + FileName.toStdString());

@@ -17,8 +17,10 @@ public:
 
 // How catalogue files are parsed: comments and processing instructions are kept as nodes (so that
 // one under the root is seen and refused), white-space-only text is dropped, no DOCTYPE is read.
-constexpr unsigned kCatalogueParseOptions =
-    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol | pugi::parse_comments | pugi::parse_pi;
+// An XML declaration is read where one may stand, so that one inside an element fails the load
+// instead of vanishing and leaving the texts around it to run together once the file is saved.
+constexpr unsigned kCatalogueParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol
+    | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration;
 
 // The longest value read from a catalogue, in bytes of UTF-8: names, numbers, codec and format
 // names and picture paths are all far shorter, and a value without bound would keep the window
@@ -38,9 +40,9 @@ public:
     void GetManufacturer(const QString& name, TDeviceManufacturer& manufacturer) const;
     QStringList GetModelNames(const QString& manufacturerName) const;
     void GetModel(const QString& modelName, const QString& manufacturerName, TDeviceModel& model) const;
-    // Writes the document back to FileName through a temporary file that takes the file's place
-    // only when whole, so that a failure leaves the old file as it was; throws ECatalogueError
-    // when it cannot be written.
+    // Writes the document back to FileName as UTF-8 (under a declaration of its own in place of
+    // the one read) through a temporary file that takes the file's place only when whole, so that a
+    // failure leaves the old file as it was; throws ECatalogueError when it cannot be written.
     void Save() const;
 
     QString FileName;

@@ -8,10 +8,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
+
+// The child's environment: empty, but for the sanitizers' own settings where the parent has them,
+// so that a sanitized encoder started by sanitized tests reports the way the tests do.
+std::vector<std::string> childEnvironment()
+{
+    std::vector<std::string> environment;
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name))
+            environment.push_back(std::string(name) + '=' + value);
+    }
+    return environment;
+}
 
 struct SpawnActions {
     posix_spawn_file_actions_t actions;
@@ -55,11 +69,15 @@ bool TChildProcess::Start(const QString& program, const QStringList& args, Strea
     for (QByteArray& item : storage)
         argv.push_back(item.data());
     argv.push_back(nullptr);
-    char* emptyEnvironment[] = {nullptr};
+    std::vector<std::string> environment = childEnvironment();
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     pid_t pid = 0;
     const int result = posix_spawn(&pid, storage.front().constData(), &spawn.actions, nullptr, argv.data(),
-                                   emptyEnvironment);
+                                   envp.data());
     close(fds[1]);
     if (result != 0) {
         close(fds[0]);

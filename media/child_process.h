@@ -1,5 +1,6 @@
 // A child program with one output stream on a pipe: started without a shell, with an empty
-// environment, read in small pieces, and killable from another thread.
+// environment (but for the sanitizers' settings, when set), read in small pieces, and killable
+// from another thread.
 #pragma once
 
 #include <QString>

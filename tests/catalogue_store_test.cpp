@@ -186,6 +186,28 @@ TEST_F(CatalogueTest, EntitiesReadAsTheirCharactersAndAreWrittenBackOnce)
     EXPECT_EQ(again->GetModelNames(maker), QStringList{model});
 }
 
+TEST_F(CatalogueTest, DeclarationsStandOnlyWhereTheyBelongAndAreWrittenForUtf8)
+{
+    // One inside an element fails the load: skipped, it would leave "A" and "B" as two texts that
+    // run together into one once the catalogue is saved.
+    EXPECT_FALSE(load("<D><M><Name>A<?xml version=\"1.0\"?>B</Name></M></D>"));
+
+    // One naming another encoding does not go back into the file, which is written as UTF-8.
+    auto store = load("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><D><M><Name>Caf\xe9</Name></M></D>");
+    ASSERT_TRUE(store);
+    const QString name = QString::fromUtf8("Caf\xc3\xa9");
+    EXPECT_EQ(store->GetManufacturerNames(), QStringList{name});
+    store->Save();
+    store.reset();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_FALSE(saved.contains("ISO-8859-1")) << saved.toStdString();
+    auto again = load(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->GetManufacturerNames(), QStringList{name});
+}
+
 TEST_F(CatalogueTest, DecoderLimitsAreReadWhereGivenAndNeverAdded)
 {
     auto store = load(R"(<D><M><Name>A</Name><Logo>l.jpg</Logo><Models>

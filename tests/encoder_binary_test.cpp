@@ -42,6 +42,9 @@ TEST(EncoderBinaryTest, BundledEncoderIsStaticAndPositionIndependent)
 #ifndef KOVIRTA_BUNDLED_FFMPEG
     GTEST_SKIP() << "built against the system's shared FFmpeg";
 #endif
+#ifdef KOVIRTA_SANITIZE
+    GTEST_SKIP() << "the sanitized encoder is linked dynamically";
+#endif
     const ElfFacts facts = readElf(KOVIRTA_ENCODER_PATH);
     ASSERT_TRUE(facts.readable) << KOVIRTA_ENCODER_PATH;
     EXPECT_FALSE(facts.needsLoader) << "the encoder needs the dynamic loader: a shared library crept in";

@@ -11,6 +11,7 @@
 //   copy       create the file named by the last argument, holding the bytes of the "-i" file
 //   partial    create the last argument's name plus ".part", as the encoder writes while it runs
 //   pid        write the process id to "fake_pid.txt" beside the executable
+//   env        write the environment to standard error, one NAME=VALUE a line
 //   when S ... the step after S only when some argument contains the text S
 // Without a script it exits with status 3.
 #include <chrono>
@@ -104,6 +105,9 @@ int main(int argc, char** argv)
             std::ofstream(std::string(argv[argc - 1]) + ".part") << "fake";
         } else if (command == "empty" && argc > 1) {
             std::ofstream{argv[argc - 1]};
+        } else if (command == "env") {
+            for (char** entry = environ; *entry; ++entry)
+                writeAll(2, std::string(*entry) + '\n');
         } else if (command == "pid") {
             std::ofstream(dir + "/fake_pid.txt") << getpid() << '\n';
         }

@@ -6,6 +6,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 TEST(PipeParserSplit, LineEndsOfEveryKind)
 {
@@ -62,6 +67,50 @@ TEST_F(PipeParserRun, ChildStillRunningAtTheTimeoutIsKilledAndItsOutputDiscarded
     ASSERT_GT(pid, 0);
     EXPECT_EQ(::kill(static_cast<pid_t>(pid), 0), -1) << "the child is still there";
     EXPECT_EQ(errno, ESRCH);
+}
+
+TEST_F(PipeParserRun, ChildSeesNoEnvironmentButTheSanitizerSettings)
+{
+    // Sets variables for one scope and puts the previous values back.
+    class EnvironmentScope {
+    public:
+        void set(const char* name, const char* value)
+        {
+            const char* old = std::getenv(name);
+            m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            if (value)
+                ::setenv(name, value, 1);
+            else
+                ::unsetenv(name);
+        }
+        ~EnvironmentScope()
+        {
+            for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+                if (it->second)
+                    ::setenv(it->first.c_str(), it->second->c_str(), 1);
+                else
+                    ::unsetenv(it->first.c_str());
+            }
+        }
+
+    private:
+        std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+    };
+    // A sanitized run keeps its own settings, so that the fake's reports still reach their place.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const char* ubsan = std::getenv("UBSAN_OPTIONS");
+    const std::string asanValue = asan ? asan : "detect_leaks=1";
+    const std::string ubsanValue = ubsan ? ubsan : "print_stacktrace=1";
+    EnvironmentScope scope;
+    scope.set("ASAN_OPTIONS", asanValue.c_str());
+    scope.set("UBSAN_OPTIONS", ubsanValue.c_str());
+    scope.set("LSAN_OPTIONS", nullptr);
+    scope.set("KOVIRTA_UNRELATED", "1");
+
+    program.setScript({QStringLiteral("env")});
+    parser.Run(true);
+    EXPECT_EQ(parser.Output, (QStringList{QStringLiteral("ASAN_OPTIONS=") + QString::fromStdString(asanValue),
+                                          QStringLiteral("UBSAN_OPTIONS=") + QString::fromStdString(ubsanValue)}));
 }
 
 TEST(PipeParserMissingProgram, LeavesOutputUntouched)
