@@ -1,7 +1,7 @@
 // Kovirta: the program entry. It takes no arguments.
-#include "app/main_form.h"
-#include "app/qt_user_prompts.h"
-#include "app/skin_manager.h"
+#include "gui/main_form.h"
+#include "gui/qt_user_prompts.h"
+#include "gui/skin_manager.h"
 
 #include <QApplication>
 

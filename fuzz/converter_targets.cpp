@@ -2,8 +2,8 @@
 #include "fuzz_targets.h"
 #include "memory_file.h"
 
-#include "catalogue/device_options_storage.h"
-#include "media/file_info.h"
+#include "core/catalogue/device_options_storage.h"
+#include "core/media/file_info.h"
 
 #include <QByteArray>
 

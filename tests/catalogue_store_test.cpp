@@ -1,4 +1,4 @@
-#include "catalogue/device_options_storage.h"
+#include "core/catalogue/device_options_storage.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -62,7 +62,7 @@ TEST_F(CatalogueTest, ManufacturersAndModels)
 {
     auto store = load(kCatalogue);
     ASSERT_TRUE(store);
-    EXPECT_EQ(store->GetManufacturerNames(), (QStringList{"Acme", "Zeta", "Acme", "NoModels"}));
+    EXPECT_EQ(store->GetManufacturerNames(), (TextList{"Acme", "Zeta", "Acme", "NoModels"}));
     TDeviceManufacturer m;
     store->GetManufacturer(QStringLiteral("Acme"), m);
     EXPECT_EQ(m.Logo, QStringLiteral("logos/acme.jpg"));   // the first of two
@@ -71,7 +71,7 @@ TEST_F(CatalogueTest, ManufacturersAndModels)
     EXPECT_EQ(untouched.Name, QStringLiteral("x"));
     EXPECT_THROW(store->GetManufacturer(QStringLiteral("Zeta"), m), ECatalogueError); // no Logo
     EXPECT_EQ(store->GetModelNames(QStringLiteral("Acme")),
-              (QStringList{"Player 100", "Twin", "Twin", "", "Second Acme"}));
+              (TextList{"Player 100", "Twin", "Twin", "", "Second Acme"}));
     EXPECT_TRUE(store->GetModelNames(QStringLiteral("NoModels")).isEmpty());
 }
 
@@ -248,7 +248,7 @@ TEST_F(CatalogueTest, TextsBeyondTheBoundCannotBeRead)
     const QByteArray longest(static_cast<qsizetype>(kMaxCatalogueTextBytes), 'x');
     const QByteArray tooLong = longest + 'x';
     auto catalogue = [](const QByteArray& maker, const QByteArray& model, const QByteArray& width,
-                        const QByteArray& channels) {
+                        const QByteArray& channels) -> QByteArray {
         return "<D><M><Name>" + maker + "</Name><Logo>l.jpg</Logo><Models><X><Name>" + model + "</Name><ResolutionX>"
             + width + "</ResolutionX><Qualities><Best><Audio><Channels>" + channels
             + "</Channels></Audio></Best></Qualities></X></Models></M></D>";

@@ -1,6 +1,6 @@
 // A conversion request checked and assembled from the window's fields, without a window.
-#include "conversion/conversion_request.h"
-#include "media/text_convert.h"
+#include "core/conversion/conversion_request.h"
+#include "core/media/text_convert.h"
 
 #include <QTemporaryDir>
 

@@ -1,14 +1,14 @@
 // From the main window to converted files: the real encoder and the shipped catalogues in a
 // temporary program directory.
-#include "app/file_list_panel.h"
-#include "app/device_panel.h"
-#include "app/main_form.h"
-#include "app/quality_panel.h"
-#include "conversion/progress_form.h"
+#include "gui/file_list_panel.h"
+#include "gui/device_panel.h"
+#include "gui/main_form.h"
+#include "gui/quality_panel.h"
+#include "gui/progress_form.h"
 #include "fake_prompts.h"
-#include "media/file_info.h"
-#include "media/file_list_manager.h"
-#include "media/list_box_drag_ext.h"
+#include "core/media/file_info.h"
+#include "core/media/file_list_manager.h"
+#include "gui/list_box_drag_ext.h"
 #include "test_support.h"
 #include "window_controls.h"
 

@@ -1,11 +1,11 @@
 // Device and quality selection and the remembered settings, on the offscreen main window.
-#include "app/device_panel.h"
-#include "app/main_form.h"
-#include "app/quality_panel.h"
-#include "catalogue/picture_loader.h"
+#include "gui/device_panel.h"
+#include "gui/main_form.h"
+#include "gui/quality_panel.h"
+#include "gui/picture_loader.h"
 #include "fake_prompts.h"
-#include "media/list_box_drag_ext.h"
-#include "settings/interface_fields_shot.h"
+#include "gui/list_box_drag_ext.h"
+#include "core/settings/interface_fields_shot.h"
 #include "test_support.h"
 #include "window_controls.h"
 
@@ -149,7 +149,7 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
     QStringList names;
     for (int i = 0; i < control<QComboBox>(*form, "ManufacturerCmb")->count(); ++i)
         names << control<QComboBox>(*form, "ManufacturerCmb")->itemText(i);
-    EXPECT_EQ(names, (QStringList{"alpha", "Bravo", "Charlie"})); // sorted without regard to case
+    EXPECT_EQ(names, (TextList{"alpha", "Bravo", "Charlie"})); // sorted without regard to case
 
     choose(*form, "ManufacturerCmb", QStringLiteral("Bravo"), &TMainFrm::DoSelectManufacturer);
     EXPECT_TRUE(control<QFrame>(*form, "ModelSelectPanel")->isVisible());

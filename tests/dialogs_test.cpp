@@ -1,9 +1,9 @@
 // The feedback forms, their addresses, and the about box.
-#include "app/kovirta_config.h"
-#include "dialogs/about_form.h"
-#include "dialogs/feedback_urls.h"
-#include "dialogs/report_bug_form.h"
-#include "dialogs/request_device_form.h"
+#include "core/kovirta_config.h"
+#include "gui/dialogs/about_form.h"
+#include "core/feedback/feedback_urls.h"
+#include "gui/dialogs/report_bug_form.h"
+#include "gui/dialogs/request_device_form.h"
 #include "fake_prompts.h"
 
 #include <QComboBox>

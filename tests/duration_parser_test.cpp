@@ -1,5 +1,5 @@
-#include "conversion/duration_parser.h"
-#include "media/text_convert.h"
+#include "core/conversion/duration_parser.h"
+#include "core/media/text_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The real encoder converts corpus files into device-like profiles; each output is judged by
 // probing it, as the converter would.
-#include "media/child_process.h"
-#include "media/file_info.h"
+#include "core/media/child_process.h"
+#include "core/media/file_info.h"
 #include "media_measure.h"
 #include "test_support.h"
 
@@ -480,7 +480,7 @@ TEST(EncoderConvert, BordersGoOnTheSidesAsked)
     plain.padTopBottom = 0;
     const QString output = dir.path() + QStringLiteral("/bordered.mp4");
     QStringList args = conversionArgs(source, plain, output);
-    const QStringList pads{"-padleft", "8", "-padright", "24", "-padtop", "16", "-padbottom", "8"};
+    const TextList pads{"-padleft", "8", "-padright", "24", "-padtop", "16", "-padbottom", "8"};
     const qsizetype at = args.indexOf(QStringLiteral("-deinterlace")) + 1;
     args = args.mid(0, at) + pads + args.mid(at);
     const ProgramRun run = runProgram(realEncoder(), args);

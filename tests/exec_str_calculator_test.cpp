@@ -1,6 +1,6 @@
-#include "conversion/exec_str_calculator.h"
-#include "media/file_utils.h"
-#include "media/text_convert.h"
+#include "core/conversion/exec_str_calculator.h"
+#include "core/media/file_utils.h"
+#include "core/media/text_convert.h"
 
 #include "test_support.h"
 
@@ -63,7 +63,7 @@ TEST(ExecStrCalculator, WorkedExampleCharacterForCharacter)
                              "-ab 64k -ac 2 -ar 22050 -async 100 -title \"holiday\" -bitexact -y "
                              "\"/out/holiday.trip.mp4\""));
     EXPECT_EQ(c.GetArguments(),
-              (QStringList{"-i", "/video/holiday.trip.avi", "-f", "mp4", "-s", "320x180", "-vcodec", "mpeg4", "-vol",
+              (TextList{"-i", "/video/holiday.trip.avi", "-f", "mp4", "-s", "320x180", "-vcodec", "mpeg4", "-vol",
                            "100", "-deinterlace", "-padtop", "30", "-padbottom", "30", "-r", "25", "-b", "256k",
                            "-acodec", "aac", "-ab", "64k", "-ac", "2", "-ar", "22050", "-async", "100", "-title",
                            "holiday", "-bitexact", "-y", "/out/holiday.trip.mp4"}));
@@ -208,7 +208,7 @@ TEST(ExecStrCalculator, DeviceDecoderLimitsFollowTheVideoBitRate)
     const QStringList args = c.GetArguments();
     const qsizetype at = args.indexOf(QStringLiteral("-vprofile"));
     ASSERT_GT(at, 0);
-    EXPECT_EQ(args.mid(at, 6), (QStringList{"-vprofile", "baseline", "-level", "3.0", "-maxrate", "1500.5k"}));
+    EXPECT_EQ(args.mid(at, 6), (TextList{"-vprofile", "baseline", "-level", "3.0", "-maxrate", "1500.5k"}));
 }
 
 TEST(ExecStrCalculator, ChannelsFromTheJobWhenTheFlagIsOff)

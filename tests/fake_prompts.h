@@ -1,7 +1,7 @@
 // A recording stand-in for every prompt: answers are told before the code asks.
 #pragma once
 
-#include "app/user_prompts.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #include "fake_prompts.h"
-#include "media/file_info.h"
+#include "core/media/file_info.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>

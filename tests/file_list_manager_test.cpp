@@ -1,7 +1,7 @@
 #include "fake_prompts.h"
-#include "media/file_list_control.h"
-#include "media/file_list_manager.h"
-#include "media/file_info_panel.h"
+#include "core/media/file_list_control.h"
+#include "core/media/file_list_manager.h"
+#include "core/media/file_info_panel.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -94,7 +94,7 @@ protected:
 TEST_F(FileListTest, AddRemoveAndExport)
 {
     manager.AddFiles(paths.mid(0, 3));
-    EXPECT_EQ(list.captions(), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(list.captions(), (TextList{"1", "2", "3"}));
     EXPECT_EQ(list.rows[1].name, QStringLiteral("f2.avi"));
     EXPECT_EQ(list.rows[1].duration, QStringLiteral("00:02:00"));
     EXPECT_EQ(manager.AddFile(dir.path() + QStringLiteral("/missing.avi")), TFileInfoManager::Refused);
@@ -102,8 +102,8 @@ TEST_F(FileListTest, AddRemoveAndExport)
 
     list.select({1});
     manager.RemoveSelected();
-    EXPECT_EQ(list.names(), (QStringList{"f1.avi", "f3.avi"}));
-    EXPECT_EQ(list.captions(), (QStringList{"1", "2"}));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f3.avi"}));
+    EXPECT_EQ(list.captions(), (TextList{"1", "2"}));
     EXPECT_EQ(exportedPaths(), (QStringList{paths[0], paths[2], QString()}));
     EXPECT_EQ(manager.TotalDuration(), 600 + 1800);
     TFileInfo info;
@@ -116,12 +116,12 @@ TEST_F(FileListTest, RemoveSeveralAndReorder)
     manager.AddFiles(paths);
     list.select({1, 2});
     manager.RemoveSelected();
-    EXPECT_EQ(list.names(), (QStringList{"f1.avi", "f4.avi", "f5.avi"}));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f4.avi", "f5.avi"}));
 
     // A drag put the third row first: rows C, A, B with their old numbers 3, 1, 2.
     list.rows.move(2, 0);
     manager.Renumber();
-    EXPECT_EQ(list.captions(), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(list.captions(), (TextList{"1", "2", "3"}));
     for (int row = 0; row < 3; ++row) {
         TFileInfo info;
         manager.FindInfo(row, info);
@@ -138,7 +138,7 @@ TEST_F(FileListTest, ClearStartsNumberingAgainAndEmptyExport)
     EXPECT_EQ(manager.ExportInfos()[0], TFileInfo{});
     EXPECT_EQ(manager.TotalDuration(), 0);
     manager.AddFile(paths[3]);
-    EXPECT_EQ(list.captions(), QStringList{"1"});
+    EXPECT_EQ(list.captions(), TextList{"1"});
     EXPECT_EQ(manager.Entries.size(), 1);
     EXPECT_EQ(manager.Entries[0].Number, 1);
 }
@@ -164,7 +164,7 @@ TEST_F(FileListTest, PlaylistsRoundTrip)
     writeFile(playlist, "#EXTM3U\n" + paths[2].toUtf8() + "\r" + paths[3].toUtf8() + "\n\n/nowhere/x.avi");
     manager.LoadFromFile(playlist);
     manager.LoadFromFile(playlist);
-    EXPECT_EQ(list.names(), (QStringList{"f1.avi", "f2.avi", "f3.avi", "f4.avi", "f3.avi", "f4.avi"}));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi", "f4.avi", "f3.avi", "f4.avi"}));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 

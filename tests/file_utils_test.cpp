@@ -1,4 +1,4 @@
-#include "media/file_utils.h"
+#include "core/media/file_utils.h"
 #include "test_support.h"
 
 #include <QDir>

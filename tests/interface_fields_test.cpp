@@ -1,5 +1,5 @@
 // The remembered fields of a device class: every key, its default, and what is written back.
-#include "settings/interface_fields_shot.h"
+#include "core/settings/interface_fields_shot.h"
 
 #include <QSettings>
 

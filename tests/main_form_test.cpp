@@ -1,9 +1,9 @@
 // The main window offscreen, over a temporary program directory holding the real encoder.
-#include "app/file_list_panel.h"
-#include "app/main_form.h"
+#include "gui/file_list_panel.h"
+#include "gui/main_form.h"
 #include "fake_prompts.h"
-#include "media/file_list_manager.h"
-#include "media/list_box_drag_ext.h"
+#include "core/media/file_list_manager.h"
+#include "gui/list_box_drag_ext.h"
 #include "test_support.h"
 #include "window_controls.h"
 
@@ -168,7 +168,7 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
     QStringList names;
     for (int row = 0; row < control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(); ++row)
         names << control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(row)->text(1);
-    EXPECT_EQ(names, (QStringList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv"}));
+    EXPECT_EQ(names, (TextList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv"}));
 
     // Dropped folders are refused silently.
     form->FilesLvwDropFile({media.path(), avi});
@@ -189,7 +189,7 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     QStringList names;
     for (int row = 0; row < 3; ++row)
         names << list->topLevelItem(row)->text(0) + QLatin1Char(' ') + list->topLevelItem(row)->text(1);
-    EXPECT_EQ(names, (QStringList{"1 sample.avi", "2 bear.ogv", "3 sample.mp4"}));
+    EXPECT_EQ(names, (TextList{"1 sample.avi", "2 bear.ogv", "3 sample.mp4"}));
 
     list->setCurrentItem(list->topLevelItem(0));
     EXPECT_EQ(control<QLabel>(*form, "DurationInfo")->text(), QStringLiteral("00:00:04.09"));

@@ -1,5 +1,5 @@
-#include "conversion/pad_calculator.h"
-#include "media/text_convert.h"
+#include "core/conversion/pad_calculator.h"
+#include "core/media/text_convert.h"
 
 #include <gtest/gtest.h>
 

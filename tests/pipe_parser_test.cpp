@@ -1,5 +1,5 @@
-#include "media/file_info.h"
-#include "media/pipe_parser.h"
+#include "core/media/file_info.h"
+#include "core/media/pipe_parser.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ TEST(PipeParserSplit, LineEndsOfEveryKind)
 {
     struct Case {
         QByteArray data;
-        QStringList lines;
+        TextList lines;
     };
     const Case cases[] = {
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},

@@ -1,7 +1,7 @@
 // The real encoder probes every corpus file, and the parser's record matches the manifest.
-#include "conversion/duration_parser.h"
+#include "core/conversion/duration_parser.h"
 #include "fake_prompts.h"
-#include "media/file_info.h"
+#include "core/media/file_info.h"
 #include "test_support.h"
 
 #include <QFile>

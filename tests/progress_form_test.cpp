@@ -1,7 +1,7 @@
 // The progress window offscreen: a real batch with the real encoder, and Stop from its button.
-#include "conversion/progress_form.h"
+#include "gui/progress_form.h"
 #include "fake_prompts.h"
-#include "media/file_info.h"
+#include "core/media/file_info.h"
 #include "test_support.h"
 
 #include <QLabel>

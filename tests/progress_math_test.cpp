@@ -1,4 +1,4 @@
-#include "conversion/progress_math.h"
+#include "core/conversion/progress_math.h"
 
 #include <gtest/gtest.h>
 

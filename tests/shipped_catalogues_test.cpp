@@ -1,11 +1,11 @@
 // Every model of every shipped catalogue: complete values, pictures that load, and a real
 // conversion of a corpus file with its format, codecs and best-level settings.
-#include "catalogue/device_options_storage.h"
-#include "catalogue/picture_loader.h"
-#include "conversion/exec_str_calculator.h"
-#include "conversion/pad_calculator.h"
-#include "media/file_info.h"
-#include "media/text_convert.h"
+#include "core/catalogue/device_options_storage.h"
+#include "gui/picture_loader.h"
+#include "core/conversion/exec_str_calculator.h"
+#include "core/conversion/pad_calculator.h"
+#include "core/media/file_info.h"
+#include "core/media/text_convert.h"
 #include "media_measure.h"
 #include "test_support.h"
 
@@ -209,7 +209,7 @@ TEST_P(ShippedCatalogue, EveryModelConverts)
         store.GetManufacturer(maker, m);
         EXPECT_FALSE(LoadCataloguePicture(programDir, m.Logo).isNull()) << m.Logo.toStdString();
         for (const QString& name : store.GetModelNames(maker)) {
-            SCOPED_TRACE((maker + QLatin1Char(' ') + name).toStdString());
+            SCOPED_TRACE(QString(maker + QLatin1Char(' ') + name).toStdString());
             ++models;
             TDeviceModel model;
             store.GetModel(name, maker, model);
@@ -253,7 +253,7 @@ TEST_P(ShippedCatalogue, EveryModelPlaysWithinItsDecoderLimits)
 
     for (const CatalogueModel& entry : models) {
         const TDeviceModel& model = entry.model;
-        SCOPED_TRACE((entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
+        SCOPED_TRACE(QString(entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
         const QString target = work.path() + QStringLiteral("/out.") + model.FileFormat;
         const TExecStrCalculator job = bestLevelJob(programDir, source, model, target);
         const ProgramRun run = runProgram(job.EncoderPath(), job.GetArguments());
@@ -323,7 +323,7 @@ TEST_P(ShippedCatalogue, EveryQualityLevelStaysWellWithinItsDecoderLimits)
     ASSERT_GE(models.size(), 15);
     for (const CatalogueModel& entry : models) {
         const TDeviceModel& model = entry.model;
-        SCOPED_TRACE((entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
+        SCOPED_TRACE(QString(entry.manufacturer + QLatin1Char(' ') + model.Name).toStdString());
         const bool h264 = model.VideoCodec == QLatin1String("libx264");
         const bool mpeg4 = model.VideoCodec == QLatin1String("mpeg4") || model.VideoCodec == QLatin1String("libxvid");
         const double scale = h264 && h264ProfileCode(model.VideoProfile) == 100 ? 1.25 : 1.0;

@@ -1,7 +1,7 @@
 #include "test_support.h"
 
-#include "media/child_process.h"
-#include "media/pipe_parser.h"
+#include "core/media/child_process.h"
+#include "core/media/pipe_parser.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,19 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <initializer_list>
 #include <memory>
 #include <ostream>
+
+// A string list written with plain literals, for tables of cases.
+struct TextList : QStringList {
+    TextList() = default;
+    TextList(std::initializer_list<const char*> items)
+    {
+        for (const char* item : items)
+            append(QString::fromUtf8(item));
+    }
+};
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)

@@ -1,4 +1,4 @@
-#include "media/text_convert.h"
+#include "core/media/text_convert.h"
 
 #include "test_support.h"
 

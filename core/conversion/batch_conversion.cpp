@@ -1,0 +1,416 @@
+#include "core/conversion/batch_conversion.h"
+
+#include "core/prompts/user_prompts.h"
+#include "core/conversion/duration_parser.h"
+#include "core/conversion/exec_str_calculator.h"
+#include "core/conversion/progress_math.h"
+#include "core/media/file_utils.h"
+#include "core/media/text_convert.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr size_t kReadPieceBytes = 256;
+constexpr qsizetype kErrorTailBytes = 4096;
+
+// The last "Error:" line in the encoder's output tail.
+QString lastErrorLine(const QByteArray& tail)
+{
+    const qsizetype at = tail.lastIndexOf("Error:");
+    if (at < 0)
+        return {};
+    qsizetype end = at;
+    while (end < tail.size() && tail[end] != '\r' && tail[end] != '\n')
+        ++end;
+    return QString::fromUtf8(tail.mid(at, end - at));
+}
+
+// The forms under which a path can meet another naming the same file: its folder's real path
+// with its name, and the file's own real path when it exists (a link gives the file it leads
+// to). Folded, so that letters compare without regard to case.
+QStringList keysOf(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    const QString named = (realFolder.isEmpty() ? QDir::cleanPath(folder) : realFolder) + QLatin1Char('/') + info.fileName();
+    QStringList keys{named.toCaseFolded()};
+    const QString real = info.canonicalFilePath();
+    if (!real.isEmpty())
+        keys.append(real.toCaseFolded());
+    return keys;
+}
+
+QString folderOf(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.left(cut + 1);
+}
+
+} // namespace
+
+void TFileNameSet::Insert(const QString& path)
+{
+    for (const QString& key : keysOf(path))
+        m_keys.insert(key);
+}
+
+bool TFileNameSet::Contains(const QString& path) const
+{
+    const QStringList keys = keysOf(path);
+    return std::any_of(keys.begin(), keys.end(), [this](const QString& key) { return m_keys.contains(key); });
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    TFileNameSet names;
+    names.Insert(a);
+    return names.Contains(b);
+}
+
+TBatchConversion::TBatchConversion(const QString& programDir, TUserPrompts& prompts, TProgressView& view,
+                                   QObject* parent)
+    : QObject(parent), m_programDir(programDir), m_prompts(prompts), m_view(view)
+{
+    ElapsedTimer.setInterval(1000);
+    EstimatedTimer.setInterval(100);
+    connect(&ElapsedTimer, &QTimer::timeout, this, [this] {
+        ++ElapsedSeconds;
+        m_view.ShowElapsedLabel(ElapsedTimeText(ElapsedSeconds));
+    });
+    connect(&EstimatedTimer, &QTimer::timeout, this, [this] { ++EstimateTicks; });
+}
+
+TBatchConversion::~TBatchConversion()
+{
+    // A worker still running must not report its end to a driver that is going away.
+    m_stopRequested = true;
+    if (m_child)
+        m_child->Kill();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+QString TBatchConversion::OutputExtension(const QString& fileFormat)
+{
+    return fileFormat == QLatin1String("psp") ? QStringLiteral(".mp4") : QLatin1Char('.') + fileFormat;
+}
+
+QString TBatchConversion::ReplaceExtension(const QString& path, const QString& extension)
+{
+    const QString name = FileNameOfPath(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot < 0 ? path : path.left(path.size() - (name.size() - dot));
+    return base + extension;
+}
+
+QString TBatchConversion::GenerateNewName(const QString& output, const QString& extension,
+                                          const std::function<bool(const QString&)>& taken)
+{
+    QString name = output;
+    do {
+        name = ReplaceExtension(name, QStringLiteral("_1") + extension);
+    } while (taken(name));
+    return name;
+}
+
+QStringList TBatchConversion::PlanOutputFiles(const QStringList& sources, uint8_t outputLocation,
+                                              const QString& destinationFolder, const QString& extension,
+                                              const std::function<bool(const QString&)>& exists)
+{
+    TFileNameSet listed; // never written over, whether still waiting or converted already
+    for (const QString& source : sources) {
+        if (exists(source))
+            listed.Insert(source);
+    }
+    TFileNameSet claimed;
+    QStringList outputs;
+    for (const QString& source : sources) {
+        const QString folder = outputLocation == olFolder ? destinationFolder : folderOf(source);
+        QString output = folder + ReplaceExtension(FileNameOfPath(source), extension);
+        if (exists(source)) {
+            // An output equal to its own source is left to the overwrite check, which never
+            // writes over it.
+            const bool otherSource = listed.Contains(output) && !SameFile(output, source);
+            if (otherSource || claimed.Contains(output)) {
+                output = GenerateNewName(output, extension, [&](const QString& name) {
+                    return exists(name) || listed.Contains(name) || claimed.Contains(name);
+                });
+            }
+            claimed.Insert(output);
+        }
+        outputs.append(output);
+    }
+    return outputs;
+}
+
+TFileInfo TBatchConversion::GetCurrentFileInfo() const
+{
+    return Files.value(FileIndex);
+}
+
+QString TBatchConversion::GetExecString() const
+{
+    TExecStrCalculator calculator(m_programDir);
+    calculator.FileInfo = GetCurrentFileInfo();
+    calculator.Parameters = Parameters;
+    calculator.SourceFile = SourceFile;
+    calculator.TargetFile = OutputFile;
+    return calculator.GetExecString();
+}
+
+void TBatchConversion::Post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void TBatchConversion::BeginConversion()
+{
+    const qint32 listed = static_cast<qint32>(Files.size()) - 1; // the trailing empty record is never processed
+    // Every output is named before the first file starts, so that no file of the batch writes
+    // over another's output or over a listed source.
+    QStringList sources;
+    for (qint32 i = 0; i < listed; ++i)
+        sources.append(Files[i].FilePath);
+    m_plannedOutputs = PlanOutputFiles(sources, Parameters.OutputLocation, Parameters.DestinationFolder,
+                                       OutputExtension(Parameters.FileFormat),
+                                       [](const QString& path) { return FileSizeOf(path) != 0; });
+    m_reserved = TFileNameSet();
+    for (qint32 i = 0; i < listed; ++i) {
+        if (FileSizeOf(sources[i]) != 0) {
+            m_reserved.Insert(sources[i]);
+            m_reserved.Insert(m_plannedOutputs[i]);
+        }
+    }
+    while (FileIndex < listed && !Stopped) {
+        const TFileInfo info = GetCurrentFileInfo();
+        SourceFile = info.FilePath;
+        OutputFile = m_plannedOutputs.value(FileIndex);
+        if (FileSizeOf(SourceFile) == 0) {
+            ++FileIndex;
+            continue;
+        }
+        m_view.ShowFileProgress(0);
+        ElapsedTimer.stop();
+        if (CheckOverwrites()) {
+            ++FileIndex;
+            continue;
+        }
+        ElapsedTimer.start();
+        WorkerDone = false;
+        RunCurrentFile();
+        if (!Stopped)
+            AfterConversion(m_outcome);
+        ++FileIndex;
+        TotalAtFileStart = m_totalPosition;
+    }
+    ElapsedTimer.stop();
+    EstimatedTimer.stop();
+    m_view.HideView();
+    if (!Stopped) {
+        ReportFailures();
+        if (SucceededCount > 0 && Parameters.OutputLocation == olFolder)
+            m_prompts.OpenLocalPath(Parameters.DestinationFolder);
+    }
+}
+
+void TBatchConversion::RunCurrentFile()
+{
+    ++ConvertedCount;
+    const QString logName = OutputFile + QStringLiteral(".log");
+    const TFileInfo info = GetCurrentFileInfo();
+    m_view.ShowFileName(info.FileName);
+    m_view.ShowCurrentConversing(QStringLiteral("Files %1 of %2").arg(FileIndex + 1).arg(Files.size() - 1));
+
+    m_outcome = {};
+    m_stopRequested = false;
+    m_child = std::make_unique<TChildProcess>();
+    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, info, SourceFile, OutputFile, Parameters,
+                           TotalAtFileStart);
+
+    QEventLoop loop;
+    m_wake = [&loop] { loop.quit(); };
+    while (!WorkerDone && !Stopped)
+        loop.exec();
+    m_wake = nullptr;
+    if (m_worker.joinable())
+        m_worker.join();
+    m_child.reset();
+    if (Stopped) {
+        // The encoder writes to a temporary file and gives it the output's name only when it is
+        // whole, so a stopped run leaves that file and a log; an output that existed before stays.
+        QFile::remove(logName);
+        QFile::remove(OutputFile + QStringLiteral(".part"));
+    }
+}
+
+void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
+                                            const TCommonConversionParameters& parameters, qint32 totalAtFileStart)
+{
+    TRunOutcome outcome;
+    auto finish = [this, &outcome] {
+        if (m_stopRequested)
+            return; // Stop ends the run without raising the completion flag
+        Post([this, outcome] {
+            m_outcome = outcome;
+            WorkerDone = true;
+            if (m_wake)
+                m_wake();
+        });
+    };
+
+    qint32 duration = 0;
+    QStringList args;
+    QString program;
+    try {
+        duration = TDurationParser(info.Duration).TotalTenths();
+        TExecStrCalculator calculator(m_programDir);
+        calculator.FileInfo = info;
+        calculator.Parameters = parameters;
+        calculator.SourceFile = source;
+        calculator.TargetFile = output;
+        args = calculator.GetArguments();
+        program = calculator.EncoderPath();
+    } catch (const EConvertError& e) {
+        // A frame size or duration that does not read fails this file; the batch goes on.
+        outcome.LastError = QStringLiteral("Error: ") + e.message();
+        finish();
+        return;
+    }
+
+    if (!m_child->Start(program, args, TChildProcess::Stream::StdErr)) {
+        outcome.LastError = QStringLiteral("Error: the encoder could not be started (%1)").arg(program);
+        finish();
+        return;
+    }
+    outcome.Started = true;
+    if (m_stopRequested)
+        m_child->Kill();
+
+    const qint32 total = parameters.TotalDuration;
+    const qint32 atFileStart = totalAtFileStart;
+    bool clockRunning = false;
+    bool following = true; // false once the file's bar stands at 100: the pipe is only drained
+    QByteArray tail;
+    char piece[kReadPieceBytes];
+    for (;;) {
+        if (following && !clockRunning) {
+            clockRunning = true;
+            Post([this] { EstimatedTimer.start(); });
+        }
+        size_t got = 0;
+        if (m_child->Read(piece, sizeof piece, -1, got) != TChildProcess::ReadStatus::Data)
+            break;
+        const QByteArray chunk(piece, static_cast<qsizetype>(got));
+        tail.append(chunk);
+        if (tail.size() > kErrorTailBytes)
+            tail.remove(0, tail.size() - kErrorTailBytes);
+        if (!following)
+            continue;
+        const TChunkTime time = ReadChunkTime(chunk);
+        if (time.HasTimeKeyword) {
+            clockRunning = false;
+            Post([this] { EstimatedTimer.stop(); });
+        }
+        if (time.HasValue) {
+            const qint32 filePosition = BarPosition(duration == 0 ? 0 : PercentOf(time.Tenths, duration));
+            Post([this, filePosition] { m_view.ShowFileProgress(filePosition); });
+            if (total != 0) {
+                const qint32 v = atFileStart + PercentOf(time.Tenths, total);
+                if (v > m_totalPosition) {
+                    m_totalPosition = BarPosition(v);
+                    const qint32 position = m_totalPosition;
+                    Post([this, position] { m_view.ShowTotalProgress(position); });
+                }
+            }
+            const qint32 position = m_totalPosition;
+            Post([this, position] { m_view.ShowTotalLabel(QStringLiteral("Total: %1%").arg(position)); });
+            if (filePosition == 100)
+                following = false; // keep draining so the encoder never blocks on a full pipe
+        }
+        if (following && m_totalPosition > 0) {
+            const qint32 estimate = PercentOf(EstimateTicks, m_totalPosition);
+            Post([this, estimate] { m_view.ShowEstimatedLabel(EstimatedTimeText(estimate, ElapsedSeconds)); });
+        }
+    }
+    outcome.ExitCode = m_child->Wait();
+    outcome.LastError = lastErrorLine(tail);
+    if (outcome.ExitCode != 0 && outcome.LastError.isEmpty())
+        outcome.LastError = QStringLiteral("Error: the encoder ended with status %1").arg(outcome.ExitCode);
+    finish();
+}
+
+void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
+{
+    const bool complete = outcome.ExitCode == 0 && FileSizeOf(OutputFile) > 0;
+    if (complete) {
+        ++SucceededCount;
+    } else {
+        // A run that ended with status 0 yet left nothing has no error line of its own to show.
+        const QString error = outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output")
+                                                          : outcome.LastError;
+        FailedFiles.append(FileNameOfPath(SourceFile) + QStringLiteral(": ") + error);
+    }
+    if (Parameters.SetConvertedAsOriginal && FileSizeOf(OutputFile) > 0)
+        CopyFileTimes(SourceFile, OutputFile);
+    // A source is given up only for a complete output: a failed run never costs the user the file.
+    if (Parameters.DeleteAfterConversion && complete)
+        QFile::remove(SourceFile);
+}
+
+void TBatchConversion::ReportFailures()
+{
+    if (FailedFiles.isEmpty())
+        return;
+    m_prompts.ShowMessage(QStringLiteral("Conversion"),
+                          QStringLiteral("These files could not be converted:\n") + FailedFiles.join(QLatin1Char('\n')),
+                          PromptIcon::Warning);
+}
+
+bool TBatchConversion::CheckOverwrites()
+{
+    const auto mode = static_cast<TOverwriteMode>(Parameters.OverwriteMode);
+    if (SameFile(OutputFile, SourceFile) && (mode == omAsk || mode == omReplace))
+        return true;
+    if (FileSizeOf(OutputFile) == 0)
+        return false;
+    switch (mode) {
+    case omAsk:
+        if (OverwriteAnswer != oaYesAll && OverwriteAnswer != oaNoAll)
+            OverwriteAnswer = m_prompts.AskOverwrite(OutputFile);
+        // Closing the prompt without an answer keeps the existing file: nothing is lost by asking.
+        return OverwriteAnswer == oaNo || OverwriteAnswer == oaNoAll || OverwriteAnswer == oaNone;
+    case omReplace:
+        return false;
+    case omSkip:
+        return true;
+    case omNewName:
+        // Nor may the new name be one that another file of the batch was given, or a listed source.
+        OutputFile = GenerateNewName(OutputFile, OutputExtension(Parameters.FileFormat), [this](const QString& name) {
+            return FileSizeOf(name) != 0 || SameFile(name, SourceFile) || m_reserved.Contains(name);
+        });
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TBatchConversion::DoStopBtnClick()
+{
+    m_stopRequested = true;
+    if (m_child)
+        m_child->Kill();
+    // The worker runs out on the closed pipe and reaps the encoder; wait for it here.
+    if (m_worker.joinable())
+        m_worker.join();
+    EstimatedTimer.stop();
+    Stopped = true;
+    if (m_wake)
+        m_wake();
+}

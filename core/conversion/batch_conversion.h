@@ -1,0 +1,132 @@
+// One conversion batch: every listed file in order through the encoder, with the overwrite
+// policy, progress, elapsed and estimated time, Stop, time stamps and source deletion.
+// Lives on the user-interface thread; the encoder of each file runs in a worker thread.
+#pragma once
+
+#include "core/conversion/conversion_parameters.h"
+#include "core/media/child_process.h"
+#include "core/media/file_info.h"
+
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class TUserPrompts;
+
+// Paths gathered so that a path naming one of them is recognised as the file system sees it:
+// letters without regard to case (so that a conversion never writes over a file on a disk that
+// ignores case), and a folder or file reached through a link counts as the one it leads to.
+class TFileNameSet {
+public:
+    void Insert(const QString& path);
+    bool Contains(const QString& path) const;
+
+private:
+    QSet<QString> m_keys;
+};
+
+// True when the two paths name one file, as TFileNameSet compares them.
+bool SameFile(const QString& a, const QString& b);
+
+// What the batch shows; the progress window implements it. Called on the user-interface thread only.
+class TProgressView {
+public:
+    virtual ~TProgressView() = default;
+    virtual void ShowFileName(const QString& text) = 0;          // FileNameLabel
+    virtual void ShowCurrentConversing(const QString& text) = 0; // CurrentConversingLabel
+    virtual void ShowFileProgress(int position) = 0;             // FileConversionProgress
+    virtual void ShowTotalProgress(int position) = 0;            // FilesConversionProgress
+    virtual void ShowTotalLabel(const QString& text) = 0;        // TotalProgressLabel
+    virtual void ShowElapsedLabel(const QString& text) = 0;      // TimeElapsedLabel
+    virtual void ShowEstimatedLabel(const QString& text) = 0;    // EstimatedTimeLabel
+    virtual void HideView() = 0;
+};
+
+// How one encoder run ended.
+struct TRunOutcome {
+    bool Started = false;
+    int ExitCode = -1;
+    QString LastError;   // the encoder's last "Error:" line, or why it could not run
+};
+
+class TBatchConversion : public QObject {
+    Q_OBJECT
+public:
+    TBatchConversion(const QString& programDir, TUserPrompts& prompts, TProgressView& view, QObject* parent = nullptr);
+    ~TBatchConversion() override;
+
+    // The output extension of a batch: "." + FileFormat, ".mp4" for "psp".
+    static QString OutputExtension(const QString& fileFormat);
+    // The source's name with its extension replaced (appended when it has none).
+    static QString ReplaceExtension(const QString& path, const QString& extension);
+
+    // "No, generate new name": "_1" and the extension take the place of the extension, again
+    // and again while taken() says the name is taken (clip.mp4, clip_1.mp4, clip_1_1.mp4 ...).
+    static QString GenerateNewName(const QString& output, const QString& extension,
+                                   const std::function<bool(const QString&)>& taken);
+    // The output path of every listed source, worked out before the first file starts: the
+    // source's name with the extension, in its own folder or in destinationFolder. A batch never
+    // writes over what it made or what it is about to read, so an output that another present
+    // source would write first, or that names another present listed source, gets a new name
+    // as GenerateNewName makes it, skipping names that exist. exists() tells whether a path
+    // names a present file; a source that is not present takes no part. An output that existed
+    // before the batch keeps its name: the overwrite mode decides about it when its turn comes.
+    static QStringList PlanOutputFiles(const QStringList& sources, uint8_t outputLocation,
+                                       const QString& destinationFolder, const QString& extension,
+                                       const std::function<bool(const QString&)>& exists);
+
+    // Works through Files; returns when the batch has ended (finished or stopped).
+    void BeginConversion();
+    // True: skip the current file. May change OutputFile (new names).
+    bool CheckOverwrites();
+    // Stop: the encoder is killed and waited for, no further file is started.
+    void DoStopBtnClick();
+    TFileInfo GetCurrentFileInfo() const;
+    QString GetExecString() const;
+
+    TCommonConversionParameters Parameters;
+    TFileInfoArray Files;          // one record per listed file, then one empty record
+    qint32 FileIndex = 0;
+    QString SourceFile;
+    QString OutputFile;
+    TOverwriteAnswer OverwriteAnswer = oaNone;
+    bool Stopped = false;
+    bool WorkerDone = false;
+    std::atomic<qint32> ElapsedSeconds{0};
+    std::atomic<qint32> EstimateTicks{0};
+    qint32 TotalAtFileStart = 0;
+    QTimer ElapsedTimer;
+    QTimer EstimatedTimer;
+
+    // Files that failed in this batch, each with the encoder's last error line.
+    QStringList FailedFiles;
+    int ConvertedCount = 0;   // encoder runs started
+    int SucceededCount = 0;   // runs that ended with a complete output
+
+private:
+    // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
+    // batch settings and where the total stood when the file began.
+    void ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
+                              const TCommonConversionParameters& parameters, qint32 totalAtFileStart);
+    void Post(std::function<void()> call);
+    void RunCurrentFile();
+    void AfterConversion(const TRunOutcome& outcome);
+    void ReportFailures();
+
+    QStringList m_plannedOutputs;   // PlanOutputFiles for Files, made when the batch starts
+    TFileNameSet m_reserved;        // the planned outputs and the present listed sources
+    QString m_programDir;
+    TUserPrompts& m_prompts;
+    TProgressView& m_view;
+    std::thread m_worker;
+    std::unique_ptr<TChildProcess> m_child;
+    std::atomic<bool> m_stopRequested{false};
+    std::atomic<qint32> m_totalPosition{0};   // FilesConversionProgress, decided by the worker
+    TRunOutcome m_outcome;
+    std::function<void()> m_wake;
+};

@@ -1,0 +1,157 @@
+#include "core/conversion/exec_str_calculator.h"
+
+#include "core/conversion/pad_calculator.h"
+#include "core/media/file_utils.h"
+#include "core/media/text_convert.h"
+
+namespace {
+
+struct Ceilings {
+    const char* frameRate;
+    const char* videoBitRate;
+    const char* audioBitRate;
+    const char* sampling;
+    const char* channels;
+};
+
+// Limits on the source's own values, by quality level, while the catalogue gives none.
+const Ceilings kCeilings[] = {
+    {"30", "256", "64", "22050", "2"}, // qlBest
+    {"15", "128", "32", "8000", "1"},  // qlGood
+    {"8", "64", "24", "8000", "1"},    // qlMedium
+    {"4", "32", "16", "8000", "1"},    // qlLow
+};
+
+const Ceilings* ceilingsFor(uint8_t level)
+{
+    return level <= qlLow ? &kCeilings[level] : nullptr;
+}
+
+// The ceiling when the source's value reaches it, else the source's value.
+QString limited(const char* ceiling, double sourceValue, const QString& sourceText)
+{
+    return sourceValue >= QString::fromLatin1(ceiling).toDouble() ? QString::fromLatin1(ceiling) : sourceText;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+TExecStrCalculator::TExecStrCalculator(const QString& programDir) : m_programDir(programDir) {}
+
+QString TExecStrCalculator::EncoderPath() const
+{
+    return m_programDir + QStringLiteral("encoder/encoder");
+}
+
+QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
+{
+    const TCommonConversionParameters& p = Parameters;
+
+    qint32 screenWidth = p.ResolutionX;
+    qint32 screenHeight = p.ResolutionY;
+    OrientScreenToSource(FileInfo.Resolution, screenWidth, screenHeight);
+    QString size = QString::number(screenWidth) + QLatin1Char('x') + QString::number(screenHeight);
+    QList<Piece> pads;
+    if (p.ZoomMode == zmFitToScreen) {
+        TPadResult pad;
+        TPadCalculator(FileInfo.Resolution, screenWidth, screenHeight).Calculate(pad);
+        size = QString::number(pad.Width) + QLatin1Char('x') + QString::number(pad.Height);
+        // The right and bottom borders take what rounding left over, so the frame is the screen.
+        auto borders = [&pads](qint32 before, qint32 after, const char* beforeName, const char* afterName) {
+            if (before == 0 && after == 0)
+                return;
+            const QString b = QString::number(before);
+            const QString a = QString::number(after);
+            const QString first = QLatin1String(beforeName);
+            const QString second = QLatin1String(afterName);
+            pads.append({QLatin1Char(' ') + first + QLatin1Char(' ') + b + QLatin1Char(' ') + second + QLatin1Char(' ') + a,
+                         {first, b, second, a}});
+        };
+        borders(pad.LeftRight, pad.Right, "-padleft", "-padright");
+        borders(pad.TopBottom, pad.Bottom, "-padtop", "-padbottom");
+    }
+
+    QString frameRate = FloatToStr(p.FrameRate);
+    QString videoBitRate = FloatToStr(p.VideoBitRate);
+    QString audioBitRate = FloatToStr(p.AudioBitRate);
+    QString channels = QString::number(p.Channels);
+    QString sampling = QString::number(p.Sampling);
+    if (const Ceilings* c = ceilingsFor(p.VideoQuality)) {
+        if (p.UseFrameRateFromDataBase)
+            frameRate = limited(c->frameRate, FileInfo.FrameRate, FloatToStr(FileInfo.FrameRate));
+        if (p.UseVideoBitRateFromDataBase)
+            videoBitRate = limited(c->videoBitRate, FileInfo.BitRate, FloatToStr(FileInfo.BitRate));
+    }
+    if (const Ceilings* c = ceilingsFor(p.AudioQuality)) {
+        if (p.UseAudioBitRateFromDataBase)
+            audioBitRate = limited(c->audioBitRate, FileInfo.AudioBitRate, FloatToStr(FileInfo.AudioBitRate));
+        if (p.UseSamplingFromDataBase)
+            sampling = limited(c->sampling, FileInfo.SamplingRate, QString::number(FileInfo.SamplingRate));
+        if (p.UseChannelsCountFromDataBase)
+            channels = FileInfo.Channels >= 2 ? QString::fromLatin1(c->channels) : QString::number(FileInfo.Channels);
+    }
+    // Only the frame rate is mended to a decimal point; the bit rates keep the locale's separator.
+    const qsizetype comma = frameRate.indexOf(QLatin1Char(','));
+    if (comma >= 0)
+        frameRate[comma] = QLatin1Char('.');
+
+    QString title = FileNameOfPath(SourceFile);
+    const qsizetype dot = title.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        title.truncate(dot);
+
+    QList<Piece> pieces;
+    pieces.append({QStringLiteral(" -i ") + quoted(SourceFile), {QStringLiteral("-i"), SourceFile}});
+    pieces.append({QStringLiteral(" -f ") + p.FileFormat, {QStringLiteral("-f"), p.FileFormat}});
+    pieces.append({QStringLiteral(" -s ") + size, {QStringLiteral("-s"), size}});
+    pieces.append({QStringLiteral(" -vcodec ") + p.VideoCodec, {QStringLiteral("-vcodec"), p.VideoCodec}});
+    const QString volume = QString::number(p.Volume);
+    pieces.append({QStringLiteral(" -vol ") + volume, {QStringLiteral("-vol"), volume}});
+    pieces.append({QStringLiteral(" -deinterlace "), {QStringLiteral("-deinterlace")}});
+    pieces.append(pads);
+    pieces.append({QStringLiteral(" -r ") + frameRate, {QStringLiteral("-r"), frameRate}});
+    const QString vb = videoBitRate + QLatin1Char('k');
+    pieces.append({QStringLiteral(" -b ") + vb, {QStringLiteral("-b"), vb}});
+    if (!p.VideoProfile.isEmpty())
+        pieces.append({QStringLiteral(" -vprofile ") + p.VideoProfile, {QStringLiteral("-vprofile"), p.VideoProfile}});
+    if (!p.VideoLevel.isEmpty())
+        pieces.append({QStringLiteral(" -level ") + p.VideoLevel, {QStringLiteral("-level"), p.VideoLevel}});
+    if (p.MaxVideoBitRate > 0) {
+        const QString peak = FloatToStr(p.MaxVideoBitRate) + QLatin1Char('k');
+        pieces.append({QStringLiteral(" -maxrate ") + peak, {QStringLiteral("-maxrate"), peak}});
+    }
+    pieces.append({QStringLiteral(" -acodec ") + p.AudioCodec, {QStringLiteral("-acodec"), p.AudioCodec}});
+    const QString ab = audioBitRate + QLatin1Char('k');
+    pieces.append({QStringLiteral(" -ab ") + ab, {QStringLiteral("-ab"), ab}});
+    pieces.append({QStringLiteral(" -ac ") + channels, {QStringLiteral("-ac"), channels}});
+    pieces.append({QStringLiteral(" -ar ") + sampling, {QStringLiteral("-ar"), sampling}});
+    pieces.append({QStringLiteral(" -async 100"), {QStringLiteral("-async"), QStringLiteral("100")}});
+    pieces.append({QStringLiteral(" -title ") + quoted(title), {QStringLiteral("-title"), title}});
+    if (p.SetConvertedAsOriginal) {
+        const QString stamp = FileCreationDateText(SourceFile);
+        pieces.append({QStringLiteral(" -timestamp ") + quoted(stamp), {QStringLiteral("-timestamp"), stamp}});
+    }
+    pieces.append({QStringLiteral(" -bitexact -y "), {QStringLiteral("-bitexact"), QStringLiteral("-y")}});
+    pieces.append({quoted(TargetFile), {TargetFile}});
+    return pieces;
+}
+
+QString TExecStrCalculator::GetExecString() const
+{
+    QString text = quoted(EncoderPath());
+    for (const Piece& piece : Pieces())
+        text += piece.text;
+    return text;
+}
+
+QStringList TExecStrCalculator::GetArguments() const
+{
+    QStringList args;
+    for (const Piece& piece : Pieces())
+        args += piece.args;
+    return args;
+}

@@ -1,0 +1,33 @@
+// Every message box, question, picker and shell opening goes through this interface,
+// so that the core needs no widgets and tests answer prompts without a modal window.
+#pragma once
+
+#include "core/conversion/conversion_parameters.h"
+
+#include <QString>
+#include <QStringList>
+
+enum class PromptIcon { None, Information, Warning, Error, Question };
+
+class TUserPrompts {
+public:
+    virtual ~TUserPrompts() = default;
+
+    // A modal message with one OK button.
+    virtual void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) = 0;
+    // The folder picker titled "Please specify a directory"; empty text when cancelled.
+    virtual QString BrowseForFolder() = 0;
+    // Hands a web address to the user's browser and returns at once.
+    virtual void OpenUrl(const QString& url) = 0;
+    // Opens a file or folder in the program the desktop associates with it.
+    virtual void OpenLocalPath(const QString& path) = 0;
+    // File dialogs. filter: "description|patterns|description|patterns..." pairs.
+    // Empty results when cancelled.
+    virtual QStringList OpenFiles(const QString& title, const QString& filter) = 0;
+    virtual QString OpenFile(const QString& title, const QString& filter) = 0;
+    virtual QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) = 0;
+    // The overwrite prompt for an existing output file; oaNone when it was closed without a button.
+    virtual TOverwriteAnswer AskOverwrite(const QString& fileName) = 0;
+};

@@ -1,0 +1,350 @@
+#include "gui/file_list_panel.h"
+
+#include "gui/panel_helpers.h"
+#include "core/prompts/user_prompts.h"
+#include "core/conversion/conversion_request.h"
+#include "core/media/file_info_panel.h"
+#include "core/media/file_list_manager.h"
+#include "core/media/file_utils.h"
+#include "gui/list_box_drag_ext.h"
+#include "core/settings/interface_fields_shot.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kOpenDialogFilter = QStringLiteral(
+    "All Supported Formats|*.3g2;*.3gp;*.avi;*.asf;*.flv;*.m4v;*.mov;*.mp4;*.vob;*.vcd;*.wmv|3gp2 format|*.3g2|"
+    "3gp format|*.3gp|asf format|*.asf|avi format|*.avi|flv format |*.flv|raw MPEG4 video format|*.m4v|"
+    "QuickTime|*.mov|mp4 format|*.mp4|MPEG2 PS format (VOB)|*.vob|MPEG1 System format (VCD)|*.vcd|"
+    "wmv format|*.wmv|(*.*) All Files|*.*");
+const QString kPlaylistFilter = QStringLiteral("Play List(*.m3u)|*.m3u");
+// The extensions a folder is searched for, in this order.
+const QStringList kFolderExtensions = {
+    QStringLiteral("3g2"), QStringLiteral("3gp"), QStringLiteral("avi"), QStringLiteral("asf"), QStringLiteral("flv"),
+    QStringLiteral("m4v"), QStringLiteral("mp4"), QStringLiteral("vob"), QStringLiteral("vcd"), QStringLiteral("wmv")};
+
+} // namespace
+
+TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
+    : QWidget(parent), m_programDir(programDir), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("FileListPanel"));
+    setFixedWidth(300);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    FilesCmdBar = named(new QToolBar(this), "FilesCmdBar");
+    auto toolButton = [this](const char* name, const QString& text) {
+        auto* b = named(new QToolButton(FilesCmdBar), name);
+        b->setText(text);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        return b;
+    };
+    DoAddPopupShowBtn = toolButton("DoAddPopupShowBtn", QStringLiteral("Add"));
+    DoRemovePopupShowBtn = toolButton("DoRemovePopupShowBtn", QStringLiteral("  Remove  "));
+    DoListPopupShowBtn = toolButton("DoListPopupShowBtn", QStringLiteral("List"));
+    PlayBtn = toolButton("PlayBtn", QStringLiteral("Play"));
+    PlayBtn->setEnabled(false);
+    FilesCmdBar->addWidget(DoAddPopupShowBtn);
+    FilesCmdBar->addSeparator();
+    FilesCmdBar->addWidget(DoRemovePopupShowBtn);
+    FilesCmdBar->addSeparator();
+    FilesCmdBar->addWidget(DoListPopupShowBtn);
+    FilesCmdBar->addSeparator();
+    FilesCmdBar->addWidget(PlayBtn);
+    layout->addWidget(FilesCmdBar);
+
+    FilesLvw = named(new TListBoxDragExt(this), "FilesLvw");
+    FilesLvw->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(FilesLvw, 1);
+
+    buildFileInfoPanel();
+    layout->addWidget(FileInfoPanelWrap);
+    buildMenus();
+
+    FilesLvw->OnDropFile = [this](const QStringList& files) { FilesLvwDropFile(files); };
+    FilesLvw->OnDragDrop = [this](int targetRow) { FilesLvwDragDrop(targetRow); };
+    FilesLvw->OnDeleteKey = [this] { DoRemoveSelected(); };
+    connect(FilesLvw, &QTreeWidget::itemSelectionChanged, this, &TFileListPanel::FilesLvwSelectItem);
+    connect(FilesLvw, &QTreeWidget::itemDoubleClicked, this, &TFileListPanel::DoPlay);
+    connect(PlayBtn, &QToolButton::clicked, this, &TFileListPanel::DoPlay);
+    connect(ShowFileInfoChk, &QCheckBox::clicked, this, &TFileListPanel::ShowFileInfoChkClick);
+
+    InterfaceInteractive = named(new QTimer(this), "InterfaceInteractive");
+    InterfaceInteractive->setInterval(100);
+    connect(InterfaceInteractive, &QTimer::timeout, this, &TFileListPanel::InterfaceInteractiveTimer);
+    InterfaceInteractive->start();
+}
+
+TFileListPanel::~TFileListPanel() = default;
+
+void TFileListPanel::buildFileInfoPanel()
+{
+    FileInfoPanelWrap = namedPanel(this, "FileInfoPanelWrap");
+    FileInfoPanelWrap->setFrameShape(QFrame::StyledPanel);
+    auto* wrapLayout = new QVBoxLayout(FileInfoPanelWrap);
+    wrapLayout->setContentsMargins(4, 2, 4, 4);
+    FileInfoCaptionPanel = namedPanel(FileInfoPanelWrap, "FileInfoCaptionPanel");
+    auto* captionLayout = new QHBoxLayout(FileInfoCaptionPanel);
+    captionLayout->setContentsMargins(0, 0, 0, 0);
+    ShowFileInfoChk = named(new QCheckBox(QStringLiteral("Show File Info"), FileInfoCaptionPanel), "ShowFileInfoChk");
+    captionLayout->addWidget(ShowFileInfoChk);
+    wrapLayout->addWidget(FileInfoCaptionPanel);
+
+    FileInfoPanel = namedPanel(FileInfoPanelWrap, "FileInfoPanel");
+    auto* grid = new QGridLayout(FileInfoPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(1);
+    int row = 0;
+    auto value = [&](const char* name, const QString& caption) {
+        if (!caption.isEmpty())
+            grid->addWidget(new QLabel(caption, FileInfoPanel), row, 1);
+        auto* label = named(new QLabel(FileInfoPanel), name);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(label, row, caption.isEmpty() ? 1 : 2, 1, caption.isEmpty() ? 2 : 1);
+        ++row;
+        return label;
+    };
+    auto section = [&](const QString& text) { grid->addWidget(heading(text, FileInfoPanel), row, 0); };
+    section(QStringLiteral("Video"));
+    DurationInfo = value("DurationInfo", QStringLiteral("Duration:"));
+    VideoCodecInfo = value("VideoCodecInfo", QStringLiteral("Codec:"));
+    VideoBitRateInfo = value("VideoBitRateInfo", QStringLiteral("Bit Rate:"));
+    ResolutionInfo = value("ResolutionInfo", QStringLiteral("Resolution:"));
+    FrameRateInfo = value("FrameRateInfo", QStringLiteral("Frame Rate:"));
+    section(QStringLiteral("Audio"));
+    ChanelsInfo = value("ChanelsInfo", QStringLiteral("Chanels:"));
+    AudioCodecInfo = value("AudioCodecInfo", QStringLiteral("Codec:"));
+    AudioBitRateInfo = value("AudioBitRateInfo", QStringLiteral("Bit Rate:"));
+    SamplingInfo = value("SamplingInfo", QStringLiteral("Sampling:"));
+    section(QStringLiteral("Size"));
+    SizeInfo = value("SizeInfo", QStringLiteral("Size:"));
+    section(QStringLiteral("Path"));
+    lblPath = value("lblPath", QString());
+    lblPath->setWordWrap(true);
+    grid->setColumnStretch(2, 1);
+    wrapLayout->addWidget(FileInfoPanel);
+}
+
+void TFileListPanel::buildMenus()
+{
+    miAddPopup = named(new QMenu(this), "miAddPopup");
+    menuItem(miAddPopup, "miFileAddDialogShow", QStringLiteral("File..."), this, &TFileListPanel::DoAddFile);
+    menuItem(miAddPopup, "mFolderAddDialogShow", QStringLiteral("Folder..."), this, &TFileListPanel::DoAddFolder);
+    miRemovePopup = named(new QMenu(this), "miRemovePopup");
+    menuItem(miRemovePopup, "miDeleteSelected", QStringLiteral("Selected"), this, &TFileListPanel::DoRemoveSelected);
+    menuItem(miRemovePopup, "miClear", QStringLiteral("Clear"), this, &TFileListPanel::DoClear);
+    miListPopup = named(new QMenu(this), "miListPopup");
+    menuItem(miListPopup, "miSave", QStringLiteral("Save..."), this, &TFileListPanel::DoSavePlaylist);
+    menuItem(miListPopup, "miLoad", QStringLiteral("Load..."), this, &TFileListPanel::DoLoadPlaylist);
+    for (auto [button, menu] : {std::pair{DoAddPopupShowBtn, miAddPopup}, std::pair{DoRemovePopupShowBtn, miRemovePopup},
+                                std::pair{DoListPopupShowBtn, miListPopup}}) {
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+    }
+
+    FilesWorksMnu = named(new QMenu(this), "FilesWorksMnu");
+    QMenu* add = FilesWorksMnu->addMenu(QStringLiteral("Add"));
+    add->menuAction()->setObjectName(QStringLiteral("miAddItems"));
+    menuItem(add, "miFileAdd", QStringLiteral("File.."), this, &TFileListPanel::DoAddFile);
+    menuItem(add, "miFolderAdd", QStringLiteral("Folder..."), this, &TFileListPanel::DoAddFolder);
+    QMenu* remove = FilesWorksMnu->addMenu(QStringLiteral("Remove"));
+    remove->menuAction()->setObjectName(QStringLiteral("miRemoveItems"));
+    menuItem(remove, "Selected1", QStringLiteral("Selected"), this, &TFileListPanel::DoRemoveSelected);
+    menuItem(remove, "Clear1", QStringLiteral("Clear"), this, &TFileListPanel::DoClear);
+    QMenu* list = FilesWorksMnu->addMenu(QStringLiteral("List"));
+    list->menuAction()->setObjectName(QStringLiteral("List1"));
+    menuItem(list, "miDoSave", QStringLiteral("Save..."), this, &TFileListPanel::DoSavePlaylist);
+    menuItem(list, "Load1", QStringLiteral("Load..."), this, &TFileListPanel::DoLoadPlaylist);
+    menuItem(FilesWorksMnu, "Play1", QStringLiteral("Play"), this, &TFileListPanel::DoPlay);
+    connect(FilesLvw, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { FilesWorksMnu->popup(FilesLvw->viewport()->mapToGlobal(at)); });
+}
+
+void TFileListPanel::OpenList(const QString& listFile)
+{
+    // Drops on the list are enabled by the list itself (it accepts local files).
+    m_fileListManager = std::make_unique<TFileInfoManager>(m_programDir, m_prompts);
+    m_fileListManager->SetListView(FilesLvw);
+    if (FileSizeOf(listFile) > 0) {
+        try {
+            m_fileListManager->LoadFromFile(listFile);
+        } catch (const EFileError& e) {
+            m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+        }
+    }
+}
+
+bool TFileListPanel::CloseList(const QString& listFile)
+{
+    if (m_fileListManager) {
+        try {
+            m_fileListManager->SaveToFile(listFile);
+        } catch (const EFileError& e) {
+            // The list is kept and the window stays open: closing again tries again.
+            m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+            return false;
+        }
+        m_fileListManager.reset();
+    }
+    InterfaceInteractive->stop();
+    return true;
+}
+
+void TFileListPanel::FillConversionFields(TConversionFields& fields) const
+{
+    fields.FileCount = FilesLvw->RowCount();
+}
+
+void TFileListPanel::DoAddFile()
+{
+    const QStringList files = m_prompts.OpenFiles(QStringLiteral("Open file"), kOpenDialogFilter);
+    if (files.isEmpty())
+        return;
+    if (files.size() == 1) {
+        if (m_fileListManager->AddFile(files.constFirst()) != TFileInfoManager::Added)
+            m_prompts.ShowMessage(QStringLiteral("Warning"),
+                                  QStringLiteral("Sorry, the file format is unsuported or file is broken"),
+                                  PromptIcon::Warning);
+        return;
+    }
+    m_fileListManager->AddFiles(files);
+}
+
+void TFileListPanel::DoAddFolder()
+{
+    QString folder = m_prompts.BrowseForFolder();
+    if (folder.isEmpty())
+        return;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    for (const QString& extension : kFolderExtensions) {
+        QStringList found;
+        FindFiles(QStringLiteral("*.") + extension, folder, true, found);
+        m_fileListManager->AddFiles(found);
+    }
+}
+
+void TFileListPanel::FilesLvwDropFile(const QStringList& dropedFiles)
+{
+    m_fileListManager->AddFiles(dropedFiles);
+}
+
+void TFileListPanel::FilesLvwDragDrop(int targetRow)
+{
+    FilesLvw->MoveSelectedRows(targetRow);
+    m_fileListManager->Renumber();
+}
+
+void TFileListPanel::DoRemoveSelected()
+{
+    m_fileListManager->RemoveSelected();
+}
+
+void TFileListPanel::DoClear()
+{
+    if (m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to clear the list"),
+                           PromptIcon::Question))
+        m_fileListManager->Clear();
+}
+
+void TFileListPanel::DoSavePlaylist()
+{
+    if (FilesLvw->RowCount() == 0
+        && !m_prompts.AskYesNo(QStringLiteral("Warning"),
+                               QStringLiteral("List is Empty. Are you sure you want to save list"), PromptIcon::Question))
+        return;
+    QString name = m_prompts.SaveFile(QStringLiteral("Save list"), kPlaylistFilter, QStringLiteral(".m3u"));
+    if (name.isEmpty())
+        return;
+    if (!FileNameOfPath(name).contains(QLatin1Char('.')))
+        name += QStringLiteral(".m3u");
+    try {
+        m_fileListManager->SaveToFile(name);
+    } catch (const EFileError& e) {
+        m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+    }
+}
+
+void TFileListPanel::DoLoadPlaylist()
+{
+    const QString name = m_prompts.OpenFile(QStringLiteral("Open files list"), kPlaylistFilter);
+    if (name.isEmpty())
+        return;
+    try {
+        m_fileListManager->LoadFromFile(name);
+    } catch (const EFileError& e) {
+        m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+    }
+}
+
+void TFileListPanel::DoPlay()
+{
+    for (int row = 0; row < FilesLvw->RowCount(); ++row) {
+        if (FilesLvw->IsRowSelected(row)) {
+            m_fileListManager->OpenInShell(row);
+            return;
+        }
+    }
+}
+
+void TFileListPanel::FilesLvwSelectItem()
+{
+    QTreeWidgetItem* item = FilesLvw->currentItem();
+    TFileInfo info;
+    if (item)
+        m_fileListManager->FindInfo(FilesLvw->indexOfTopLevelItem(item), info);
+    showPanelTexts(info);
+    PlayBtn->setEnabled(true);
+}
+
+void TFileListPanel::showPanelTexts(const TFileInfo& info)
+{
+    const TFileInfoPanelTexts t = FileInfoPanelTexts(info);
+    DurationInfo->setText(t.Duration);
+    VideoCodecInfo->setText(t.VideoCodec);
+    VideoBitRateInfo->setText(t.VideoBitRate);
+    ResolutionInfo->setText(t.Resolution);
+    FrameRateInfo->setText(t.FrameRate);
+    ChanelsInfo->setText(t.Chanels);
+    AudioCodecInfo->setText(t.AudioCodec);
+    AudioBitRateInfo->setText(t.AudioBitRate);
+    SamplingInfo->setText(t.Sampling);
+    SizeInfo->setText(t.Size);
+    lblPath->setText(t.Path);
+}
+
+void TFileListPanel::InterfaceInteractiveTimer()
+{
+    if (!FilesLvw->selectedItems().isEmpty())
+        return;
+    for (QLabel* label : {DurationInfo, VideoCodecInfo, VideoBitRateInfo, ResolutionInfo, FrameRateInfo, ChanelsInfo,
+                          AudioCodecInfo, AudioBitRateInfo, SamplingInfo, SizeInfo, lblPath})
+        label->clear();
+    PlayBtn->setEnabled(false);
+}
+
+void TFileListPanel::ShowFileInfoChkClick()
+{
+    const bool shown = ShowFileInfoChk->isChecked();
+    FileInfoPanelWrap->setFixedHeight(shown ? 208 : 29);
+    FileInfoPanel->setVisible(shown);
+}
+
+void TFileListPanel::SaveFields(TInterfaceFieldsShot& shot) const
+{
+    shot.SetShowFileInfo(ShowFileInfoChk->isChecked());
+}
+
+void TFileListPanel::RestoreFields(const TInterfaceFieldsShot& shot)
+{
+    ShowFileInfoChk->setChecked(shot.GetShowFileInfo());
+    ShowFileInfoChkClick();
+}

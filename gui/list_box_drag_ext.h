@@ -1,0 +1,41 @@
+// The file list: a report-style list that takes files dropped from the file manager and lets
+// the user drag its own rows into a new order.
+#pragma once
+
+#include "core/media/file_list_control.h"
+
+#include <QStringList>
+#include <QTreeWidget>
+
+#include <functional>
+
+class TListBoxDragExt : public QTreeWidget, public TFileListControl {
+    Q_OBJECT
+public:
+    using TDropProc = std::function<void(const QStringList& dropedFiles)>;
+
+    explicit TListBoxDragExt(QWidget* parent = nullptr);
+
+    // Local files dropped from outside, in the order the file manager gives them.
+    TDropProc OnDropFile;
+    // The window's handler for a drop of the list's own rows (reorder, then renumber).
+    std::function<void(int targetRow)> OnDragDrop;
+    std::function<void()> OnDeleteKey;
+
+    // Moves the selected rows, in their order, to just above targetRow (-1: to the end).
+    void MoveSelectedRows(int targetRow);
+
+    int RowCount() const override;
+    QString RowCaption(int row) const override;
+    void SetRowCaption(int row, const QString& caption) override;
+    void AppendRow(const QString& caption, const QString& fileName, const QString& duration) override;
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+    bool IsRowSelected(int row) const override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,108 @@
+#include "gui/progress_form.h"
+
+#include <QCloseEvent>
+#include "gui/form_helpers.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+QProgressBar* bar(QWidget* parent, const QString& name, int left, int top)
+{
+    auto* b = new QProgressBar(parent);
+    b->setObjectName(name);
+    b->setGeometry(left, top, 457, 17);
+    b->setRange(0, 100);
+    b->setValue(0);
+    b->setTextVisible(false);
+    return b;
+}
+
+void setText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+} // namespace
+
+TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
+    : QDialog(parent, kFixedDialogFlags),
+      Batch(programDir, prompts, *this)
+{
+    setWindowTitle(QStringLiteral("Progress"));
+    setFixedSize(505, 237);
+    FileNameLabel = placedLabel(this, QStringLiteral("FileNameLabel"), QString(), 24, 24);
+    FileNameLabel->setFixedWidth(177);
+    CurrentConversingLabel = placedLabel(this, QStringLiteral("CurrentConversingLabel"), QString(), 216, 24);
+    FileConversionProgress = bar(this, QStringLiteral("FileConversionProgress"), 24, 43);
+    TotalProgressLabel = placedLabel(this, QStringLiteral("TotalProgressLabel"), QString(), 216, 88);
+    FilesConversionProgress = bar(this, QStringLiteral("FilesConversionProgress"), 24, 107);
+    DoStopBtn = new QPushButton(QStringLiteral("Stop"), this);
+    DoStopBtn->setObjectName(QStringLiteral("DoStopBtn"));
+    DoStopBtn->setGeometry(200, 144, 99, 41);
+    TimeElapsedLabel = placedLabel(this, QStringLiteral("TimeElapsedLabel"), QStringLiteral("Time Elapsed:"), 24, 206);
+    TimeElapsedEdt = placedLabel(this, QStringLiteral("TimeElapsedEdt"), QString(), 96, 206);
+    EstimatedTimeLabel = placedLabel(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
+    EstimatedTimeEdt = placedLabel(this, QStringLiteral("EstimatedTimeEdt"), QString(), 274, 206);
+
+    ExecuteTaskTimer.setInterval(100);
+    ExecuteTaskTimer.setSingleShot(true);
+    connect(&ExecuteTaskTimer, &QTimer::timeout, this, &TProgressFrm::ExecuteTaskTimerTimer);
+    connect(DoStopBtn, &QPushButton::clicked, this, &TProgressFrm::DoStopBtnClick);
+}
+
+void TProgressFrm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        FormShow();
+    }
+}
+
+void TProgressFrm::FormShow()
+{
+    Batch.OverwriteAnswer = oaNone;
+    ExecuteTaskTimer.start();
+}
+
+void TProgressFrm::ExecuteTaskTimerTimer()
+{
+    ExecuteTaskTimer.stop();
+    m_running = true;
+    Batch.BeginConversion();
+    m_running = false;
+    accept();
+}
+
+void TProgressFrm::DoStopBtnClick()
+{
+    Batch.DoStopBtnClick();
+}
+
+void TProgressFrm::closeEvent(QCloseEvent* event)
+{
+    // The batch runs inside this window; closing it takes effect when the batch has ended.
+    if (m_running)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void TProgressFrm::reject()
+{
+    if (!m_running)
+        QDialog::reject();
+}
+
+void TProgressFrm::ShowFileName(const QString& text) { FileNameLabel->setText(text); }
+void TProgressFrm::ShowCurrentConversing(const QString& text) { setText(CurrentConversingLabel, text); }
+void TProgressFrm::ShowFileProgress(int position) { FileConversionProgress->setValue(position); }
+void TProgressFrm::ShowTotalProgress(int position) { FilesConversionProgress->setValue(position); }
+void TProgressFrm::ShowTotalLabel(const QString& text) { setText(TotalProgressLabel, text); }
+void TProgressFrm::ShowElapsedLabel(const QString& text) { setText(TimeElapsedLabel, text); }
+void TProgressFrm::ShowEstimatedLabel(const QString& text) { setText(EstimatedTimeLabel, text); }
+void TProgressFrm::HideView() { hide(); }

@@ -1,0 +1,56 @@
+// The modal "Progress" window that carries out one conversion batch.
+#pragma once
+
+#include "core/conversion/batch_conversion.h"
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TProgressFrm : public QDialog, public TProgressView {
+    Q_OBJECT
+public:
+    TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent = nullptr);
+
+    // The batch: its Parameters and Files are set before the window is shown.
+    TBatchConversion Batch;
+
+    QLabel* FileNameLabel;
+    QLabel* CurrentConversingLabel;
+    QProgressBar* FileConversionProgress;
+    QLabel* TotalProgressLabel;
+    QProgressBar* FilesConversionProgress;
+    QPushButton* DoStopBtn;
+    QLabel* TimeElapsedLabel;
+    QLabel* TimeElapsedEdt;
+    QLabel* EstimatedTimeLabel;
+    QLabel* EstimatedTimeEdt;
+    QTimer ExecuteTaskTimer;
+
+    void FormShow();
+    void ExecuteTaskTimerTimer();
+    void DoStopBtnClick();
+    bool Running() const { return m_running; }
+
+    // TProgressView
+    void ShowFileName(const QString& text) override;
+    void ShowCurrentConversing(const QString& text) override;
+    void ShowFileProgress(int position) override;
+    void ShowTotalProgress(int position) override;
+    void ShowTotalLabel(const QString& text) override;
+    void ShowElapsedLabel(const QString& text) override;
+    void ShowEstimatedLabel(const QString& text) override;
+    void HideView() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    bool m_running = false;
+    bool m_started = false;
+};

@@ -1,0 +1,405 @@
+#include "gui/quality_panel.h"
+
+#include "gui/panel_helpers.h"
+#include "core/prompts/user_prompts.h"
+#include "core/conversion/conversion_request.h"
+#include "core/settings/interface_fields_shot.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList kQualityLevels = {QStringLiteral("Best"), QStringLiteral("Good"), QStringLiteral("Medium"),
+                                    QStringLiteral("Low")};
+
+// The height of a group whose fields are shown.
+constexpr int kExpandedGroupHeight = 187;
+
+struct Suggestions {
+    const char* videoBitRate;
+    const char* frameRate;
+    const char* audioBitRate;
+    const char* sampling;
+    bool stereo;
+};
+
+// What the edits show for a value the catalogue leaves out, by quality level.
+const Suggestions kSuggestions[] = {
+    {"256", "30", "64", "22050", true},
+    {"128", "15", "32", "22000", false},
+    {"64", "8", "24", "22000", false},
+    {"32", "4", "16", "22000", false},
+};
+
+// Sets an edit from the catalogue, or from the suggestion; returns the flag "take it from the source".
+bool fillFromCatalogue(QLineEdit* edit, const QString& value, const char* suggestion)
+{
+    edit->setText(value.isEmpty() ? QString::fromLatin1(suggestion) : value);
+    return value.isEmpty();
+}
+
+// A caption in the first column of a group's grid, the field beside it and its unit after it.
+void addField(QGridLayout* grid, int row, const QString& caption, QWidget* field, const QString& unit)
+{
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(field, row, 1);
+    if (!unit.isEmpty())
+        grid->addWidget(new QLabel(unit), row, 2);
+}
+
+// A named edit in the given row of a group's fields, with its caption and unit.
+QLineEdit* addEdit(QGridLayout* grid, int row, const char* name, const QString& caption, const QString& unit)
+{
+    auto* edit = named(new QLineEdit(grid->parentWidget()), name);
+    addField(grid, row, caption, edit, unit);
+    return edit;
+}
+
+} // namespace
+
+TQualityPanel::TQualityPanel(TUserPrompts& prompts, QWidget* parent) : QFrame(parent), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("QualityOptionsPanel"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(buildVideoGroup());
+    layout->addWidget(buildAudioGroup());
+    connectHandlers();
+}
+
+QGridLayout* TQualityPanel::buildGroup(const QString& kind, QFrame*& group, QFrame*& selectPanel, QComboBox*& level,
+                                       QPushButton*& edit, QFrame*& options)
+{
+    // Object names and caption from the kind: "VideoOptionsGroup", "VideoQualityCmb", "Video quality:".
+    auto name = [&kind](QObject* object, const char* suffix) { object->setObjectName(kind + QLatin1String(suffix)); };
+    group = new QFrame(this);
+    name(group, "OptionsGroup");
+    group->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(group);
+
+    selectPanel = new QFrame(group);
+    name(selectPanel, "QualitySelectPanel");
+    selectPanel->setFixedHeight(21);
+    auto* row = new QHBoxLayout(selectPanel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(kind + QStringLiteral(" quality:"), selectPanel));
+    level = new QComboBox(selectPanel);
+    name(level, "QualityCmb");
+    level->addItems(kQualityLevels);
+    level->setCurrentIndex(-1); // no level chosen until a model is
+    row->addWidget(level, 1);
+    edit = new QPushButton(QStringLiteral("Edit"), selectPanel);
+    name(edit, "ConfigShowBtn");
+    row->addWidget(edit);
+    layout->addWidget(selectPanel);
+
+    options = new QFrame(group);
+    name(options, "OptionsPanel");
+    auto* fields = new QGridLayout(options);
+    fields->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(options);
+    return fields;
+}
+
+QFrame* TQualityPanel::buildVideoGroup()
+{
+    QGridLayout* fields = buildGroup(QStringLiteral("Video"), VideoOptionsGroup, VideoQualitySelectPanel, VideoQualityCmb,
+                                     VideoConfigShowBtn, VideoOptionsPanel);
+    VideoBitRateEdt = addEdit(fields, 0, "VideoBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
+    VideoFrameRateEdt = addEdit(fields, 1, "VideoFrameRateEdt", QStringLiteral("Frame Rate:"), QStringLiteral("fps"));
+    ZoomModeCmb = dropDownList(VideoOptionsPanel, "ZoomModeCmb", {QStringLiteral("Fit to Screen"), QStringLiteral("Full Screen")});
+    addField(fields, 2, QStringLiteral("Zoom Mode:"), ZoomModeCmb, QString());
+    ResolutionTypeCmb = dropDownList(VideoOptionsPanel, "ResolutionTypeCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
+    addField(fields, 3, QStringLiteral("Resolution:"), ResolutionTypeCmb, QString());
+    auto* size = new QHBoxLayout;
+    ResolutionXEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionXEdt");
+    ResolutionYEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionYEdt");
+    ResolutionXEdt->setEnabled(false);
+    ResolutionYEdt->setEnabled(false);
+    size->addWidget(ResolutionXEdt);
+    size->addWidget(new QLabel(QStringLiteral("X")));
+    size->addWidget(ResolutionYEdt);
+    fields->addLayout(size, 4, 1);
+    ResetVideoOptionsBtn = named(new QPushButton(QStringLiteral("Reset"), VideoOptionsPanel), "ResetVideoOptionsBtn");
+    fields->addWidget(ResetVideoOptionsBtn, 5, 1);
+    return VideoOptionsGroup;
+}
+
+QFrame* TQualityPanel::buildAudioGroup()
+{
+    QGridLayout* fields = buildGroup(QStringLiteral("Audio"), AudioOptionsGroup, AudioQualitySelectPanel, AudioQualityCmb,
+                                     AudioConfigShowBtn, AudioOptionsPanel);
+    AudioBitRateEdt = addEdit(fields, 0, "AudioBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
+    SamplingEdt = addEdit(fields, 1, "SamplingEdt", QStringLiteral("Sampling:"), QStringLiteral("Hz"));
+    auto* channels = new QHBoxLayout;
+    ChanelsStereoRdo = named(new QRadioButton(QStringLiteral("Stereo"), AudioOptionsPanel), "ChanelsStereoRdo");
+    ChanelsMonoRdo = named(new QRadioButton(QStringLiteral("Mono"), AudioOptionsPanel), "ChanelsMonoRdo");
+    channels->addWidget(ChanelsStereoRdo);
+    channels->addWidget(ChanelsMonoRdo);
+    fields->addWidget(new QLabel(QStringLiteral("Chanels:")), 2, 0);
+    fields->addLayout(channels, 2, 1);
+    VolumeSelectCmb = dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
+    addField(fields, 3, QStringLiteral("Volume:"), VolumeSelectCmb, QString());
+    VolumeInputEdt = named(new QLineEdit(QStringLiteral("100"), AudioOptionsPanel), "VolumeInputEdt");
+    VolumeInputEdt->setEnabled(false);
+    fields->addWidget(VolumeInputEdt, 4, 1);
+    fields->addWidget(new QLabel(QStringLiteral("%")), 4, 2);
+    ResetAudioOption = named(new QPushButton(QStringLiteral("Reset"), AudioOptionsPanel), "ResetAudioOption");
+    fields->addWidget(ResetAudioOption, 5, 1);
+    return AudioOptionsGroup;
+}
+
+void TQualityPanel::connectHandlers()
+{
+    // Choices by the user only: a selection set from code never runs a handler by itself.
+    connect(VideoQualityCmb, &QComboBox::activated, this, &TQualityPanel::DoSelectVideoQuality);
+    connect(AudioQualityCmb, &QComboBox::activated, this, &TQualityPanel::DoSelectAudioQuality);
+    connect(ResolutionTypeCmb, &QComboBox::activated, this, &TQualityPanel::ResolutionTypeCmbClick);
+    connect(VolumeSelectCmb, &QComboBox::activated, this, &TQualityPanel::VolumeSelectCmbChange);
+    connect(VideoConfigShowBtn, &QPushButton::clicked, this, &TQualityPanel::DoManageVideoSectionVisible);
+    connect(AudioConfigShowBtn, &QPushButton::clicked, this, &TQualityPanel::DoManageAudioSectionVisible);
+    connect(ResetVideoOptionsBtn, &QPushButton::clicked, this, &TQualityPanel::DoResetVideoOptions);
+    connect(ResetAudioOption, &QPushButton::clicked, this, &TQualityPanel::DoResetAudioOption);
+    // A channel button clicked by the user, or selected from the program, runs its handler.
+    connect(ChanelsStereoRdo, &QRadioButton::clicked, this, &TQualityPanel::ChanelsStereoRdoClick);
+    connect(ChanelsMonoRdo, &QRadioButton::clicked, this, &TQualityPanel::ChanelsMonoRdoClick);
+    connect(ChanelsStereoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsStereoRdoClick(); });
+    connect(ChanelsMonoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsMonoRdoClick(); });
+    // Leaving an edit clears its flag, whether or not the text changed.
+    for (QLineEdit* edit : {VideoBitRateEdt, VideoFrameRateEdt, AudioBitRateEdt, SamplingEdt})
+        edit->installEventFilter(this);
+}
+
+bool TQualityPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == VideoBitRateEdt)
+            VideoBitRateChange();
+        else if (watched == VideoFrameRateEdt)
+            VideoFrameRateEdtChange();
+        else if (watched == AudioBitRateEdt)
+            AudioBitRateEdtChange();
+        else if (watched == SamplingEdt)
+            SamplingEdtChange();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void TQualityPanel::ApplyModel(const TDeviceModel& model)
+{
+    m_model = model;
+    ResolutionXEdt->setText(m_model.ResolutionX);
+    ResolutionYEdt->setText(m_model.ResolutionY);
+    VideoQualityCmb->setCurrentIndex(qlBest);
+    DoSelectVideoQuality();
+    AudioQualityCmb->setCurrentIndex(qlBest);
+    DoSelectAudioQuality();
+    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, false);
+    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, false);
+}
+
+void TQualityPanel::DoSelectVideoQuality()
+{
+    ResolutionXEdt->setText(m_model.ResolutionX);
+    ResolutionYEdt->setText(m_model.ResolutionY);
+    const int level = VideoQualityCmb->currentIndex();
+    const TQuality* q = m_model.Level(level);
+    if (!q)
+        return;
+    const Suggestions& s = kSuggestions[level];
+    m_parameters.UseVideoBitRateFromDataBase = fillFromCatalogue(VideoBitRateEdt, q->Video.BitRate, s.videoBitRate);
+    m_parameters.UseFrameRateFromDataBase = fillFromCatalogue(VideoFrameRateEdt, q->Video.FrameRate, s.frameRate);
+}
+
+void TQualityPanel::DoSelectAudioQuality()
+{
+    const int level = AudioQualityCmb->currentIndex();
+    const TQuality* q = m_model.Level(level);
+    if (!q)
+        return;
+    const Suggestions& s = kSuggestions[level];
+    m_parameters.UseAudioBitRateFromDataBase = fillFromCatalogue(AudioBitRateEdt, q->Audio.BitRate, s.audioBitRate);
+    m_parameters.UseSamplingFromDataBase = fillFromCatalogue(SamplingEdt, q->Audio.Sampling, s.sampling);
+    // The flag is set after the buttons, whose own handlers clear it.
+    switch (q->Audio.Channels) {
+    case 1:
+        ChanelsMonoRdo->setChecked(true);
+        m_parameters.UseChannelsCountFromDataBase = false;
+        break;
+    case 2:
+        ChanelsStereoRdo->setChecked(true);
+        m_parameters.UseChannelsCountFromDataBase = false;
+        break;
+    case 0:
+        (s.stereo ? ChanelsStereoRdo : ChanelsMonoRdo)->setChecked(true);
+        m_parameters.UseChannelsCountFromDataBase = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void TQualityPanel::setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible)
+{
+    options->setVisible(visible);
+    group->setFixedHeight(visible ? kExpandedGroupHeight : selectPanel->height() + 20);
+}
+
+void TQualityPanel::DoManageVideoSectionVisible()
+{
+    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, VideoOptionsPanel->isHidden());
+}
+
+void TQualityPanel::DoManageAudioSectionVisible()
+{
+    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, AudioOptionsPanel->isHidden());
+}
+
+void TQualityPanel::DoResetVideoOptions()
+{
+    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings?"),
+                            PromptIcon::Question))
+        return;
+    DoSelectVideoQuality();
+    emit optionsReset();
+}
+
+void TQualityPanel::DoResetAudioOption()
+{
+    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings"),
+                            PromptIcon::Question))
+        return;
+    DoSelectAudioQuality();
+    emit optionsReset();
+}
+
+void TQualityPanel::ResolutionTypeCmbClick()
+{
+    switch (ResolutionTypeCmb->currentIndex()) {
+    case rtOriginal:
+        ResolutionXEdt->setEnabled(false);
+        ResolutionYEdt->setEnabled(false);
+        ResolutionXEdt->setText(m_model.ResolutionX);
+        ResolutionYEdt->setText(m_model.ResolutionY);
+        break;
+    case rtCustom:
+        ResolutionXEdt->setEnabled(true);
+        ResolutionYEdt->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TQualityPanel::VolumeSelectCmbChange()
+{
+    switch (VolumeSelectCmb->currentIndex()) {
+    case 0:
+        VolumeInputEdt->setText(QStringLiteral("100"));
+        VolumeInputEdt->setEnabled(false);
+        break;
+    case 1:
+        VolumeInputEdt->setEnabled(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void TQualityPanel::VideoBitRateChange() { m_parameters.UseVideoBitRateFromDataBase = false; }
+void TQualityPanel::VideoFrameRateEdtChange() { m_parameters.UseFrameRateFromDataBase = false; }
+void TQualityPanel::AudioBitRateEdtChange() { m_parameters.UseAudioBitRateFromDataBase = false; }
+void TQualityPanel::SamplingEdtChange() { m_parameters.UseSamplingFromDataBase = false; }
+void TQualityPanel::ChanelsStereoRdoClick() { m_parameters.UseChannelsCountFromDataBase = false; }
+void TQualityPanel::ChanelsMonoRdoClick() { m_parameters.UseChannelsCountFromDataBase = false; }
+
+void TQualityPanel::FillConversionFields(TConversionFields& f) const
+{
+    f.AudioBitRate = AudioBitRateEdt->text();
+    f.Sampling = SamplingEdt->text();
+    f.Stereo = ChanelsStereoRdo->isChecked();
+    f.Mono = ChanelsMonoRdo->isChecked();
+    f.VideoBitRate = VideoBitRateEdt->text();
+    f.FrameRate = VideoFrameRateEdt->text();
+    f.Volume = VolumeInputEdt->text();
+    f.ZoomIndex = ZoomModeCmb->currentText().isEmpty() ? -1 : ZoomModeCmb->currentIndex();
+    f.ResolutionTypeIndex = ResolutionTypeCmb->currentIndex();
+    f.ResolutionX = ResolutionXEdt->text();
+    f.ResolutionY = ResolutionYEdt->text();
+    f.VideoQualityIndex = VideoQualityCmb->currentIndex();
+    f.AudioQualityIndex = AudioQualityCmb->currentIndex();
+}
+
+void TQualityPanel::SaveFields(TInterfaceFieldsShot& shot) const
+{
+    shot.SetVideoQuality(VideoQualityCmb->currentIndex());
+    shot.SetAudioQuality(AudioQualityCmb->currentIndex());
+    shot.SetAudioBitRate(AudioBitRateEdt->text());
+    shot.SetVideoBitRate(VideoBitRateEdt->text());
+    shot.SetFrameRate(VideoFrameRateEdt->text());
+    shot.SetSampling(SamplingEdt->text());
+    shot.SetZoom(ZoomModeCmb->currentIndex());
+    if (ChanelsStereoRdo->isChecked())
+        shot.SetAudioChanels(QStringLiteral("stereo"));
+    if (ChanelsMonoRdo->isChecked())
+        shot.SetAudioChanels(QStringLiteral("mono"));
+    shot.SetResolution(ResolutionTypeCmb->currentIndex());
+    shot.SetResolutionX(ResolutionXEdt->text());
+    shot.SetResolutionY(ResolutionYEdt->text());
+    shot.SetAudioVolume(VolumeSelectCmb->currentIndex());
+    shot.SetAudioVolumeLevel(VolumeInputEdt->text());
+    const TCommonConversionParameters& p = m_parameters;
+    shot.SetUseVideoBitRateFromDataBase(p.UseVideoBitRateFromDataBase);
+    shot.SetUseAudioBitRateFromDataBase(p.UseAudioBitRateFromDataBase);
+    shot.SetUseFrameRateFromDataBase(p.UseFrameRateFromDataBase);
+    shot.SetUseSamplingFromDataBase(p.UseSamplingFromDataBase);
+    shot.SetUseChannelsCountFromDataBase(p.UseChannelsCountFromDataBase);
+    shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
+    shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
+}
+
+void TQualityPanel::RestoreFields(const TInterfaceFieldsShot& shot)
+{
+    VideoQualityCmb->setCurrentIndex(shot.GetVideoQuality());
+    DoSelectVideoQuality();
+    AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());
+    DoSelectAudioQuality();
+    for (auto [edit, value] : {std::pair{AudioBitRateEdt, shot.GetAudioBitRate()}, std::pair{VideoBitRateEdt, shot.GetVideoBitRate()},
+                               std::pair{VideoFrameRateEdt, shot.GetFrameRate()}, std::pair{SamplingEdt, shot.GetSampling()}}) {
+        if (!value.isEmpty())
+            edit->setText(value);
+    }
+    ZoomModeCmb->setCurrentIndex(shot.GetZoom());
+    const QString channels = shot.GetAudioChanels();
+    if (!channels.isEmpty()) {
+        // Both off first, so that a text other than "stereo" or "mono" leaves neither selected.
+        ChanelsStereoRdo->setAutoExclusive(false);
+        ChanelsMonoRdo->setAutoExclusive(false);
+        ChanelsStereoRdo->setChecked(channels == QLatin1String("stereo"));
+        ChanelsMonoRdo->setChecked(channels == QLatin1String("mono"));
+        ChanelsStereoRdo->setAutoExclusive(true);
+        ChanelsMonoRdo->setAutoExclusive(true);
+    }
+    ResolutionTypeCmb->setCurrentIndex(shot.GetResolution());
+    ResolutionTypeCmbClick();
+    ResolutionXEdt->setText(shot.GetResolutionX());
+    ResolutionYEdt->setText(shot.GetResolutionY());
+    VolumeSelectCmb->setCurrentIndex(shot.GetAudioVolume());
+    VolumeSelectCmbChange();
+    if (VolumeSelectCmb->currentIndex() == 1 && !shot.GetAudioVolumeLevel().isEmpty())
+        VolumeInputEdt->setText(shot.GetAudioVolumeLevel());
+    setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, shot.GetVideoConfigVisible());
+    setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, shot.GetAudioConfigVisible());
+    TCommonConversionParameters& p = m_parameters;
+    p.UseVideoBitRateFromDataBase = shot.GetUseVideoBitRateFromDataBase();
+    p.UseAudioBitRateFromDataBase = shot.GetUseAudioBitRateFromDataBase();
+    p.UseFrameRateFromDataBase = shot.GetUseFrameRateFromDataBase();
+    p.UseSamplingFromDataBase = shot.GetUseSamplingFromDataBase();
+    p.UseChannelsCountFromDataBase = shot.GetUseChannelsCountFromDataBase();
+}
