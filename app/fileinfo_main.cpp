@@ -1,7 +1,7 @@
 // kovirta-fileinfo FILE...: probes each file with the encoder of this program directory and
 // prints the encoder's report and the media record the converter reads from it.
-#include "core/prompts/user_prompts.h"
 #include "core/media/file_info.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

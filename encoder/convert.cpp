@@ -6,9 +6,9 @@
 #include "input.h"
 #include "levels.h"
 #include "output.h"
-#include "watchdog.h"
 #include "report.h"
 #include "run.h"
+#include "watchdog.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -18,9 +18,9 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -34,7 +34,10 @@ volatile std::sig_atomic_t g_stopRequested = 0;
 
 constexpr std::chrono::milliseconds kStallLimit{60000};
 
-bool stopRequested() { return g_stopRequested != 0; }
+bool stopRequested()
+{
+    return g_stopRequested != 0;
+}
 
 // "yyyy-mm-dd hh:mm:ss" in local time -> "yyyy-mm-ddThh:mm:ss.000000Z" as muxers store it.
 std::string creationTimeUtc(const std::string& local)
@@ -53,13 +56,14 @@ std::string creationTimeUtc(const std::string& local)
 
 bool sameFile(const std::string& a, const std::string& b)
 {
-    struct stat sa{}, sb{};
+    struct stat sa {
+    }, sb{};
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool fileExists(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0;
 }
 
@@ -83,12 +87,12 @@ struct Stage {
     CodecContextPtr encoder;
     AVStream* output = nullptr;
     std::unique_ptr<FilterPipeline> filters;
-    std::string filterSourceArgs;   // the properties the current graph was built for
-    int64_t startOffset = 0;        // the source's start time, in the input stream's time base
+    std::string filterSourceArgs; // the properties the current graph was built for
+    int64_t startOffset = 0;      // the source's start time, in the input stream's time base
     int64_t decodeErrors = 0;
-    std::string lastDecodeError;    // why the latest packet or frame could not be decoded
-    int64_t lastEndPts = 0;         // end of the latest decoded frame, in the input time base
-    int64_t lastEndUs = 0;          // the same in microseconds
+    std::string lastDecodeError; // why the latest packet or frame could not be decoded
+    int64_t lastEndPts = 0;      // end of the latest decoded frame, in the input time base
+    int64_t lastEndUs = 0;       // the same in microseconds
 };
 
 class Transcoder {
@@ -133,10 +137,10 @@ private:
     Stage m_video;
     Stage m_audio;
     bool m_hasAudio = false;
-    bool m_silentAudio = false;      // the format needs sound the source lacks: silence is made
+    bool m_silentAudio = false; // the format needs sound the source lacks: silence is made
     FramePtr m_silence;
-    int m_xvidLevelCode = -1;        // the level to mark Xvid's headers with; -1 for other codecs
-    int64_t m_videoEndUs = 0;        // end of the video written so far
+    int m_xvidLevelCode = -1; // the level to mark Xvid's headers with; -1 for other codecs
+    int64_t m_videoEndUs = 0; // end of the video written so far
     VideoChainSettings m_videoChain;
     AudioChainSettings m_audioChain;
     std::unique_ptr<OutputFile> m_output;
@@ -147,7 +151,7 @@ private:
     PacketPtr m_packet = makePacket();
     PacketPtr m_encoded = makePacket();
     int64_t m_videoFrames = 0;
-    int64_t m_nextAudioPts = AV_NOPTS_VALUE;  // the next sound sample's time, in the encoder's time base
+    int64_t m_nextAudioPts = AV_NOPTS_VALUE; // the next sound sample's time, in the encoder's time base
     int64_t m_nextVideoPts = 0;              // the next picture's time, in the encoder's time base
     double m_quality = 0;
     double m_writtenSeconds = 0;
@@ -160,8 +164,8 @@ int Transcoder::run()
     // However the source or a library gets stuck (a file that never delivers data, a decoder in
     // a loop), a conversion that writes nothing for this long is ended.
     m_watchdog = std::make_unique<ProgressWatchdog>(kStallLimit, [this] {
-        const std::string line = "\nError: the conversion made no progress for "
-            + std::to_string(kStallLimit.count() / 1000) + " s\n";
+        const std::string line =
+            "\nError: the conversion made no progress for " + std::to_string(kStallLimit.count() / 1000) + " s\n";
         if (write(fileno(m_err), line.data(), line.size()) < 0) {
             // Nobody reads any more; the run ends all the same.
         }
@@ -263,17 +267,22 @@ void Transcoder::openVideoEncoder()
     VideoChainSettings& chain = m_videoChain;
     chain.deinterlace = m_opt.deinterlace;
     chain.rotation = rotation;
-    const FrameLayout requested{m_opt.width > 0 ? m_opt.width : sourceWidth, m_opt.height > 0 ? m_opt.height : sourceHeight,
-                                m_opt.padLeft, m_opt.padRight, m_opt.padTop, m_opt.padBottom};
+    const FrameLayout requested{m_opt.width > 0 ? m_opt.width : sourceWidth,
+                                m_opt.height > 0 ? m_opt.height : sourceHeight,
+                                m_opt.padLeft,
+                                m_opt.padRight,
+                                m_opt.padTop,
+                                m_opt.padBottom};
     chain.pixelFormat = choosePixelFormat(m_videoCodec, static_cast<AVPixelFormat>(par->format));
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(chain.pixelFormat);
-    chain.frame = encoderFrame(requested, {desc && desc->log2_chroma_w > 0, desc && desc->log2_chroma_h > 0,
-                                           m_videoCodec->id == AV_CODEC_ID_H263});
+    chain.frame = encoderFrame(
+        requested,
+        {desc && desc->log2_chroma_w > 0, desc && desc->log2_chroma_h > 0, m_videoCodec->id == AV_CODEC_ID_H263});
     if (chain.frame.pictureWidth <= 0 || chain.frame.pictureHeight <= 0)
         throw EncoderError("the picture size " + std::to_string(chain.frame.pictureWidth) + "x"
                            + std::to_string(chain.frame.pictureHeight) + " is too small");
-    chain.frameRate = chooseFrameRate(m_videoCodec, m_opt.frameRate,
-                                     av_guess_frame_rate(m_input->context(), m_video.input, nullptr));
+    chain.frameRate =
+        chooseFrameRate(m_videoCodec, m_opt.frameRate, av_guess_frame_rate(m_input->context(), m_video.input, nullptr));
 
     m_video.encoder.reset(avcodec_alloc_context3(m_videoCodec));
     if (!m_video.encoder)
@@ -402,7 +411,7 @@ void Transcoder::transcode()
             m_demuxError = true;
             break;
         }
-        Stage* stage = m_packet->stream_index == m_video.input->index ? &m_video
+        Stage* stage = m_packet->stream_index == m_video.input->index        ? &m_video
             : (m_hasAudio && m_packet->stream_index == m_audio.input->index) ? &m_audio
                                                                              : nullptr;
         if (stage)
@@ -488,9 +497,8 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
     av_channel_layout_describe(&frame->ch_layout, layout, sizeof layout);
     const AVRational tb = m_audio.input->time_base;
     const std::string args = "time_base=" + std::to_string(tb.num) + "/" + std::to_string(tb.den)
-        + ":sample_rate=" + std::to_string(frame->sample_rate)
-        + ":sample_fmt=" + av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format))
-        + ":channel_layout=" + layout;
+        + ":sample_rate=" + std::to_string(frame->sample_rate) + ":sample_fmt="
+        + av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)) + ":channel_layout=" + layout;
     if (!needsNewFilters(m_audio, args, frame->pts))
         return;
     // A graph built for a change of sound format carries on where the last one ended.
@@ -635,8 +643,8 @@ void Transcoder::finish()
     }
     if (m_videoFrames == 0) {
         const std::string reason = !m_video.lastDecodeError.empty() ? m_video.lastDecodeError
-            : m_demuxError                                           ? "the file cannot be read past its header"
-                                                                     : "the video stream holds no pictures";
+            : m_demuxError                                          ? "the file cannot be read past its header"
+                                                                    : "the video stream holds no pictures";
         throw EncoderError("no picture of the source could be decoded: " + reason);
     }
     checkOutputLength();

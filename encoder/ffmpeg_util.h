@@ -21,8 +21,7 @@ std::string errorText(int code);
 // One error type for every failure inside the encoder: what was being done and why it failed.
 class EncoderError : public std::runtime_error {
 public:
-    explicit EncoderError(const std::string& message, int code = 0)
-        : std::runtime_error(message), m_code(code) {}
+    explicit EncoderError(const std::string& message, int code = 0) : std::runtime_error(message), m_code(code) {}
     int code() const { return m_code; }
 
 private:

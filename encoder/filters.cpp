@@ -48,8 +48,8 @@ std::string videoChain(const VideoChainSettings& settings)
     // A constant rate from time zero: devices want it, and variable-rate sources get regular frames.
     char start[48];
     std::snprintf(start, sizeof start, "%.6f", settings.startSeconds);
-    chain += ",setsar=1,fps=fps=" + std::to_string(settings.frameRate.num) + "/" + std::to_string(settings.frameRate.den)
-        + ":start_time=" + start;
+    chain += ",setsar=1,fps=fps=" + std::to_string(settings.frameRate.num) + "/"
+        + std::to_string(settings.frameRate.den) + ":start_time=" + start;
     chain += std::string(",format=pix_fmts=") + av_get_pix_fmt_name(settings.pixelFormat);
     return chain;
 }
@@ -66,8 +66,8 @@ std::string audioChain(const AudioChainSettings& settings)
         std::snprintf(volume, sizeof volume, ",volume=%.4f", settings.volumePercent / 100.0);
         chain += volume;
     }
-    chain += std::string(",aformat=sample_fmts=") + av_get_sample_fmt_name(settings.sampleFormat)
-        + ":sample_rates=" + std::to_string(settings.sampleRate) + ":channel_layouts=" + layoutNameFor(settings.channels);
+    chain += std::string(",aformat=sample_fmts=") + av_get_sample_fmt_name(settings.sampleFormat) + ":sample_rates="
+        + std::to_string(settings.sampleRate) + ":channel_layouts=" + layoutNameFor(settings.channels);
     return chain;
 }
 

@@ -10,20 +10,20 @@ namespace enc {
 
 struct VideoChainSettings {
     bool deinterlace = false;
-    int rotation = 0;              // quarter turns clockwise to apply: 0, 90, 180, 270
-    FrameLayout frame;             // the picture is scaled, then bordered in black
+    int rotation = 0;  // quarter turns clockwise to apply: 0, 90, 180, 270
+    FrameLayout frame; // the picture is scaled, then bordered in black
     AVRational frameRate{25, 1};
-    double startSeconds = 0;       // the time of the first picture out: 0, or where the last graph ended
+    double startSeconds = 0; // the time of the first picture out: 0, or where the last graph ended
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
 };
 
 struct AudioChainSettings {
-    int asyncSamples = 0;          // above 0: keep the sound in step with the time stamps
+    int asyncSamples = 0; // above 0: keep the sound in step with the time stamps
     int volumePercent = 100;
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_FLTP;
     int sampleRate = 44100;
     int channels = 2;
-    int64_t firstPts = 0;          // the first sample's time out (1/sampleRate): 0, or where the last graph ended
+    int64_t firstPts = 0; // the first sample's time out (1/sampleRate): 0, or where the last graph ended
 };
 
 // The filter chain text, e.g. "yadif=...,scale=320:180,pad=320:240:0:30:black,setsar=1,...".
@@ -38,8 +38,8 @@ public:
     // sourceArgs: the arguments of the "buffer" or "abuffer" source.
     FilterPipeline(AVMediaType type, const std::string& sourceArgs, const std::string& chain);
 
-    void push(AVFrame* frame);          // nullptr ends the stream
-    void close(int64_t endPts);         // ends the stream at this time (source time base)
+    void push(AVFrame* frame);  // nullptr ends the stream
+    void close(int64_t endPts); // ends the stream at this time (source time base)
     // Takes the next filtered frame into frame; false when none is ready (or the end was reached).
     bool pull(AVFrame* frame);
     bool ended() const { return m_ended; }

@@ -6,10 +6,10 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <vector>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <vector>
 
 namespace enc {
 namespace {
@@ -28,7 +28,7 @@ std::string canonical(const std::string& name, const std::map<std::string, std::
 const AVOutputFormat* findMuxer(const std::string& name)
 {
     static const std::map<std::string, std::string> aliases = {
-        {"wmv", "asf"}, {"wma", "asf"}, {"m4v", "mp4"}, {"mpeg4", "mp4"}, {"quicktime", "mov"},
+        {"wmv", "asf"},  {"wma", "asf"},  {"m4v", "mp4"},  {"mpeg4", "mp4"}, {"quicktime", "mov"},
         {"divx", "avi"}, {"xvid", "avi"}, {"3gpp", "3gp"}, {"3gpp2", "3g2"}, {"mpg", "mpeg"},
     };
     const std::string muxerName = canonical(name, aliases);
@@ -41,9 +41,9 @@ const AVOutputFormat* findMuxer(const std::string& name)
 const AVCodec* findEncoder(const std::string& name, AVMediaType type)
 {
     static const std::map<std::string, std::string> aliases = {
-        {"h264", "libx264"}, {"x264", "libx264"}, {"avc", "libx264"}, {"mp3", "libmp3lame"},
-        {"lame", "libmp3lame"}, {"xvid", "libxvid"}, {"wmv", "wmv2"}, {"wma", "wmav2"}, {"flv1", "flv"},
-        {"divx", "mpeg4"}, {"h263+", "h263p"}, {"wmv8", "wmv2"},
+        {"h264", "libx264"},    {"x264", "libx264"}, {"avc", "libx264"}, {"mp3", "libmp3lame"},
+        {"lame", "libmp3lame"}, {"xvid", "libxvid"}, {"wmv", "wmv2"},    {"wma", "wmav2"},
+        {"flv1", "flv"},        {"divx", "mpeg4"},   {"h263+", "h263p"}, {"wmv8", "wmv2"},
     };
     const std::string encoderName = canonical(name, aliases);
     const AVCodec* codec = avcodec_find_encoder_by_name(encoderName.c_str());
@@ -97,7 +97,8 @@ int chooseSampleRate(const AVCodec* codec, const AVOutputFormat* muxer, int requ
         if (allowed.empty())
             allowed = flvRates;
         else
-            std::erase_if(allowed, [&](int r) { return std::find(flvRates.begin(), flvRates.end(), r) == flvRates.end(); });
+            std::erase_if(allowed,
+                          [&](int r) { return std::find(flvRates.begin(), flvRates.end(), r) == flvRates.end(); });
     }
     const int wanted = requested > 0 ? requested : (source > 0 ? source : 44100);
     if (allowed.empty() || std::find(allowed.begin(), allowed.end(), wanted) != allowed.end())

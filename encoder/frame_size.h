@@ -15,9 +15,9 @@ struct FrameLayout {
 };
 
 struct EncoderFrameRules {
-    bool evenWidth = false;   // chroma halved across: the frame's width must be even
-    bool evenHeight = false;  // chroma halved down: the frame's height must be even
-    bool h263Sizes = false;   // only H.263's five standard sizes
+    bool evenWidth = false;  // chroma halved across: the frame's width must be even
+    bool evenHeight = false; // chroma halved down: the frame's height must be even
+    bool h263Sizes = false;  // only H.263's five standard sizes
 };
 
 // The layout the encoder takes: an odd side is made even by taking a pixel from the right or

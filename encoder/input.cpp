@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <sys/stat.h>
 #include <vector>
-#include <limits>
 
 namespace enc {
 namespace {
@@ -37,12 +37,11 @@ int chooseVideoStream(AVFormatContext* ctx)
 
 } // namespace
 
-InputFile::InputFile(const std::string& path)
-    : m_deadline(std::chrono::steady_clock::now() + kOpenTimeLimit)
+InputFile::InputFile(const std::string& path) : m_deadline(std::chrono::steady_clock::now() + kOpenTimeLimit)
 {
     // Only a regular file can be read to its end: a pipe, device or folder could block the open
     // for ever or never end.
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         throw EncoderError("cannot open the input file: " + std::string(std::strerror(errno)));
     if (!S_ISREG(st.st_mode))
@@ -88,7 +87,7 @@ int InputFile::interruptCallback(void* opaque)
 {
     const auto* self = static_cast<const InputFile*>(opaque);
     return self->m_deadline != std::chrono::steady_clock::time_point{}
-        && std::chrono::steady_clock::now() > self->m_deadline;
+    && std::chrono::steady_clock::now() > self->m_deadline;
 }
 
 int64_t InputFile::startUs() const

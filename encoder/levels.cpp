@@ -11,15 +11,24 @@ namespace {
 
 constexpr int64_t kMpeg4VbvUnit = 16384; // bits
 
-bool isH264(const std::string& codec) { return codec == "libx264"; }
-bool isMpeg4Part2(const std::string& codec) { return codec == "mpeg4" || codec == "libxvid"; }
+bool isH264(const std::string& codec)
+{
+    return codec == "libx264";
+}
+bool isMpeg4Part2(const std::string& codec)
+{
+    return codec == "mpeg4" || codec == "libxvid";
+}
 
 std::string kbps(int64_t bitsPerSecond)
 {
     return std::to_string((bitsPerSecond + 500) / 1000) + " kbit/s";
 }
 
-int64_t macroblocks(int pixels) { return (pixels + 15) / 16; }
+int64_t macroblocks(int pixels)
+{
+    return (pixels + 15) / 16;
+}
 
 // "3.1", "31", "3", "3.0", "1b" and the like; the table's own names match first.
 const CodecLevel* findLevel(const std::vector<CodecLevel>& table, const std::string& text, bool h264)
@@ -32,7 +41,7 @@ const CodecLevel* findLevel(const std::vector<CodecLevel>& table, const std::str
         return nullptr;
     std::string digits = text;
     if (digits.size() == 3 && digits[1] == '.' && digits[2] == '0')
-        digits = digits.substr(0, 1);                  // "3.0" -> "3"
+        digits = digits.substr(0, 1); // "3.0" -> "3"
     else if (digits.size() == 2 && digits != "1b" && std::isdigit(static_cast<unsigned char>(digits[1])))
         digits = digits.substr(0, 1) + (digits[1] == '0' ? "" : "." + digits.substr(1)); // "31" -> "3.1"
     for (const CodecLevel& level : table) {
@@ -82,18 +91,19 @@ void applyLevel(const VideoLimitRequest& request, const std::vector<CodecLevel>&
             // The most frames a second the level takes at this size, to a thousandth.
             const double most = static_cast<double>(limits.level->maxMbsPerSecond) / static_cast<double>(frameMbs);
             limits.frameRate = av_make_q(static_cast<int>(std::floor(most * 1000)), 1000);
-            av_reduce(&limits.frameRate.num, &limits.frameRate.den, limits.frameRate.num, limits.frameRate.den, 1 << 30);
+            av_reduce(&limits.frameRate.num, &limits.frameRate.den, limits.frameRate.num, limits.frameRate.den,
+                      1 << 30);
             char line[160];
             std::snprintf(line, sizeof line, "the frame rate is lowered to %.3g fps, the most %s level %s takes at %s",
                           av_q2d(limits.frameRate), codecName, limits.level->name, sizeText(request).c_str());
             limits.notes.emplace_back(line);
         }
     } else {
-        const int64_t wanted = request.maxRate > 0 && request.bitRate > request.maxRate ? request.maxRate
-                                                                                         : request.bitRate;
+        const int64_t wanted =
+            request.maxRate > 0 && request.bitRate > request.maxRate ? request.maxRate : request.bitRate;
         for (const CodecLevel& level : table) {
-            if (level.automatic && holdsFrame(level, widthMbs, heightMbs) && holdsRate(level, frameMbs, limits.frameRate)
-                && wanted <= scale.apply(level.maxBitRate)) {
+            if (level.automatic && holdsFrame(level, widthMbs, heightMbs)
+                && holdsRate(level, frameMbs, limits.frameRate) && wanted <= scale.apply(level.maxBitRate)) {
                 limits.level = &level;
                 break;
             }
@@ -102,7 +112,8 @@ void applyLevel(const VideoLimitRequest& request, const std::vector<CodecLevel>&
             // Nothing conforms: mark the stream with the top level, whose rates are still a sane cap.
             limits.level = &table.back();
             char line[200];
-            std::snprintf(line, sizeof line, "a %s picture at %.5g fps is beyond every %s level; the stream is marked level %s",
+            std::snprintf(line, sizeof line,
+                          "a %s picture at %.5g fps is beyond every %s level; the stream is marked level %s",
                           sizeText(request).c_str(), av_q2d(limits.frameRate), codecName, limits.level->name);
             limits.notes.emplace_back(line);
         }
@@ -110,8 +121,7 @@ void applyLevel(const VideoLimitRequest& request, const std::vector<CodecLevel>&
     const int64_t levelRate = scale.apply(limits.level->maxBitRate);
     if (request.maxRate > 0 && request.maxRate <= levelRate) {
         limits.maxRate = request.maxRate;
-    }
- else {
+    } else {
         limits.maxRate = levelRate;
         limits.peakRateSource = std::string("the most ") + codecName + " level " + limits.level->name + " takes";
     }
@@ -191,8 +201,8 @@ VideoLimits decideVideoLimits(const VideoLimitRequest& request)
         limits.maxRate = request.maxRate;
     }
     if (limits.maxRate > 0 && limits.bitRate > limits.maxRate) {
-        limits.notes.push_back("the video bit rate is lowered from " + kbps(limits.bitRate) + " to " + kbps(limits.maxRate)
-                               + ", " + limits.peakRateSource);
+        limits.notes.push_back("the video bit rate is lowered from " + kbps(limits.bitRate) + " to "
+                               + kbps(limits.maxRate) + ", " + limits.peakRateSource);
         limits.bitRate = limits.maxRate;
     }
     return limits;

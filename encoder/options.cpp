@@ -184,8 +184,7 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             result.options.output = arg;
             break;
         }
-        auto option = std::find_if(table.begin(), table.end(),
-                                 [&](const OptionSpec& s) { return arg == s.name; });
+        auto option = std::find_if(table.begin(), table.end(), [&](const OptionSpec& s) { return arg == s.name; });
         if (option == table.end()) {
             result.error = "unknown option '" + arg + "'";
             return result;

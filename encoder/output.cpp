@@ -81,7 +81,7 @@ void OutputFile::finish()
     if (std::rename(m_temporaryPath.c_str(), m_path.c_str()) != 0)
         throw EncoderError("cannot put the output file in place: " + std::string(std::strerror(errno)));
     m_finished = true;
-    struct stat st{};
+    struct stat st {};
     if (stat(m_path.c_str(), &st) != 0 || st.st_size == 0) {
         std::remove(m_path.c_str());
         throw EncoderError("the output file is missing or empty after writing");

@@ -62,7 +62,8 @@ void prepareHeapForProbe()
 
     // Huge pages can back only whole, aligned 2 MiB ranges that nothing has touched yet.
     const std::uintptr_t hugeStart = alignUp(oldEnd + 2 * kPage, kHugePage);
-    if (end <= hugeStart + kHugePage || madvise(reinterpret_cast<void*>(hugeStart), end - hugeStart, MADV_HUGEPAGE) != 0)
+    if (end <= hugeStart + kHugePage
+        || madvise(reinterpret_cast<void*>(hugeStart), end - hugeStart, MADV_HUGEPAGE) != 0)
         return;
 
     // Fill the heap below the aligned range, so that the run's allocations start on it. The
@@ -73,8 +74,7 @@ void prepareHeapForProbe()
 }
 #else
 void prepareHeapForProbe()
-{
-}
+{}
 #endif
 
 } // namespace enc

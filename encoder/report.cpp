@@ -28,8 +28,8 @@ std::string durationLine(int64_t durationUs, int64_t startUs, int64_t bitRateKbp
     const int64_t hundredths = (rounded % 1000000) / 10000;
     char buffer[160];
     std::snprintf(buffer, sizeof buffer,
-                  "  Duration: %02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%02" PRId64
-                  ", start: %.6f, bitrate: %" PRId64 " kb/s",
+                  "  Duration: %02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%02" PRId64 ", start: %.6f, bitrate: %" PRId64
+                  " kb/s",
                   totalSeconds / 3600, totalSeconds / 60 % 60, totalSeconds % 60, hundredths,
                   static_cast<double>(startUs) / 1e6, bitRateKbps);
     return buffer;
@@ -38,16 +38,16 @@ std::string durationLine(int64_t durationUs, int64_t startUs, int64_t bitRateKbp
 std::string videoLine(const VideoStreamInfo& info)
 {
     char buffer[256];
-    std::snprintf(buffer, sizeof buffer, "    Stream #0.%d: Video: %s, %s, %dx%d, %.2f fps(r)",
-                  info.index, sanitizeField(info.codec).c_str(), sanitizeField(info.pixelFormat).c_str(),
-                  info.width, info.height, info.frameRate);
+    std::snprintf(buffer, sizeof buffer, "    Stream #0.%d: Video: %s, %s, %dx%d, %.2f fps(r)", info.index,
+                  sanitizeField(info.codec).c_str(), sanitizeField(info.pixelFormat).c_str(), info.width, info.height,
+                  info.frameRate);
     return buffer;
 }
 
 std::string audioLine(const AudioStreamInfo& info)
 {
-    std::string line = "    Stream #0." + std::to_string(info.index) + ": Audio: " + sanitizeField(info.codec)
-        + ", " + std::to_string(info.sampleRate) + " Hz, " + sanitizeField(info.channelLayout);
+    std::string line = "    Stream #0." + std::to_string(info.index) + ": Audio: " + sanitizeField(info.codec) + ", "
+        + std::to_string(info.sampleRate) + " Hz, " + sanitizeField(info.channelLayout);
     if (info.bitRateKbps >= 0)
         line += ", " + std::to_string(info.bitRateKbps) + " kb/s";
     return line;

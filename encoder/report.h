@@ -10,7 +10,7 @@ struct VideoStreamInfo {
     int index = 0;
     std::string codec;
     std::string pixelFormat;
-    int width = 0;          // display size, rotation and pixel aspect applied
+    int width = 0; // display size, rotation and pixel aspect applied
     int height = 0;
     double frameRate = 0;
 };
@@ -19,8 +19,8 @@ struct AudioStreamInfo {
     int index = 0;
     std::string codec;
     int sampleRate = 0;
-    std::string channelLayout;   // "mono", "stereo", "5.1", ...
-    int64_t bitRateKbps = -1;    // -1: not known, left out of the line
+    std::string channelLayout; // "mono", "stereo", "5.1", ...
+    int64_t bitRateKbps = -1;  // -1: not known, left out of the line
 };
 
 std::string inputLine(const std::string& formatName);

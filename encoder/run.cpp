@@ -1,8 +1,8 @@
 #include "run.h"
 
 #include "convert.h"
-#include "options.h"
 #include "ffmpeg_util.h"
+#include "options.h"
 #include "probe.h"
 #include "probe_heap.h"
 

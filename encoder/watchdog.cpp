@@ -4,8 +4,7 @@ namespace enc {
 
 ProgressWatchdog::ProgressWatchdog(std::chrono::milliseconds limit, std::function<void()> onStall)
     : m_limit(limit), m_onStall(std::move(onStall)), m_lastProgressMs(nowMs()), m_thread(&ProgressWatchdog::watch, this)
-{
-}
+{}
 
 ProgressWatchdog::~ProgressWatchdog()
 {

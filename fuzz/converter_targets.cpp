@@ -18,8 +18,8 @@ constexpr int kMostModelsRead = 64;
 
 QString modelText(const TDeviceModel& m)
 {
-    QStringList fields = {m.Name, m.Image, m.ResolutionX, m.ResolutionY, m.VideoCodec, m.AudioCodec, m.FileFormat,
-                          m.VideoProfile, m.VideoLevel, m.MaxVideoBitRate};
+    QStringList fields = {m.Name,       m.Image,      m.ResolutionX,  m.ResolutionY, m.VideoCodec,
+                          m.AudioCodec, m.FileFormat, m.VideoProfile, m.VideoLevel,  m.MaxVideoBitRate};
     for (const TQuality* q : {&m.Best, &m.Good, &m.Medium, &m.Low}) {
         fields << q->Video.BitRate << q->Video.FrameRate << q->Audio.BitRate << q->Audio.Sampling
                << QString::number(q->Audio.Channels);

@@ -10,8 +10,7 @@
 
 namespace kovirta::fuzz {
 
-MemoryFile::MemoryFile(const uint8_t* data, size_t size)
-    : m_fd(memfd_create("kovirta-fuzz", MFD_CLOEXEC))
+MemoryFile::MemoryFile(const uint8_t* data, size_t size) : m_fd(memfd_create("kovirta-fuzz", MFD_CLOEXEC))
 {
     if (m_fd < 0)
         throw std::runtime_error(std::string("memfd_create: ") + std::strerror(errno));
@@ -32,7 +31,7 @@ MemoryFile::MemoryFile(const uint8_t* data, size_t size)
 
 size_t MemoryFile::size() const
 {
-    struct stat st{};
+    struct stat st {};
     if (fstat(m_fd, &st) != 0)
         throw std::runtime_error(std::string("fstat: ") + std::strerror(errno));
     return static_cast<size_t>(st.st_size);

@@ -1,11 +1,11 @@
 #include "gui/device_panel.h"
 
-#include "gui/panel_helpers.h"
-#include "core/prompts/user_prompts.h"
-#include "gui/picture_loader.h"
 #include "core/conversion/conversion_request.h"
 #include "core/media/file_utils.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
+#include "gui/panel_helpers.h"
+#include "gui/picture_loader.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

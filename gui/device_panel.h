@@ -3,9 +3,9 @@
 // class and the chosen model.
 #pragma once
 
-#include "gui/window_panel.h"
 #include "core/catalogue/device_options_storage.h"
 #include "core/catalogue/device_records.h"
+#include "gui/window_panel.h"
 
 #include <QWidget>
 

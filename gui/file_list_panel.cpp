@@ -1,13 +1,13 @@
 #include "gui/file_list_panel.h"
 
-#include "gui/panel_helpers.h"
-#include "core/prompts/user_prompts.h"
 #include "core/conversion/conversion_request.h"
 #include "core/media/file_info_panel.h"
 #include "core/media/file_list_manager.h"
 #include "core/media/file_utils.h"
-#include "gui/list_box_drag_ext.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
+#include "gui/list_box_drag_ext.h"
+#include "gui/panel_helpers.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -144,8 +144,9 @@ void TFileListPanel::buildMenus()
     miListPopup = named(new QMenu(this), "miListPopup");
     menuItem(miListPopup, "miSave", QStringLiteral("Save..."), this, &TFileListPanel::DoSavePlaylist);
     menuItem(miListPopup, "miLoad", QStringLiteral("Load..."), this, &TFileListPanel::DoLoadPlaylist);
-    for (auto [button, menu] : {std::pair{DoAddPopupShowBtn, miAddPopup}, std::pair{DoRemovePopupShowBtn, miRemovePopup},
-                                std::pair{DoListPopupShowBtn, miListPopup}}) {
+    for (auto [button, menu] :
+         {std::pair{DoAddPopupShowBtn, miAddPopup}, std::pair{DoRemovePopupShowBtn, miRemovePopup},
+          std::pair{DoListPopupShowBtn, miListPopup}}) {
         button->setMenu(menu);
         button->setPopupMode(QToolButton::InstantPopup);
     }
@@ -259,7 +260,8 @@ void TFileListPanel::DoSavePlaylist()
 {
     if (FilesLvw->RowCount() == 0
         && !m_prompts.AskYesNo(QStringLiteral("Warning"),
-                               QStringLiteral("List is Empty. Are you sure you want to save list"), PromptIcon::Question))
+                               QStringLiteral("List is Empty. Are you sure you want to save list"),
+                               PromptIcon::Question))
         return;
     QString name = m_prompts.SaveFile(QStringLiteral("Save list"), kPlaylistFilter, QStringLiteral(".m3u"));
     if (name.isEmpty())

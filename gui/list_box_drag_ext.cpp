@@ -24,18 +24,36 @@ TListBoxDragExt::TListBoxDragExt(QWidget* parent) : QTreeWidget(parent)
     setDefaultDropAction(Qt::MoveAction);
 }
 
-int TListBoxDragExt::RowCount() const { return topLevelItemCount(); }
-QString TListBoxDragExt::RowCaption(int row) const { return topLevelItem(row)->text(0); }
-void TListBoxDragExt::SetRowCaption(int row, const QString& caption) { topLevelItem(row)->setText(0, caption); }
+int TListBoxDragExt::RowCount() const
+{
+    return topLevelItemCount();
+}
+QString TListBoxDragExt::RowCaption(int row) const
+{
+    return topLevelItem(row)->text(0);
+}
+void TListBoxDragExt::SetRowCaption(int row, const QString& caption)
+{
+    topLevelItem(row)->setText(0, caption);
+}
 
 void TListBoxDragExt::AppendRow(const QString& caption, const QString& fileName, const QString& duration)
 {
     addTopLevelItem(new QTreeWidgetItem(QStringList{caption, fileName, duration}));
 }
 
-void TListBoxDragExt::DeleteRow(int row) { delete takeTopLevelItem(row); }
-void TListBoxDragExt::DeleteAllRows() { clear(); }
-bool TListBoxDragExt::IsRowSelected(int row) const { return topLevelItem(row)->isSelected(); }
+void TListBoxDragExt::DeleteRow(int row)
+{
+    delete takeTopLevelItem(row);
+}
+void TListBoxDragExt::DeleteAllRows()
+{
+    clear();
+}
+bool TListBoxDragExt::IsRowSelected(int row) const
+{
+    return topLevelItem(row)->isSelected();
+}
 
 void TListBoxDragExt::MoveSelectedRows(int targetRow)
 {

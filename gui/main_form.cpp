@@ -4,13 +4,13 @@
 // and shows the options.
 #include "gui/main_form.h"
 
+#include "core/prompts/user_prompts.h"
+#include "core/settings/interface_fields_shot.h"
 #include "gui/device_panel.h"
 #include "gui/file_list_panel.h"
 #include "gui/output_panel.h"
 #include "gui/panel_helpers.h"
 #include "gui/quality_panel.h"
-#include "core/prompts/user_prompts.h"
-#include "core/settings/interface_fields_shot.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -22,8 +22,9 @@
 #include <QVBoxLayout>
 
 TMainFrm::TMainFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_programDir(programDir), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("MainFrm"));
@@ -208,18 +209,63 @@ void TMainFrm::RestoreInterfaceFields()
         panel->RestoreFields(shot);
 }
 
-void TMainFrm::DoAddFile() { m_fileList->DoAddFile(); }
-void TMainFrm::DoAddFolder() { m_fileList->DoAddFolder(); }
-void TMainFrm::FilesLvwDropFile(const QStringList& dropedFiles) { m_fileList->FilesLvwDropFile(dropedFiles); }
-void TMainFrm::FilesLvwDragDrop(int targetRow) { m_fileList->FilesLvwDragDrop(targetRow); }
-void TMainFrm::DoClear() { m_fileList->DoClear(); }
-void TMainFrm::DoSavePlaylist() { m_fileList->DoSavePlaylist(); }
-void TMainFrm::DoLoadPlaylist() { m_fileList->DoLoadPlaylist(); }
-void TMainFrm::DoPlay() { m_fileList->DoPlay(); }
-void TMainFrm::DoSelectManufacturer() { m_device->DoSelectManufacturer(); }
-void TMainFrm::DoSelectModel() { m_device->DoSelectModel(); }
-void TMainFrm::DoSelectVideoQuality() { m_quality->DoSelectVideoQuality(); }
-void TMainFrm::DoSelectAudioQuality() { m_quality->DoSelectAudioQuality(); }
-void TMainFrm::ResolutionTypeCmbClick() { m_quality->ResolutionTypeCmbClick(); }
-void TMainFrm::VolumeSelectCmbChange() { m_quality->VolumeSelectCmbChange(); }
-void TMainFrm::VideoBitRateChange() { m_quality->VideoBitRateChange(); }
+void TMainFrm::DoAddFile()
+{
+    m_fileList->DoAddFile();
+}
+void TMainFrm::DoAddFolder()
+{
+    m_fileList->DoAddFolder();
+}
+void TMainFrm::FilesLvwDropFile(const QStringList& dropedFiles)
+{
+    m_fileList->FilesLvwDropFile(dropedFiles);
+}
+void TMainFrm::FilesLvwDragDrop(int targetRow)
+{
+    m_fileList->FilesLvwDragDrop(targetRow);
+}
+void TMainFrm::DoClear()
+{
+    m_fileList->DoClear();
+}
+void TMainFrm::DoSavePlaylist()
+{
+    m_fileList->DoSavePlaylist();
+}
+void TMainFrm::DoLoadPlaylist()
+{
+    m_fileList->DoLoadPlaylist();
+}
+void TMainFrm::DoPlay()
+{
+    m_fileList->DoPlay();
+}
+void TMainFrm::DoSelectManufacturer()
+{
+    m_device->DoSelectManufacturer();
+}
+void TMainFrm::DoSelectModel()
+{
+    m_device->DoSelectModel();
+}
+void TMainFrm::DoSelectVideoQuality()
+{
+    m_quality->DoSelectVideoQuality();
+}
+void TMainFrm::DoSelectAudioQuality()
+{
+    m_quality->DoSelectAudioQuality();
+}
+void TMainFrm::ResolutionTypeCmbClick()
+{
+    m_quality->ResolutionTypeCmbClick();
+}
+void TMainFrm::VolumeSelectCmbChange()
+{
+    m_quality->VolumeSelectCmbChange();
+}
+void TMainFrm::VideoBitRateChange()
+{
+    m_quality->VideoBitRateChange();
+}

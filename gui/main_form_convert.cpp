@@ -1,18 +1,18 @@
 // "Convert" from the main window, and the side dialogs of the top row and the Help menu.
 #include "gui/main_form.h"
 
-#include "gui/device_panel.h"
-#include "gui/file_list_panel.h"
-#include "gui/output_panel.h"
-#include "gui/quality_panel.h"
-#include "core/prompts/user_prompts.h"
-#include "gui/progress_form.h"
-#include "gui/dialogs/about_form.h"
 #include "core/feedback/feedback_urls.h"
-#include "gui/dialogs/report_bug_form.h"
-#include "gui/dialogs/request_device_form.h"
 #include "core/media/file_list_manager.h"
 #include "core/media/text_convert.h"
+#include "core/prompts/user_prompts.h"
+#include "gui/device_panel.h"
+#include "gui/dialogs/about_form.h"
+#include "gui/dialogs/report_bug_form.h"
+#include "gui/dialogs/request_device_form.h"
+#include "gui/file_list_panel.h"
+#include "gui/output_panel.h"
+#include "gui/progress_form.h"
+#include "gui/quality_panel.h"
 
 TConversionFields TMainFrm::ConversionFields() const
 {
@@ -24,7 +24,8 @@ TConversionFields TMainFrm::ConversionFields() const
 
 bool TMainFrm::ValidateConversionRequest()
 {
-    const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(ConversionFields(), m_quality->ConversionParameters());
+    const std::optional<TRequestRefusal> refusal =
+        TConversionRequest::Check(ConversionFields(), m_quality->ConversionParameters());
     if (refusal)
         m_prompts.ShowMessage(refusal->Caption, refusal->Text, refusal->Icon);
     return !refusal;

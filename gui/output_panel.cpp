@@ -1,9 +1,9 @@
 #include "gui/output_panel.h"
 
-#include "gui/panel_helpers.h"
-#include "core/prompts/user_prompts.h"
 #include "core/conversion/conversion_request.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
+#include "gui/panel_helpers.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -21,8 +21,10 @@ TOutputPanel::TOutputPanel(TUserPrompts& prompts, QWidget* parent) : QWidget(par
     DestinationGroup = namedPanel(this, "DestinationGroup");
     DestinationGroup->setFrameShape(QFrame::StyledPanel);
     auto* destination = new QGridLayout(DestinationGroup);
-    PreserveFilesLocationRdo = named(new QRadioButton(QStringLiteral("Preserve files location"), DestinationGroup), "PreserveFilesLocationRdo");
-    SaveFilesToFolderRdo = named(new QRadioButton(QStringLiteral("Save files to folder"), DestinationGroup), "SaveFilesToFolderRdo");
+    PreserveFilesLocationRdo = named(new QRadioButton(QStringLiteral("Preserve files location"), DestinationGroup),
+                                     "PreserveFilesLocationRdo");
+    SaveFilesToFolderRdo =
+        named(new QRadioButton(QStringLiteral("Save files to folder"), DestinationGroup), "SaveFilesToFolderRdo");
     PreserveFilesLocationRdo->setChecked(true);
     DestPathEdt = named(new QLineEdit(DestinationGroup), "DestPathEdt");
     BrowseBtn = named(new QPushButton(QStringLiteral("Browse"), DestinationGroup), "BrowseBtn");
@@ -41,14 +43,18 @@ TOutputPanel::TOutputPanel(TUserPrompts& prompts, QWidget* parent) : QWidget(par
     AskOverwriteRdo = named(new QRadioButton(QStringLiteral("Ask"), FileOptionsGroup), "AskOverwriteRdo");
     ReplaceOverwriteRdo = named(new QRadioButton(QStringLiteral("Replace"), FileOptionsGroup), "ReplaceOverwriteRdo");
     SkipOverwriteRdo = named(new QRadioButton(QStringLiteral("Skip"), FileOptionsGroup), "SkipOverwriteRdo");
-    NoOverwriteRdo = named(new QRadioButton(QStringLiteral("No, generate new name"), FileOptionsGroup), "NoOverwriteRdo");
+    NoOverwriteRdo =
+        named(new QRadioButton(QStringLiteral("No, generate new name"), FileOptionsGroup), "NoOverwriteRdo");
     AskOverwriteRdo->setChecked(true);
     fileOptions->addWidget(AskOverwriteRdo, 1, 0);
     fileOptions->addWidget(ReplaceOverwriteRdo, 1, 1);
     fileOptions->addWidget(SkipOverwriteRdo, 1, 2);
     fileOptions->addWidget(NoOverwriteRdo, 1, 3);
-    DeleteAfterConversionChk = named(new QCheckBox(QStringLiteral("Delete files after conversion"), FileOptionsGroup), "DeleteAfterConversionChk");
-    SetConvertedAsOriginalChk = named(new QCheckBox(QStringLiteral("Set converted file data as original"), FileOptionsGroup), "SetConvertedAsOriginalChk");
+    DeleteAfterConversionChk = named(new QCheckBox(QStringLiteral("Delete files after conversion"), FileOptionsGroup),
+                                     "DeleteAfterConversionChk");
+    SetConvertedAsOriginalChk =
+        named(new QCheckBox(QStringLiteral("Set converted file data as original"), FileOptionsGroup),
+              "SetConvertedAsOriginalChk");
     fileOptions->addWidget(DeleteAfterConversionChk, 2, 0, 1, 4);
     fileOptions->addWidget(SetConvertedAsOriginalChk, 3, 0, 1, 4);
     layout->addWidget(FileOptionsGroup);

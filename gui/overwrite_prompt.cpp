@@ -19,8 +19,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 
 } // namespace
 
-TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags)
+TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent) : QDialog(parent, kFixedDialogFlags)
 {
     setWindowTitle(QStringLiteral("Overwrite File Promt"));
     setFixedSize(285, 177);

@@ -29,7 +29,8 @@ void onJpegError(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
 }
 
-void ignoreJpegMessage(j_common_ptr) {}
+void ignoreJpegMessage(j_common_ptr)
+{}
 
 // Called while the decoder takes in the file: a file of ever more scans is given up early.
 void onJpegProgress(j_common_ptr cinfo)
@@ -141,7 +142,9 @@ TCataloguePicture ReadCataloguePicture(const QString& programDir, const QString&
 
     const QString extension = named.suffix().toLower();
     const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
-    const char* qtFormat = extension == QLatin1String("bmp") ? "BMP" : extension == QLatin1String("ico") ? "ICO" : nullptr;
+    const char* qtFormat = extension == QLatin1String("bmp") ? "BMP"
+        : extension == QLatin1String("ico")                  ? "ICO"
+                                                             : nullptr;
     if (!jpeg && !qtFormat)
         return withStatus(TPictureStatus::Broken);
 
@@ -155,10 +158,9 @@ TCataloguePicture ReadCataloguePicture(const QString& programDir, const QString&
         return withStatus(TPictureStatus::Broken);
 
     QImage image;
-    const Decode result =
-        jpeg ? decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()),
-                          image)
-             : decodeWithQt(bytes, qtFormat, image);
+    const Decode result = jpeg ? decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                            static_cast<unsigned long>(bytes.size()), image)
+                               : decodeWithQt(bytes, qtFormat, image);
     switch (result) {
     case Decode::Done:
         return TCataloguePicture{TPictureStatus::Loaded, image};

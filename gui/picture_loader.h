@@ -15,9 +15,9 @@ constexpr int kMaxJpegScans = 256;
 
 enum class TPictureStatus {
     Loaded,
-    Absent,   // no file there (missing or empty), or a text that cannot name one below the program directory
-    Refused,  // turned away before a pixel was decoded: outside the program directory, too large
-    Broken,   // a format this platform does not read, or a file that does not decode
+    Absent,  // no file there (missing or empty), or a text that cannot name one below the program directory
+    Refused, // turned away before a pixel was decoded: outside the program directory, too large
+    Broken,  // a format this platform does not read, or a file that does not decode
 };
 
 struct TCataloguePicture {

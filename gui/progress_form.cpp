@@ -1,7 +1,7 @@
 #include "gui/progress_form.h"
 
-#include <QCloseEvent>
 #include "gui/form_helpers.h"
+#include <QCloseEvent>
 
 #include <QLabel>
 #include <QProgressBar>
@@ -29,8 +29,7 @@ void setText(QLabel* label, const QString& text)
 } // namespace
 
 TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags),
-      Batch(programDir, prompts, *this)
+    : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts, *this)
 {
     setWindowTitle(QStringLiteral("Progress"));
     setFixedSize(505, 237);
@@ -45,7 +44,8 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     DoStopBtn->setGeometry(200, 144, 99, 41);
     TimeElapsedLabel = placedLabel(this, QStringLiteral("TimeElapsedLabel"), QStringLiteral("Time Elapsed:"), 24, 206);
     TimeElapsedEdt = placedLabel(this, QStringLiteral("TimeElapsedEdt"), QString(), 96, 206);
-    EstimatedTimeLabel = placedLabel(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
+    EstimatedTimeLabel =
+        placedLabel(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
     EstimatedTimeEdt = placedLabel(this, QStringLiteral("EstimatedTimeEdt"), QString(), 274, 206);
 
     ExecuteTaskTimer.setInterval(100);
@@ -98,11 +98,35 @@ void TProgressFrm::reject()
         QDialog::reject();
 }
 
-void TProgressFrm::ShowFileName(const QString& text) { FileNameLabel->setText(text); }
-void TProgressFrm::ShowCurrentConversing(const QString& text) { setText(CurrentConversingLabel, text); }
-void TProgressFrm::ShowFileProgress(int position) { FileConversionProgress->setValue(position); }
-void TProgressFrm::ShowTotalProgress(int position) { FilesConversionProgress->setValue(position); }
-void TProgressFrm::ShowTotalLabel(const QString& text) { setText(TotalProgressLabel, text); }
-void TProgressFrm::ShowElapsedLabel(const QString& text) { setText(TimeElapsedLabel, text); }
-void TProgressFrm::ShowEstimatedLabel(const QString& text) { setText(EstimatedTimeLabel, text); }
-void TProgressFrm::HideView() { hide(); }
+void TProgressFrm::ShowFileName(const QString& text)
+{
+    FileNameLabel->setText(text);
+}
+void TProgressFrm::ShowCurrentConversing(const QString& text)
+{
+    setText(CurrentConversingLabel, text);
+}
+void TProgressFrm::ShowFileProgress(int position)
+{
+    FileConversionProgress->setValue(position);
+}
+void TProgressFrm::ShowTotalProgress(int position)
+{
+    FilesConversionProgress->setValue(position);
+}
+void TProgressFrm::ShowTotalLabel(const QString& text)
+{
+    setText(TotalProgressLabel, text);
+}
+void TProgressFrm::ShowElapsedLabel(const QString& text)
+{
+    setText(TimeElapsedLabel, text);
+}
+void TProgressFrm::ShowEstimatedLabel(const QString& text)
+{
+    setText(EstimatedTimeLabel, text);
+}
+void TProgressFrm::HideView()
+{
+    hide();
+}

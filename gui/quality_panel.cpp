@@ -1,9 +1,9 @@
 #include "gui/quality_panel.h"
 
-#include "gui/panel_helpers.h"
-#include "core/prompts/user_prompts.h"
 #include "core/conversion/conversion_request.h"
+#include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
+#include "gui/panel_helpers.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -109,13 +109,15 @@ QGridLayout* TQualityPanel::buildGroup(const QString& kind, QFrame*& group, QFra
 
 QFrame* TQualityPanel::buildVideoGroup()
 {
-    QGridLayout* fields = buildGroup(QStringLiteral("Video"), VideoOptionsGroup, VideoQualitySelectPanel, VideoQualityCmb,
-                                     VideoConfigShowBtn, VideoOptionsPanel);
+    QGridLayout* fields = buildGroup(QStringLiteral("Video"), VideoOptionsGroup, VideoQualitySelectPanel,
+                                     VideoQualityCmb, VideoConfigShowBtn, VideoOptionsPanel);
     VideoBitRateEdt = addEdit(fields, 0, "VideoBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
     VideoFrameRateEdt = addEdit(fields, 1, "VideoFrameRateEdt", QStringLiteral("Frame Rate:"), QStringLiteral("fps"));
-    ZoomModeCmb = dropDownList(VideoOptionsPanel, "ZoomModeCmb", {QStringLiteral("Fit to Screen"), QStringLiteral("Full Screen")});
+    ZoomModeCmb = dropDownList(VideoOptionsPanel, "ZoomModeCmb",
+                               {QStringLiteral("Fit to Screen"), QStringLiteral("Full Screen")});
     addField(fields, 2, QStringLiteral("Zoom Mode:"), ZoomModeCmb, QString());
-    ResolutionTypeCmb = dropDownList(VideoOptionsPanel, "ResolutionTypeCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
+    ResolutionTypeCmb =
+        dropDownList(VideoOptionsPanel, "ResolutionTypeCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
     addField(fields, 3, QStringLiteral("Resolution:"), ResolutionTypeCmb, QString());
     auto* size = new QHBoxLayout;
     ResolutionXEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionXEdt");
@@ -133,8 +135,8 @@ QFrame* TQualityPanel::buildVideoGroup()
 
 QFrame* TQualityPanel::buildAudioGroup()
 {
-    QGridLayout* fields = buildGroup(QStringLiteral("Audio"), AudioOptionsGroup, AudioQualitySelectPanel, AudioQualityCmb,
-                                     AudioConfigShowBtn, AudioOptionsPanel);
+    QGridLayout* fields = buildGroup(QStringLiteral("Audio"), AudioOptionsGroup, AudioQualitySelectPanel,
+                                     AudioQualityCmb, AudioConfigShowBtn, AudioOptionsPanel);
     AudioBitRateEdt = addEdit(fields, 0, "AudioBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
     SamplingEdt = addEdit(fields, 1, "SamplingEdt", QStringLiteral("Sampling:"), QStringLiteral("Hz"));
     auto* channels = new QHBoxLayout;
@@ -144,7 +146,8 @@ QFrame* TQualityPanel::buildAudioGroup()
     channels->addWidget(ChanelsMonoRdo);
     fields->addWidget(new QLabel(QStringLiteral("Chanels:")), 2, 0);
     fields->addLayout(channels, 2, 1);
-    VolumeSelectCmb = dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
+    VolumeSelectCmb =
+        dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
     addField(fields, 3, QStringLiteral("Volume:"), VolumeSelectCmb, QString());
     VolumeInputEdt = named(new QLineEdit(QStringLiteral("100"), AudioOptionsPanel), "VolumeInputEdt");
     VolumeInputEdt->setEnabled(false);
@@ -169,8 +172,14 @@ void TQualityPanel::connectHandlers()
     // A channel button clicked by the user, or selected from the program, runs its handler.
     connect(ChanelsStereoRdo, &QRadioButton::clicked, this, &TQualityPanel::ChanelsStereoRdoClick);
     connect(ChanelsMonoRdo, &QRadioButton::clicked, this, &TQualityPanel::ChanelsMonoRdoClick);
-    connect(ChanelsStereoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsStereoRdoClick(); });
-    connect(ChanelsMonoRdo, &QRadioButton::toggled, this, [this](bool on) { if (on) ChanelsMonoRdoClick(); });
+    connect(ChanelsStereoRdo, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            ChanelsStereoRdoClick();
+    });
+    connect(ChanelsMonoRdo, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            ChanelsMonoRdoClick();
+    });
     // Leaving an edit clears its flag, whether or not the text changed.
     for (QLineEdit* edit : {VideoBitRateEdt, VideoFrameRateEdt, AudioBitRateEdt, SamplingEdt})
         edit->installEventFilter(this);
@@ -263,8 +272,8 @@ void TQualityPanel::DoManageAudioSectionVisible()
 
 void TQualityPanel::DoResetVideoOptions()
 {
-    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings?"),
-                            PromptIcon::Question))
+    if (!m_prompts.AskYesNo(QStringLiteral("Warning"),
+                            QStringLiteral("Are you sure you want to reset quality settings?"), PromptIcon::Question))
         return;
     DoSelectVideoQuality();
     emit optionsReset();
@@ -272,8 +281,8 @@ void TQualityPanel::DoResetVideoOptions()
 
 void TQualityPanel::DoResetAudioOption()
 {
-    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to reset quality settings"),
-                            PromptIcon::Question))
+    if (!m_prompts.AskYesNo(QStringLiteral("Warning"),
+                            QStringLiteral("Are you sure you want to reset quality settings"), PromptIcon::Question))
         return;
     DoSelectAudioQuality();
     emit optionsReset();
@@ -312,12 +321,30 @@ void TQualityPanel::VolumeSelectCmbChange()
     }
 }
 
-void TQualityPanel::VideoBitRateChange() { m_parameters.UseVideoBitRateFromDataBase = false; }
-void TQualityPanel::VideoFrameRateEdtChange() { m_parameters.UseFrameRateFromDataBase = false; }
-void TQualityPanel::AudioBitRateEdtChange() { m_parameters.UseAudioBitRateFromDataBase = false; }
-void TQualityPanel::SamplingEdtChange() { m_parameters.UseSamplingFromDataBase = false; }
-void TQualityPanel::ChanelsStereoRdoClick() { m_parameters.UseChannelsCountFromDataBase = false; }
-void TQualityPanel::ChanelsMonoRdoClick() { m_parameters.UseChannelsCountFromDataBase = false; }
+void TQualityPanel::VideoBitRateChange()
+{
+    m_parameters.UseVideoBitRateFromDataBase = false;
+}
+void TQualityPanel::VideoFrameRateEdtChange()
+{
+    m_parameters.UseFrameRateFromDataBase = false;
+}
+void TQualityPanel::AudioBitRateEdtChange()
+{
+    m_parameters.UseAudioBitRateFromDataBase = false;
+}
+void TQualityPanel::SamplingEdtChange()
+{
+    m_parameters.UseSamplingFromDataBase = false;
+}
+void TQualityPanel::ChanelsStereoRdoClick()
+{
+    m_parameters.UseChannelsCountFromDataBase = false;
+}
+void TQualityPanel::ChanelsMonoRdoClick()
+{
+    m_parameters.UseChannelsCountFromDataBase = false;
+}
 
 void TQualityPanel::FillConversionFields(TConversionFields& f) const
 {
@@ -370,8 +397,9 @@ void TQualityPanel::RestoreFields(const TInterfaceFieldsShot& shot)
     DoSelectVideoQuality();
     AudioQualityCmb->setCurrentIndex(shot.GetAudioQuality());
     DoSelectAudioQuality();
-    for (auto [edit, value] : {std::pair{AudioBitRateEdt, shot.GetAudioBitRate()}, std::pair{VideoBitRateEdt, shot.GetVideoBitRate()},
-                               std::pair{VideoFrameRateEdt, shot.GetFrameRate()}, std::pair{SamplingEdt, shot.GetSampling()}}) {
+    for (auto [edit, value] :
+         {std::pair{AudioBitRateEdt, shot.GetAudioBitRate()}, std::pair{VideoBitRateEdt, shot.GetVideoBitRate()},
+          std::pair{VideoFrameRateEdt, shot.GetFrameRate()}, std::pair{SamplingEdt, shot.GetSampling()}}) {
         if (!value.isEmpty())
             edit->setText(value);
     }

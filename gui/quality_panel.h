@@ -5,9 +5,9 @@
 // Use...FromDataBase flags say which fields hold such a suggestion.
 #pragma once
 
-#include "gui/window_panel.h"
 #include "core/catalogue/device_records.h"
 #include "core/conversion/conversion_parameters.h"
+#include "gui/window_panel.h"
 
 #include <QFrame>
 

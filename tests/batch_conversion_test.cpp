@@ -1,6 +1,6 @@
 #include "core/conversion/batch_conversion.h"
-#include "fake_prompts.h"
 #include "core/media/file_utils.h"
+#include "fake_prompts.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -113,23 +113,71 @@ TEST(BatchOutputPlan, OutputsThatClashGetNewNames)
     const Case cases[] = {
         {"two sources in one folder", {"v/clip.avi", "v/clip.mov"}, {}, {}, olPreserve, {"v/clip.mp4", "v/clip_1.mp4"}},
         {"three sources in one folder",
-         {"v/clip.avi", "v/clip.mov", "v/clip.wmv"}, {}, {}, olPreserve,
+         {"v/clip.avi", "v/clip.mov", "v/clip.wmv"},
+         {},
+         {},
+         olPreserve,
          {"v/clip.mp4", "v/clip_1.mp4", "v/clip_1_1.mp4"}},
-        {"two folders, beside their sources", {"a/clip.avi", "b/clip.avi"}, {}, {}, olPreserve, {"a/clip.mp4", "b/clip.mp4"}},
+        {"two folders, beside their sources",
+         {"a/clip.avi", "b/clip.avi"},
+         {},
+         {},
+         olPreserve,
+         {"a/clip.mp4", "b/clip.mp4"}},
         {"two folders into one", {"a/clip.avi", "b/clip.avi"}, {}, {}, olFolder, {"out/clip.mp4", "out/clip_1.mp4"}},
         {"a new name that exists is passed over",
-         {"v/clip.avi", "v/clip.mov"}, {"v/clip_1.mp4"}, {}, olPreserve, {"v/clip.mp4", "v/clip_1_1.mp4"}},
-        {"an output that existed before keeps its name", {"v/clip.avi"}, {"v/clip.mp4"}, {}, olPreserve, {"v/clip.mp4"}},
+         {"v/clip.avi", "v/clip.mov"},
+         {"v/clip_1.mp4"},
+         {},
+         olPreserve,
+         {"v/clip.mp4", "v/clip_1_1.mp4"}},
+        {"an output that existed before keeps its name",
+         {"v/clip.avi"},
+         {"v/clip.mp4"},
+         {},
+         olPreserve,
+         {"v/clip.mp4"}},
         {"an output that existed before, wanted twice",
-         {"v/clip.avi", "v/clip.mov"}, {"v/clip.mp4"}, {}, olPreserve, {"v/clip.mp4", "v/clip_1.mp4"}},
-        {"an output that is a listed source still waiting", {"v/x.avi", "v/x.mp4"}, {}, {}, olPreserve, {"v/x_1.mp4", "v/x.mp4"}},
-        {"an output that is a listed source converted before", {"v/x.mp4", "v/x.avi"}, {}, {}, olPreserve, {"v/x.mp4", "v/x_1.mp4"}},
-        {"a listed source into the folder of another", {"out/x.mp4", "v/x.avi"}, {}, {}, olFolder, {"out/x.mp4", "out/x_1.mp4"}},
+         {"v/clip.avi", "v/clip.mov"},
+         {"v/clip.mp4"},
+         {},
+         olPreserve,
+         {"v/clip.mp4", "v/clip_1.mp4"}},
+        {"an output that is a listed source still waiting",
+         {"v/x.avi", "v/x.mp4"},
+         {},
+         {},
+         olPreserve,
+         {"v/x_1.mp4", "v/x.mp4"}},
+        {"an output that is a listed source converted before",
+         {"v/x.mp4", "v/x.avi"},
+         {},
+         {},
+         olPreserve,
+         {"v/x.mp4", "v/x_1.mp4"}},
+        {"a listed source into the folder of another",
+         {"out/x.mp4", "v/x.avi"},
+         {},
+         {},
+         olFolder,
+         {"out/x.mp4", "out/x_1.mp4"}},
         {"a new name that is a listed source is passed over",
-         {"v/clip.avi", "v/clip.mov", "v/clip_1.mp4"}, {}, {}, olPreserve, {"v/clip.mp4", "v/clip_1_1.mp4", "v/clip_1.mp4"}},
-        {"names compare without regard to case", {"v/Clip.avi", "v/clip.MOV"}, {}, {}, olPreserve, {"v/Clip.mp4", "v/clip_1.mp4"}},
+         {"v/clip.avi", "v/clip.mov", "v/clip_1.mp4"},
+         {},
+         {},
+         olPreserve,
+         {"v/clip.mp4", "v/clip_1_1.mp4", "v/clip_1.mp4"}},
+        {"names compare without regard to case",
+         {"v/Clip.avi", "v/clip.MOV"},
+         {},
+         {},
+         olPreserve,
+         {"v/Clip.mp4", "v/clip_1.mp4"}},
         {"a source that is not there takes no part",
-         {"v/clip.avi", "v/clip.mov", "v/x.avi", "v/x.mp4"}, {}, {"v/clip.avi", "v/x.mp4"}, olPreserve,
+         {"v/clip.avi", "v/clip.mov", "v/x.avi", "v/x.mp4"},
+         {},
+         {"v/clip.avi", "v/x.mp4"},
+         olPreserve,
          {"v/clip.mp4", "v/clip.mp4", "v/x.mp4", "v/x.mp4"}},
     };
     auto under = [&root](const QStringList& names) {
@@ -187,7 +235,8 @@ TEST_F(BatchTest, CheckOverwritesPerMode)
         {"replace", omReplace, existing, false, existing},
         {"skip", omSkip, existing, true, existing},
         {"empty output is overwritten", omSkip, empty, false, empty},
-        {"missing output", omSkip, work.path() + QStringLiteral("/none.mp4"), false, work.path() + QStringLiteral("/none.mp4")},
+        {"missing output", omSkip, work.path() + QStringLiteral("/none.mp4"), false,
+         work.path() + QStringLiteral("/none.mp4")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,8 +267,8 @@ TEST_F(BatchTest, AskRemembersAllAnswersForTheBatch)
     };
     // Closed from the title bar: keeps the file this time and asks again next time.
     prompts.overwriteAnswers = {oaNone, oaYes, oaNo, oaNoAll};
-    for (const Step& s : {Step{oaNone, true}, Step{oaYes, false}, Step{oaNo, true}, Step{oaNoAll, true}, Step{oaNoAll, true},
-                          Step{oaNoAll, true}}) {
+    for (const Step& s : {Step{oaNone, true}, Step{oaYes, false}, Step{oaNo, true}, Step{oaNoAll, true},
+                          Step{oaNoAll, true}, Step{oaNoAll, true}}) {
         batch.OutputFile = existing;
         EXPECT_EQ(batch.CheckOverwrites(), s.skip);
         EXPECT_EQ(batch.OverwriteAnswer, s.answer);
@@ -259,21 +308,61 @@ TEST_F(BatchTest, NoBatchWritesOverItsOwnOutputsOrItsSources)
     };
     const Files clipAndOld{{"v/clip.avi", "A"}, {"v/clip.mov", "M"}, {"v/clip.mp4", "old"}};
     const Case cases[] = {
-        {"two sources in one folder", everyMode, oaNone, {{"v/clip.avi", "A"}, {"v/clip.mov", "M"}},
-         {"v/clip.avi", "v/clip.mov"}, false, {{"v/clip.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
-        {"two folders into one", everyMode, oaNone, {{"a/clip.avi", "A"}, {"b/clip.avi", "B"}},
-         {"a/clip.avi", "b/clip.avi"}, true, {{"out/clip.mp4", "A"}, {"out/clip_1.mp4", "B"}}},
-        {"an output that is a listed source", {omAsk, omReplace, omSkip}, oaYes, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
-         {"v/x.avi", "v/x.mp4"}, false, {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
-        {"an output that is a listed source, new names", {omNewName}, oaNone, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
-         {"v/x.avi", "v/x.mp4"}, false, {{"v/x_1.mp4", "X"}, {"v/x_1_1.mp4", "Y"}}},
-        {"a listed source converted first", {omAsk, omReplace, omSkip}, oaYes, {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
-         {"v/x.mp4", "v/x.avi"}, false, {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
-        {"an output from before, replaced", {omAsk, omReplace}, oaYes, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+        {"two sources in one folder",
+         everyMode,
+         oaNone,
+         {{"v/clip.avi", "A"}, {"v/clip.mov", "M"}},
+         {"v/clip.avi", "v/clip.mov"},
+         false,
          {{"v/clip.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
-        {"an output from before, kept", {omAsk, omSkip}, oaNo, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+        {"two folders into one",
+         everyMode,
+         oaNone,
+         {{"a/clip.avi", "A"}, {"b/clip.avi", "B"}},
+         {"a/clip.avi", "b/clip.avi"},
+         true,
+         {{"out/clip.mp4", "A"}, {"out/clip_1.mp4", "B"}}},
+        {"an output that is a listed source",
+         {omAsk, omReplace, omSkip},
+         oaYes,
+         {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.avi", "v/x.mp4"},
+         false,
+         {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
+        {"an output that is a listed source, new names",
+         {omNewName},
+         oaNone,
+         {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.avi", "v/x.mp4"},
+         false,
+         {{"v/x_1.mp4", "X"}, {"v/x_1_1.mp4", "Y"}}},
+        {"a listed source converted first",
+         {omAsk, omReplace, omSkip},
+         oaYes,
+         {{"v/x.avi", "X"}, {"v/x.mp4", "Y"}},
+         {"v/x.mp4", "v/x.avi"},
+         false,
+         {{"v/x_1.mp4", "X"}, {"v/x.mp4", "Y"}}},
+        {"an output from before, replaced",
+         {omAsk, omReplace},
+         oaYes,
+         clipAndOld,
+         {"v/clip.avi", "v/clip.mov"},
+         false,
+         {{"v/clip.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
+        {"an output from before, kept",
+         {omAsk, omSkip},
+         oaNo,
+         clipAndOld,
+         {"v/clip.avi", "v/clip.mov"},
+         false,
          {{"v/clip.avi", "A"}, {"v/clip.mp4", "old"}, {"v/clip_1.mp4", "M"}}},
-        {"an output from before, new names", {omNewName}, oaNone, clipAndOld, {"v/clip.avi", "v/clip.mov"}, false,
+        {"an output from before, new names",
+         {omNewName},
+         oaNone,
+         clipAndOld,
+         {"v/clip.avi", "v/clip.mov"},
+         false,
          {{"v/clip.mp4", "old"}, {"v/clip_1_1.mp4", "A"}, {"v/clip_1.mp4", "M"}}},
     };
     for (const Case& c : cases) {
@@ -314,10 +403,11 @@ TEST_F(BatchTest, NoBatchWritesOverItsOwnOutputsOrItsSources)
 
 TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)
 {
-    program.setScript({QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=1.0 bitrate=   1.0kbits/s\\r"),
-                       QStringLiteral("sleep 30"),
-                       QStringLiteral("err frame=    2 fps=  0 q=2.0 size=       2kB time=2.0 bitrate=   1.0kbits/s\\r"),
-                       QStringLiteral("sleep 30"), QStringLiteral("touch")});
+    program.setScript(
+        {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=1.0 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("sleep 30"),
+         QStringLiteral("err frame=    2 fps=  0 q=2.0 size=       2kB time=2.0 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("sleep 30"), QStringLiteral("touch")});
     const QString a = source(QStringLiteral("a.avi"));
     const QString c = source(QStringLiteral("c.avi"));
     list({mediaRecord(a, "00:00:02.00"), mediaRecord(work.path() + QStringLiteral("/b.avi"), "00:00:00.00"),
@@ -393,9 +483,10 @@ TEST_F(BatchTest, ExitZeroWithoutAWholeOutputIsAFailureAndKeepsTheSource)
 
 TEST_F(BatchTest, StopDuringTheFirstFile)
 {
-    program.setScript({QStringLiteral("partial"),
-                       QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
-                       QStringLiteral("hang")});
+    program.setScript(
+        {QStringLiteral("partial"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("hang")});
     const QString first = source(QStringLiteral("first.avi"));
     const QString second = source(QStringLiteral("second.avi"));
     list({mediaRecord(first, "00:00:05.00"), mediaRecord(second, "00:00:05.00")});

@@ -65,7 +65,7 @@ TEST_F(CatalogueTest, ManufacturersAndModels)
     EXPECT_EQ(store->GetManufacturerNames(), (TextList{"Acme", "Zeta", "Acme", "NoModels"}));
     TDeviceManufacturer m;
     store->GetManufacturer(QStringLiteral("Acme"), m);
-    EXPECT_EQ(m.Logo, QStringLiteral("logos/acme.jpg"));   // the first of two
+    EXPECT_EQ(m.Logo, QStringLiteral("logos/acme.jpg")); // the first of two
     TDeviceManufacturer untouched{QStringLiteral("x"), QStringLiteral("y")};
     store->GetManufacturer(QStringLiteral("acme"), untouched); // case matters
     EXPECT_EQ(untouched.Name, QStringLiteral("x"));
@@ -167,7 +167,8 @@ TEST_F(CatalogueTest, EntitiesReadAsTheirCharactersAndAreWrittenBackOnce)
     TDeviceManufacturer m;
     store->GetManufacturer(maker, m);
     EXPECT_EQ(m.Logo, QStringLiteral("logos/z&c.jpg"));
-    const QString model = QString::fromUtf8("<Mini> \xc3\xa9" "dition");
+    const QString model = QString::fromUtf8("<Mini> \xc3\xa9"
+                                            "dition");
     EXPECT_EQ(store->GetModelNames(maker), QStringList{model});
     TDeviceModel found;
     store->GetModel(model, maker, found);
@@ -223,8 +224,8 @@ TEST_F(CatalogueTest, DecoderLimitsAreReadWhereGivenAndNeverAdded)
         const char* level;
         const char* maxRate;
     };
-    for (const Case& c : {Case{"Limited", "baseline", "3.0", "1500"}, Case{"Open", "", "", ""},
-                          Case{"Partial", "", "4.1", ""}}) {
+    for (const Case& c :
+         {Case{"Limited", "baseline", "3.0", "1500"}, Case{"Open", "", "", ""}, Case{"Partial", "", "4.1", ""}}) {
         SCOPED_TRACE(c.model);
         TDeviceModel model;
         store->GetModel(QString::fromLatin1(c.model), QStringLiteral("A"), model);

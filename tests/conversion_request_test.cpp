@@ -112,8 +112,7 @@ TEST(ConversionRequest, AssembledFromFieldsModelAndLiveFlags)
     model.VideoProfile = QStringLiteral("baseline");
     model.VideoLevel = QStringLiteral("3.0");
     model.MaxVideoBitRate = QStringLiteral("1500,5");
-    const TCommonConversionParameters p =
-        TConversionRequest::Assemble(validFields(folder.path()), current, model, 123);
+    const TCommonConversionParameters p = TConversionRequest::Assemble(validFields(folder.path()), current, model, 123);
     EXPECT_DOUBLE_EQ(p.AudioBitRate, 128);
     EXPECT_EQ(p.Sampling, 0) << "left to the source";
     EXPECT_EQ(p.Channels, 7);

@@ -1,14 +1,14 @@
 // From the main window to converted files: the real encoder and the shipped catalogues in a
 // temporary program directory.
-#include "gui/file_list_panel.h"
-#include "gui/device_panel.h"
-#include "gui/main_form.h"
-#include "gui/quality_panel.h"
-#include "gui/progress_form.h"
-#include "fake_prompts.h"
 #include "core/media/file_info.h"
 #include "core/media/file_list_manager.h"
+#include "fake_prompts.h"
+#include "gui/device_panel.h"
+#include "gui/file_list_panel.h"
 #include "gui/list_box_drag_ext.h"
+#include "gui/main_form.h"
+#include "gui/progress_form.h"
+#include "gui/quality_panel.h"
 #include "test_support.h"
 #include "window_controls.h"
 
@@ -53,7 +53,8 @@ protected:
         QDir(dir).mkpath(QStringLiteral("encoder"));
         ASSERT_TRUE(QFile::link(realEncoder(), dir + QStringLiteral("/encoder/encoder")));
         for (const char* cls : {"MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat", "GameConsole.dat"})
-            ASSERT_TRUE(QFile::copy(realProgramDir() + QLatin1String(cls), dir + QLatin1Char('/') + QLatin1String(cls)));
+            ASSERT_TRUE(
+                QFile::copy(realProgramDir() + QLatin1String(cls), dir + QLatin1Char('/') + QLatin1String(cls)));
         QDir(dir).mkpath(QStringLiteral("out"));
     }
     QString out() const { return program.path() + QStringLiteral("/out"); }

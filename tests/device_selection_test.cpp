@@ -1,20 +1,20 @@
 // Device and quality selection and the remembered settings, on the offscreen main window.
-#include "gui/device_panel.h"
-#include "gui/main_form.h"
-#include "gui/quality_panel.h"
-#include "gui/picture_loader.h"
-#include "fake_prompts.h"
-#include "gui/list_box_drag_ext.h"
 #include "core/settings/interface_fields_shot.h"
+#include "fake_prompts.h"
+#include "gui/device_panel.h"
+#include "gui/list_box_drag_ext.h"
+#include "gui/main_form.h"
+#include "gui/picture_loader.h"
+#include "gui/quality_panel.h"
 #include "test_support.h"
 #include "window_controls.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QLabel>
@@ -238,7 +238,7 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
         control<QRadioButton>(*form, "SkipOverwriteRdo")->click();
         control<QPushButton>(*form, "btnMobilePhone")->click(); // A -> B
         EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->currentIndex(), -1);
-        EXPECT_TRUE(control<QRadioButton>(*form, "AskOverwriteRdo")->isChecked());       // first visit: defaults
+        EXPECT_TRUE(control<QRadioButton>(*form, "AskOverwriteRdo")->isChecked()); // first visit: defaults
         EXPECT_TRUE(control<QRadioButton>(*form, "PreserveFilesLocationRdo")->isChecked());
         EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->text().isEmpty());
         EXPECT_TRUE(flags(*form, true));
@@ -266,7 +266,7 @@ TEST_F(DeviceSelectionTest, RestoreOrderEffects)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix"));
     settings.setValue(QStringLiteral("DeviceType"), 1);
-    settings.setValue(QStringLiteral("MediaPlayer/Manufacturer"), 12);  // out of range: none
+    settings.setValue(QStringLiteral("MediaPlayer/Manufacturer"), 12); // out of range: none
     settings.setValue(QStringLiteral("MediaPlayer/AudioChanels"), QStringLiteral("Stereo"));
     settings.setValue(QStringLiteral("MediaPlayer/CheckOverwrites"), 7);
     settings.sync();
@@ -403,15 +403,20 @@ TEST_F(DeviceSelectionTest, RefusedPicturesLeaveTheirBoxEmptyWithoutAWord)
 {
     QTemporaryDir elsewhere;
     writeJpeg(elsewhere.path() + QStringLiteral("/outside.jpg"), 20, 20);
-    const QString outside = QStringLiteral("../") + QFileInfo(elsewhere.path()).fileName() + QStringLiteral("/outside.jpg");
+    const QString outside =
+        QStringLiteral("../") + QFileInfo(elsewhere.path()).fileName() + QStringLiteral("/outside.jpg");
     writeFile(dir() + QStringLiteral("logos/huge.jpg"), progressiveJpeg(65000, 65000));
-    ASSERT_TRUE(QFile::link(elsewhere.path() + QStringLiteral("/outside.jpg"), dir() + QStringLiteral("devices/link.jpg")));
-    writeFile(dir() + QStringLiteral("PocketComputer.dat"), QStringLiteral(R"(<Devices>
+    ASSERT_TRUE(
+        QFile::link(elsewhere.path() + QStringLiteral("/outside.jpg"), dir() + QStringLiteral("devices/link.jpg")));
+    writeFile(dir() + QStringLiteral("PocketComputer.dat"),
+              QStringLiteral(R"(<Devices>
       <Manufacturer><Name>Huge</Name><Logo>logos/huge.jpg</Logo><Models>
         <Model><Name>Shown</Name><Image>devices/small.jpg</Image><ResolutionX>320</ResolutionX></Model>
         <Model><Name>Outside</Name><Image>%1</Image><ResolutionX>480</ResolutionX></Model>
         <Model><Name>Linked</Name><Image>devices/link.jpg</Image><ResolutionX>640</ResolutionX></Model>
-      </Models></Manufacturer></Devices>)").arg(outside).toUtf8());
+      </Models></Manufacturer></Devices>)")
+                  .arg(outside)
+                  .toUtf8());
     auto form = start();
     form->show();
     control<QPushButton>(*form, "btnPocketComputer")->click();

@@ -1,10 +1,10 @@
 // The feedback forms, their addresses, and the about box.
-#include "core/kovirta_config.h"
-#include "gui/dialogs/about_form.h"
 #include "core/feedback/feedback_urls.h"
+#include "core/kovirta_config.h"
+#include "fake_prompts.h"
+#include "gui/dialogs/about_form.h"
 #include "gui/dialogs/report_bug_form.h"
 #include "gui/dialogs/request_device_form.h"
-#include "fake_prompts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -76,9 +76,11 @@ TEST(RequestDeviceForm, RequiredFieldsInOrderAndTheAddress)
     EXPECT_TRUE(prompts.openedUrls.isEmpty());
     form.sBitBtn1->click();
     ASSERT_EQ(prompts.openedUrls.size(), 1);
-    EXPECT_EQ(prompts.openedUrls[0], kBase + QStringLiteral("requestdevice/?fullname=Ann%20Lee&email=ann%40example.org"
-                                                            "&devicetype=Media%20Player&manufacturer=Acme&model=X%201"
-                                                            "&specUrl=&comments="));
+    EXPECT_EQ(prompts.openedUrls[0],
+              kBase
+                  + QStringLiteral("requestdevice/?fullname=Ann%20Lee&email=ann%40example.org"
+                                   "&devicetype=Media%20Player&manufacturer=Acme&model=X%201"
+                                   "&specUrl=&comments="));
     EXPECT_EQ(form.result(), QDialog::Accepted);
 
     // A typed device type that is not one of the four is sent as typed.
@@ -100,7 +102,8 @@ TEST(AboutForm, NameVersionAndIcon)
     EXPECT_EQ(form.windowTitle(), QStringLiteral("About - Kovirta"));
     EXPECT_EQ(form.Label1->text(), QStringLiteral("Kovirta"));
     EXPECT_EQ(form.Label2->text(), QStringLiteral("Version " KOVIRTA_VERSION));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$")).match(form.Label2->text()).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$")).match(form.Label2->text()).hasMatch())
         << form.Label2->text().toStdString();
     const QImage icon = TAboutForm::ProductIcon();
     EXPECT_EQ(icon.size(), QSize(96, 96));

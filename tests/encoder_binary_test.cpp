@@ -12,7 +12,7 @@ namespace {
 struct ElfFacts {
     bool readable = false;
     Elf64_Half type = ET_NONE;
-    bool needsLoader = false;   // has a PT_INTERP header: the dynamic loader must run first
+    bool needsLoader = false; // has a PT_INTERP header: the dynamic loader must run first
     bool dynamicSection = false;
 };
 

@@ -49,10 +49,12 @@ const Profile kProfiles[] = {
 
 QStringList conversionArgs(const QString& source, const Profile& p, const QString& output)
 {
-    QStringList args{QStringLiteral("-i"), source, QStringLiteral("-f"), QString::fromLatin1(p.format),
-                     QStringLiteral("-s"), QStringLiteral("%1x%2").arg(p.width).arg(p.height),
-                     QStringLiteral("-vcodec"), QString::fromLatin1(p.videoCodec), QStringLiteral("-vol"),
-                     QStringLiteral("100"), QStringLiteral("-deinterlace")};
+    QStringList args{QStringLiteral("-i"),          source,
+                     QStringLiteral("-f"),          QString::fromLatin1(p.format),
+                     QStringLiteral("-s"),          QStringLiteral("%1x%2").arg(p.width).arg(p.height),
+                     QStringLiteral("-vcodec"),     QString::fromLatin1(p.videoCodec),
+                     QStringLiteral("-vol"),        QStringLiteral("100"),
+                     QStringLiteral("-deinterlace")};
     if (p.padLeftRight)
         args << QStringLiteral("-padleft") << QString::number(p.padLeftRight) << QStringLiteral("-padright")
              << QString::number(p.padLeftRight);
@@ -118,19 +120,35 @@ QString withScrambledVideo(const QString& avi, const QString& copy)
 // Runs the encoder under a resource limit of the shell's "ulimit".
 ProgramRun runLimited(const QString& limit, const QStringList& args)
 {
-    return runProgram(QStringLiteral("/bin/sh"),
-                      QStringList{QStringLiteral("-c"), QStringLiteral("ulimit %1 && exec \"$0\" \"$@\"").arg(limit),
-                                  realEncoder()}
-                          + args);
+    return runProgram(
+        QStringLiteral("/bin/sh"),
+        QStringList{QStringLiteral("-c"), QStringLiteral("ulimit %1 && exec \"$0\" \"$@\"").arg(limit), realEncoder()}
+            + args);
 }
 
 // Corpus files with a picture that decode cleanly.
 const char* const kSources[] = {
-    "bbb_176x144_128kbps_15fps_h263.3gp", "bbb_2500ms.ts", "bbb_960x540_60fps_vp8.webm",
-    "bear-320x240-multitrack.webm", "bear-vp9-odd-dimensions.webm", "bear.ogv", "blank_video.m4v",
-    "cursed-vfr.mp4", "dolbyVision-hdr.MOV", "fixture-raw.mts", "fixture.3gp", "fixture.asf", "fixture.ps.mpg",
-    "portrait_4k60.mp4", "sample.avi", "sample.flv", "sample.mkv", "sample.mp4", "sample_h262_mpeg_audio.ps",
-    "sintel-1024x436.mp4", "sowt-with-video.mov",
+    "bbb_176x144_128kbps_15fps_h263.3gp",
+    "bbb_2500ms.ts",
+    "bbb_960x540_60fps_vp8.webm",
+    "bear-320x240-multitrack.webm",
+    "bear-vp9-odd-dimensions.webm",
+    "bear.ogv",
+    "blank_video.m4v",
+    "cursed-vfr.mp4",
+    "dolbyVision-hdr.MOV",
+    "fixture-raw.mts",
+    "fixture.3gp",
+    "fixture.asf",
+    "fixture.ps.mpg",
+    "portrait_4k60.mp4",
+    "sample.avi",
+    "sample.flv",
+    "sample.mkv",
+    "sample.mp4",
+    "sample_h262_mpeg_audio.ps",
+    "sintel-1024x436.mp4",
+    "sowt-with-video.mov",
 };
 
 class ConvertEveryProfile : public ::testing::TestWithParam<const char*> {};
@@ -165,9 +183,8 @@ TEST_P(ConvertEveryProfile, OutputProbesAsTheProfileAsks)
         EXPECT_TRUE(out.inputLine.startsWith(QStringLiteral("Input #0, ") + QLatin1String(p.container)))
             << out.inputLine.toStdString();
         EXPECT_EQ(out.info.VideoCodec, QLatin1String(p.videoName));
-        EXPECT_EQ(out.info.Resolution, QStringLiteral("%1x%2")
-                                           .arg(p.width + 2 * p.padLeftRight)
-                                           .arg(p.height + 2 * p.padTopBottom));
+        EXPECT_EQ(out.info.Resolution,
+                  QStringLiteral("%1x%2").arg(p.width + 2 * p.padLeftRight).arg(p.height + 2 * p.padTopBottom));
         const double rate = QString::fromLatin1(p.rate).toDouble();
         EXPECT_NEAR(out.info.FrameRate, rate > 0 ? rate : original.info.FrameRate, 0.02);
         // Audio frame granularity and encoder priming (which AVI and ASF cannot hide with an edit
@@ -179,7 +196,9 @@ TEST_P(ConvertEveryProfile, OutputProbesAsTheProfileAsks)
             if (p.sampleRate > 0) {
                 EXPECT_EQ(out.info.SamplingRate, p.sampleRate);
             }
-            const int channels = p.channels > 0 ? p.channels : std::clamp<int>(original.info.Channels ? original.info.Channels : 2, 1, 2);
+            const int channels = p.channels > 0
+                ? p.channels
+                : std::clamp<int>(original.info.Channels ? original.info.Channels : 2, 1, 2);
             EXPECT_EQ(out.info.Channels, channels);
         } else {
             EXPECT_TRUE(out.info.AudioCodec.isEmpty());
@@ -339,12 +358,13 @@ TEST(EncoderConvert, NeverTouchesTheSource)
     }();
     auto sourceIntact = [&] {
         QFile f(source);
-        return f.open(QIODevice::ReadOnly) && QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) == before;
+        return f.open(QIODevice::ReadOnly)
+            && QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) == before;
     };
 
     // The output may not be the source itself, even under another spelling of its path.
-    const ProgramRun same = runProgram(realEncoder(),
-                                       conversionArgs(source, kProfiles[5], dir.path() + QStringLiteral("/./clip.avi")));
+    const ProgramRun same =
+        runProgram(realEncoder(), conversionArgs(source, kProfiles[5], dir.path() + QStringLiteral("/./clip.avi")));
     EXPECT_NE(same.exitCode, 0);
     EXPECT_TRUE(sourceIntact());
 
@@ -413,8 +433,9 @@ TEST(EncoderConvert, DamagedSourceKeepsWhatCouldBeDecodedAndSaysSo)
 TEST(EncoderConvert, StatusLinesHaveTheShapeTheConverterReads)
 {
     QTemporaryDir dir;
-    const ProgramRun run = runProgram(
-        realEncoder(), conversionArgs(corpusFile(QStringLiteral("sintel-1024x436.mp4")), kProfiles[1], dir.path() + QStringLiteral("/s.mp4")));
+    const ProgramRun run = runProgram(realEncoder(),
+                                      conversionArgs(corpusFile(QStringLiteral("sintel-1024x436.mp4")), kProfiles[1],
+                                                     dir.path() + QStringLiteral("/s.mp4")));
     ASSERT_EQ(run.exitCode, 0);
     const QRegularExpression shape(QStringLiteral(
         "^frame= *\\d+ fps= *\\d+ q=-?\\d+\\.\\d size= *\\d+kB time=\\d+\\.\\d bitrate= *\\d+\\.\\dkbits/s$"));
@@ -442,7 +463,8 @@ TEST(EncoderConvert, FittedPictureShortOfAnH263SizeFillsIt)
     fitted.height = 74;
     fitted.padTopBottom = 34;
     const QString output = dir.path() + QStringLiteral("/fitted.3gp");
-    const ProgramRun run = runProgram(realEncoder(), conversionArgs(corpusFile(QStringLiteral("sample.avi")), fitted, output));
+    const ProgramRun run =
+        runProgram(realEncoder(), conversionArgs(corpusFile(QStringLiteral("sample.avi")), fitted, output));
     ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
     EXPECT_EQ(probe(output).info.Resolution, QStringLiteral("176x144"));
 }
@@ -521,15 +543,17 @@ TEST(EncoderConvert, StreamsThatChangeHalfWayConvertWholeAndInStep)
     const Target targets[] = {{"mp4", "mpeg4", "aac"}, {"mp4", "libx264", "aac"}, {"avi", "libxvid", "libmp3lame"}};
     QTemporaryDir dir;
     auto makeHalf = [&](const Half& half, const QString& path) {
-        return runProgram(realEncoder(), {QStringLiteral("-i"), corpusFile(QStringLiteral("sintel-1024x436.mp4")),
-                                          QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("-s"),
-                                          QString::fromLatin1(half.size), QStringLiteral("-vcodec"),
-                                          QStringLiteral("mpeg2video"), QStringLiteral("-r"), QStringLiteral("25"),
-                                          QStringLiteral("-b"), QStringLiteral("1500k"), QStringLiteral("-acodec"),
-                                          QStringLiteral("mp2"), QStringLiteral("-ab"), QStringLiteral("128k"),
-                                          QStringLiteral("-ar"), QString::fromLatin1(half.sampleRate),
-                                          QStringLiteral("-ac"), QString::fromLatin1(half.channels),
-                                          QStringLiteral("-y"), path})
+        return runProgram(realEncoder(), {QStringLiteral("-i"),      corpusFile(QStringLiteral("sintel-1024x436.mp4")),
+                                          QStringLiteral("-f"),      QStringLiteral("mpegts"),
+                                          QStringLiteral("-s"),      QString::fromLatin1(half.size),
+                                          QStringLiteral("-vcodec"), QStringLiteral("mpeg2video"),
+                                          QStringLiteral("-r"),      QStringLiteral("25"),
+                                          QStringLiteral("-b"),      QStringLiteral("1500k"),
+                                          QStringLiteral("-acodec"), QStringLiteral("mp2"),
+                                          QStringLiteral("-ab"),     QStringLiteral("128k"),
+                                          QStringLiteral("-ar"),     QString::fromLatin1(half.sampleRate),
+                                          QStringLiteral("-ac"),     QString::fromLatin1(half.channels),
+                                          QStringLiteral("-y"),      path})
             .exitCode;
     };
     for (const Case& c : cases) {
@@ -546,15 +570,19 @@ TEST(EncoderConvert, StreamsThatChangeHalfWayConvertWholeAndInStep)
         for (const Target& t : targets) {
             SCOPED_TRACE(std::string(t.format) + " " + t.videoCodec);
             const QString output = dir.path() + QStringLiteral("/out.") + QString::fromLatin1(t.format);
-            const ProgramRun run = runProgram(
-                realEncoder(), {QStringLiteral("-i"), joined, QStringLiteral("-f"), QString::fromLatin1(t.format),
-                                QStringLiteral("-s"), QStringLiteral("320x240"), QStringLiteral("-vcodec"),
-                                QString::fromLatin1(t.videoCodec), QStringLiteral("-r"), QStringLiteral("25"),
-                                QStringLiteral("-b"), QStringLiteral("400k"), QStringLiteral("-acodec"),
-                                QString::fromLatin1(t.audioCodec), QStringLiteral("-ab"), QStringLiteral("96k"),
-                                QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-ar"),
-                                QStringLiteral("44100"), QStringLiteral("-async"), QStringLiteral("100"),
-                                QStringLiteral("-y"), output});
+            const ProgramRun run =
+                runProgram(realEncoder(), {QStringLiteral("-i"),      joined,
+                                           QStringLiteral("-f"),      QString::fromLatin1(t.format),
+                                           QStringLiteral("-s"),      QStringLiteral("320x240"),
+                                           QStringLiteral("-vcodec"), QString::fromLatin1(t.videoCodec),
+                                           QStringLiteral("-r"),      QStringLiteral("25"),
+                                           QStringLiteral("-b"),      QStringLiteral("400k"),
+                                           QStringLiteral("-acodec"), QString::fromLatin1(t.audioCodec),
+                                           QStringLiteral("-ab"),     QStringLiteral("96k"),
+                                           QStringLiteral("-ac"),     QStringLiteral("2"),
+                                           QStringLiteral("-ar"),     QStringLiteral("44100"),
+                                           QStringLiteral("-async"),  QStringLiteral("100"),
+                                           QStringLiteral("-y"),      output});
             ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
             const MediaFacts out = readMediaFacts(output.toStdString());
             EXPECT_EQ(out.video.width, 320);
@@ -578,8 +606,8 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     const QString output = dir.path() + QStringLiteral("/clip.mp4");
     struct Case {
         const char* what;
-        const char* limit;      // for ulimit
-        const char* errorText;  // what the error line says
+        const char* limit;     // for ulimit
+        const char* errorText; // what the error line says
     };
     // A full disk (a file size limit stands in) and memory that runs out.
     for (const Case& c : {Case{"disk full", "-f 100", "File too large"}, Case{"out of memory", "-v 300000", ""}}) {
@@ -600,7 +628,8 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString lost = folder + QStringLiteral("/clip.mov");
     TChildProcess child;
-    ASSERT_TRUE(child.Start(realEncoder(), conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], lost),
+    ASSERT_TRUE(child.Start(realEncoder(),
+                            conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], lost),
                             TChildProcess::Stream::StdErr));
     QByteArray text;
     char piece[256];

@@ -8,11 +8,42 @@ using enc::parseOptions;
 
 TEST(EncoderOptions, TheConverterCommandLineParses)
 {
-    const auto parsed = parseOptions({"-i", "/in/holiday.trip.avi", "-f", "mp4", "-s", "320x180", "-vcodec", "mpeg4",
-                                      "-vol", "100", "-deinterlace", "-padtop", "30", "-padbottom", "30", "-r", "25",
-                                      "-b", "256k", "-acodec", "aac", "-ab", "40,5k", "-ac", "2", "-ar", "22050",
-                                      "-async", "100", "-title", "holiday", "-timestamp", "2009-01-02 03:04:05",
-                                      "-bitexact", "-y", "/out/holiday.trip.mp4"});
+    const auto parsed = parseOptions({"-i",
+                                      "/in/holiday.trip.avi",
+                                      "-f",
+                                      "mp4",
+                                      "-s",
+                                      "320x180",
+                                      "-vcodec",
+                                      "mpeg4",
+                                      "-vol",
+                                      "100",
+                                      "-deinterlace",
+                                      "-padtop",
+                                      "30",
+                                      "-padbottom",
+                                      "30",
+                                      "-r",
+                                      "25",
+                                      "-b",
+                                      "256k",
+                                      "-acodec",
+                                      "aac",
+                                      "-ab",
+                                      "40,5k",
+                                      "-ac",
+                                      "2",
+                                      "-ar",
+                                      "22050",
+                                      "-async",
+                                      "100",
+                                      "-title",
+                                      "holiday",
+                                      "-timestamp",
+                                      "2009-01-02 03:04:05",
+                                      "-bitexact",
+                                      "-y",
+                                      "/out/holiday.trip.mp4"});
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
     EXPECT_EQ(o.input, "/in/holiday.trip.avi");
@@ -51,20 +82,20 @@ TEST(EncoderOptions, DeviceDecoderLimitsParse)
 TEST(EncoderOptions, BadCommandLinesAreRefused)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"-i"},                                      // missing value
-        {"-i", "a.avi", "-loop", "1", "out.mp4"},    // unknown option
-        {"-i", "a.avi", "-s", "320", "out.mp4"},     // not a size
-        {"-i", "a.avi", "-b", "fast", "out.mp4"},    // not a rate
-        {"-i", "a.avi", "-maxrate", "-1k", "out.mp4"}, // not a rate
-        {"-i", "a.avi", "-level", "", "out.mp4"},    // an empty level
+        {"-i"},                                                            // missing value
+        {"-i", "a.avi", "-loop", "1", "out.mp4"},                          // unknown option
+        {"-i", "a.avi", "-s", "320", "out.mp4"},                           // not a size
+        {"-i", "a.avi", "-b", "fast", "out.mp4"},                          // not a rate
+        {"-i", "a.avi", "-maxrate", "-1k", "out.mp4"},                     // not a rate
+        {"-i", "a.avi", "-level", "", "out.mp4"},                          // an empty level
         {"-i", "a.avi", "-padleft", "2147483647", "out.mp4"},              // borders past any screen
         {"-i", "a.avi", "-s", "16000x100", "-padright", "400", "out.mp4"}, // the whole frame too
         {"-i", "a.avi", "-s", "20000x100", "out.mp4"},
         {"-i", "a.avi", "-ar", "99999999", "out.mp4"},
         {"-i", "a.avi", "-ac", "64", "out.mp4"},
         {"-i", "a.avi", "-vol", "99999999", "out.mp4"},
-        {"-i", "a.avi", "stray", "-y", "out.mp4"},   // a path before the end
-        {"-f", "mp4", "out.mp4"},                    // no input
+        {"-i", "a.avi", "stray", "-y", "out.mp4"}, // a path before the end
+        {"-f", "mp4", "out.mp4"},                  // no input
     };
     for (const auto& args : cases)
         EXPECT_NE(parseOptions(args).error, "") << args.back();

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // The worked example: a 720p holiday clip for a 320x240 player.
 TExecStrCalculator workedExample()
 {
@@ -63,10 +62,40 @@ TEST(ExecStrCalculator, WorkedExampleCharacterForCharacter)
                              "-ab 64k -ac 2 -ar 22050 -async 100 -title \"holiday\" -bitexact -y "
                              "\"/out/holiday.trip.mp4\""));
     EXPECT_EQ(c.GetArguments(),
-              (TextList{"-i", "/video/holiday.trip.avi", "-f", "mp4", "-s", "320x180", "-vcodec", "mpeg4", "-vol",
-                           "100", "-deinterlace", "-padtop", "30", "-padbottom", "30", "-r", "25", "-b", "256k",
-                           "-acodec", "aac", "-ab", "64k", "-ac", "2", "-ar", "22050", "-async", "100", "-title",
-                           "holiday", "-bitexact", "-y", "/out/holiday.trip.mp4"}));
+              (TextList{"-i",
+                        "/video/holiday.trip.avi",
+                        "-f",
+                        "mp4",
+                        "-s",
+                        "320x180",
+                        "-vcodec",
+                        "mpeg4",
+                        "-vol",
+                        "100",
+                        "-deinterlace",
+                        "-padtop",
+                        "30",
+                        "-padbottom",
+                        "30",
+                        "-r",
+                        "25",
+                        "-b",
+                        "256k",
+                        "-acodec",
+                        "aac",
+                        "-ab",
+                        "64k",
+                        "-ac",
+                        "2",
+                        "-ar",
+                        "22050",
+                        "-async",
+                        "100",
+                        "-title",
+                        "holiday",
+                        "-bitexact",
+                        "-y",
+                        "/out/holiday.trip.mp4"}));
 }
 
 TEST(ExecStrCalculator, CeilingsAndSourceValues)
@@ -79,21 +108,60 @@ TEST(ExecStrCalculator, CeilingsAndSourceValues)
         const char* expected;
     };
     const Case cases[] = {
-        {"rate at ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlGood; c.Parameters.UseFrameRateFromDataBase = true; c.FileInfo.FrameRate = 15; }, "-r", "15"},
-        {"rate below ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlGood; c.Parameters.UseFrameRateFromDataBase = true; c.FileInfo.FrameRate = 14.985; }, "-r", "14.985"},
-        {"sampling over ceiling", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlLow; c.FileInfo.SamplingRate = 44100; }, "-ar", "8000"},
+        {"rate at ceiling",
+         [](TExecStrCalculator& c) {
+             c.Parameters.VideoQuality = qlGood;
+             c.Parameters.UseFrameRateFromDataBase = true;
+             c.FileInfo.FrameRate = 15;
+         },
+         "-r", "15"},
+        {"rate below ceiling",
+         [](TExecStrCalculator& c) {
+             c.Parameters.VideoQuality = qlGood;
+             c.Parameters.UseFrameRateFromDataBase = true;
+             c.FileInfo.FrameRate = 14.985;
+         },
+         "-r", "14.985"},
+        {"sampling over ceiling",
+         [](TExecStrCalculator& c) {
+             c.Parameters.AudioQuality = qlLow;
+             c.FileInfo.SamplingRate = 44100;
+         },
+         "-ar", "8000"},
         {"sampling at best", [](TExecStrCalculator& c) { c.FileInfo.SamplingRate = 22050; }, "-ar", "22050"},
-        {"no source bit rate", [](TExecStrCalculator& c) { c.Parameters.UseVideoBitRateFromDataBase = true; c.FileInfo.BitRate = 0; }, "-b", "0k"},
-        {"video bit rate ceiling", [](TExecStrCalculator& c) { c.Parameters.VideoQuality = qlMedium; c.Parameters.UseVideoBitRateFromDataBase = true; }, "-b", "64k"},
+        {"no source bit rate",
+         [](TExecStrCalculator& c) {
+             c.Parameters.UseVideoBitRateFromDataBase = true;
+             c.FileInfo.BitRate = 0;
+         },
+         "-b", "0k"},
+        {"video bit rate ceiling",
+         [](TExecStrCalculator& c) {
+             c.Parameters.VideoQuality = qlMedium;
+             c.Parameters.UseVideoBitRateFromDataBase = true;
+         },
+         "-b", "64k"},
         {"stereo at good", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlGood; }, "-ac", "1"},
         {"stereo at low", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlLow; }, "-ac", "1"},
         {"mono source", [](TExecStrCalculator& c) { c.FileInfo.Channels = 1; }, "-ac", "1"},
         {"no channels found", [](TExecStrCalculator& c) { c.FileInfo.Channels = 0; }, "-ac", "0"},
         {"audio bit rate below", [](TExecStrCalculator& c) { c.FileInfo.AudioBitRate = 48; }, "-ab", "48k"},
-        {"flags off use the job", [](TExecStrCalculator& c) { c.Parameters.UseSamplingFromDataBase = false; c.Parameters.Sampling = 32000; }, "-ar", "32000"},
-        {"unknown level substitutes nothing", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = 255; c.Parameters.AudioBitRate = 96; }, "-ab", "96k"},
-        {"title of a.b.c.avi", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/a.b.c.avi"); }, "-title", "\"a\""},
-        {"title without extension", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/clip"); }, "-title", "\"clip\""},
+        {"flags off use the job",
+         [](TExecStrCalculator& c) {
+             c.Parameters.UseSamplingFromDataBase = false;
+             c.Parameters.Sampling = 32000;
+         },
+         "-ar", "32000"},
+        {"unknown level substitutes nothing",
+         [](TExecStrCalculator& c) {
+             c.Parameters.AudioQuality = 255;
+             c.Parameters.AudioBitRate = 96;
+         },
+         "-ab", "96k"},
+        {"title of a.b.c.avi", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/a.b.c.avi"); }, "-title",
+         "\"a\""},
+        {"title without extension", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/clip"); }, "-title",
+         "\"clip\""},
         {"full screen stretches", [](TExecStrCalculator& c) { c.Parameters.ZoomMode = zmFullScreen; }, "-s", "320x240"},
     };
     for (const Case& k : cases) {

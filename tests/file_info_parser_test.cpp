@@ -1,5 +1,5 @@
-#include "fake_prompts.h"
 #include "core/media/file_info.h"
+#include "fake_prompts.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>
@@ -32,7 +32,8 @@ const QString kAudio = QStringLiteral("    Stream #0.1: Audio: mp3, 44100 Hz, st
 
 TEST_F(ParseOutputTest, WorkedExampleFillsEveryField)
 {
-    const TFileInfo info = parse({QStringLiteral("Input #0, avi, from 'C:\\clips\\a.avi':"), kDuration, kVideo, kAudio});
+    const TFileInfo info =
+        parse({QStringLiteral("Input #0, avi, from 'C:\\clips\\a.avi':"), kDuration, kVideo, kAudio});
     EXPECT_EQ(info.Duration, QStringLiteral("00:01:23.4"));
     EXPECT_EQ(info.BitRate, 1234);
     EXPECT_EQ(info.VideoCodec, QStringLiteral("mpeg4"));
@@ -63,7 +64,8 @@ TEST_F(ParseOutputTest, LineShapesGiveTheirCuts)
     };
     const Case cases[] = {
         {"Stream #0.1: Audio: pcm_s16le, 8000 Hz, mono", "", "", 0, "pcm_s16le", 8000, 1, 0},
-        {"Stream #0.0: Video: h264, yuv420p, 1280x720, 1500 kb/s, 29.97 fps(r)", "h264", "1280x720", 29.97, "", 0, 0, 0},
+        {"Stream #0.0: Video: h264, yuv420p, 1280x720, 1500 kb/s, 29.97 fps(r)", "h264", "1280x720", 29.97, "", 0, 0,
+         0},
         {"Stream #0.1: Audio: aac, 48000 Hz, 5.1, 384 kb/s", "", "", 0, "aac", 48000, 0, 384},
         {"Stream #0.0: Video: mpeg4, yuv420p, 640x480, 25 fps(r)", "mpeg4", "640x480", 25, "", 0, 0, 0},
         {"Stream #0.0: Video: mpeg4, yuv420p, 640x480 [PAR 1:1 DAR 4:3], 25.00 fps(r)", "mpeg4",
@@ -85,15 +87,15 @@ TEST_F(ParseOutputTest, LineShapesGiveTheirCuts)
 
 TEST_F(ParseOutputTest, LaterLinesWinAndEarlierValuesStay)
 {
-    const TFileInfo info = parse({kDuration, kVideo, kAudio,
-                                  QStringLiteral("Stream #0.2: Video: h264, yuv420p, 320x240, 15.00 fps(r)"),
-                                  QStringLiteral("Stream #0.3: Audio: aac, 22050 Hz, 5.1")});
+    const TFileInfo info =
+        parse({kDuration, kVideo, kAudio, QStringLiteral("Stream #0.2: Video: h264, yuv420p, 320x240, 15.00 fps(r)"),
+               QStringLiteral("Stream #0.3: Audio: aac, 22050 Hz, 5.1")});
     EXPECT_EQ(info.VideoCodec, QStringLiteral("h264"));
     EXPECT_EQ(info.Resolution, QStringLiteral("320x240"));
     EXPECT_EQ(info.AudioCodec, QStringLiteral("aac"));
     EXPECT_EQ(info.SamplingRate, 22050);
-    EXPECT_EQ(info.Channels, 2);        // "5.1" leaves the earlier stereo
-    EXPECT_EQ(info.AudioBitRate, 128);  // not touched by a line without a bit rate
+    EXPECT_EQ(info.Channels, 2);       // "5.1" leaves the earlier stereo
+    EXPECT_EQ(info.AudioBitRate, 128); // not touched by a line without a bit rate
 }
 
 TEST_F(ParseOutputTest, ParseErrorsShowTheMessageAndLeaveTheRecordAlone)

@@ -1,7 +1,7 @@
-#include "fake_prompts.h"
+#include "core/media/file_info_panel.h"
 #include "core/media/file_list_control.h"
 #include "core/media/file_list_manager.h"
-#include "core/media/file_info_panel.h"
+#include "fake_prompts.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -65,7 +65,8 @@ protected:
             script << QStringLiteral("when %1 err   Duration: 00:0%2:00.00, start: 0.000000, bitrate: 100 kb/s\\n")
                           .arg(name)
                           .arg(i)
-                   << QStringLiteral("when %1 err     Stream #0.0: Video: mpeg4, yuv420p, 640x480, 25.00 fps(r)\\n").arg(name);
+                   << QStringLiteral("when %1 err     Stream #0.0: Video: mpeg4, yuv420p, 640x480, 25.00 fps(r)\\n")
+                          .arg(name);
             paths << writeFile(dir.path() + QLatin1Char('/') + name, "video");
         }
         script << QStringLiteral("when half err   Duration: 00:00:30.50, start: 0.0, bitrate: 1 kb/s\\n")
@@ -183,13 +184,15 @@ TEST_F(FileListTest, EmptyListWritesNothingAndErrorsNameTheFile)
         manager.SaveToFile(unwritable);
         FAIL() << "no error";
     } catch (const EFileError& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"") + unwritable + QStringLiteral("\". ")));
+        EXPECT_TRUE(
+            e.message().startsWith(QStringLiteral("Cannot create file \"") + unwritable + QStringLiteral("\". ")));
     }
     try {
         manager.LoadFromFile(unwritable);
         FAIL() << "no error";
     } catch (const EFileError& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot open file \"") + unwritable + QStringLiteral("\". ")));
+        EXPECT_TRUE(
+            e.message().startsWith(QStringLiteral("Cannot open file \"") + unwritable + QStringLiteral("\". ")));
     }
     EXPECT_EQ(list.RowCount(), 1);
 }

@@ -68,7 +68,8 @@ TEST(FileTimes, LocalTimeFollowsTheZoneRulesOfTheDate)
 {
     {
         TimeZoneScope zone("UTC-1"); // one hour ahead of UTC, no daylight saving
-        EXPECT_EQ(FileTimeToLocalDateTime(fileTimeOfUtc(2025, 12, 31, 23, 30)).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+        EXPECT_EQ(FileTimeToLocalDateTime(fileTimeOfUtc(2025, 12, 31, 23, 30))
+                      .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
                   QStringLiteral("2026-01-01 00:30:00"));
     }
     TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");

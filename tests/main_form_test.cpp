@@ -1,9 +1,9 @@
 // The main window offscreen, over a temporary program directory holding the real encoder.
-#include "gui/file_list_panel.h"
-#include "gui/main_form.h"
-#include "fake_prompts.h"
 #include "core/media/file_list_manager.h"
+#include "fake_prompts.h"
+#include "gui/file_list_panel.h"
 #include "gui/list_box_drag_ext.h"
+#include "gui/main_form.h"
 #include "test_support.h"
 #include "window_controls.h"
 
@@ -89,8 +89,9 @@ TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray saved = file.readAll();
     file.close();
-    EXPECT_EQ(saved, corpusFile(QStringLiteral("sample.avi")).toUtf8() + "\r\n"
-                         + corpusFile(QStringLiteral("bear.ogv")).toUtf8() + "\r\n");
+    EXPECT_EQ(saved,
+              corpusFile(QStringLiteral("sample.avi")).toUtf8() + "\r\n"
+                  + corpusFile(QStringLiteral("bear.ogv")).toUtf8() + "\r\n");
     {
         auto form = start();
         ASSERT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
@@ -147,7 +148,8 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.avi")), avi));
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.mp4")), media.path() + QStringLiteral("/clip.MOV")));
     QDir(media.path()).mkpath(QStringLiteral("sub/.hidden"));
-    ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("fixture.3gp")), media.path() + QStringLiteral("/sub/.hidden/phone.3gp")));
+    ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("fixture.3gp")),
+                            media.path() + QStringLiteral("/sub/.hidden/phone.3gp")));
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.flv")), media.path() + QStringLiteral("/sub/a.flv")));
 
     auto form = start();

@@ -177,8 +177,8 @@ BrightBox firstPictureBrightBox(const std::string& path)
     if (!decoded && avcodec_send_packet(dec.get(), nullptr) >= 0)
         decoded = avcodec_receive_frame(dec.get(), frame.get()) >= 0;
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
-    if (!decoded || !desc || (desc->flags & AV_PIX_FMT_FLAG_RGB) || desc->comp[0].plane != 0
-        || desc->comp[0].depth != 8 || desc->comp[0].step != 1)
+    if (!decoded || !desc || (desc->flags & AV_PIX_FMT_FLAG_RGB) || desc->comp[0].plane != 0 || desc->comp[0].depth != 8
+        || desc->comp[0].step != 1)
         return {};
 
     BrightBox box;

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 // Root-mean-square level of the decoded audio of a file (all channels, full scale 1.0);
 // a negative value when the file has no decodable audio.
@@ -19,20 +19,20 @@ bool videoHasRotation(const std::string& path);
 // One stream of a file as the FFmpeg libraries read it back.
 struct StreamFacts {
     bool present = false;
-    std::string codec;          // the codec's FFmpeg name: "h264", "aac", ...
-    int profile = -1;           // FF_PROFILE_*, -99 (unknown) where the stream does not say
+    std::string codec; // the codec's FFmpeg name: "h264", "aac", ...
+    int profile = -1;  // FF_PROFILE_*, -99 (unknown) where the stream does not say
     int level = -1;
     int width = 0, height = 0;
-    double frameRate = 0;       // frames a second
+    double frameRate = 0; // frames a second
     int sampleRate = 0, channels = 0;
-    double startSeconds = 0;    // first time stamp
-    double endSeconds = 0;      // last time stamp plus that packet's duration
+    double startSeconds = 0;                     // first time stamp
+    double endSeconds = 0;                       // last time stamp plus that packet's duration
     std::vector<std::pair<double, int>> packets; // (decoding time in seconds, bytes), in file order
 };
 
 struct MediaFacts {
-    std::string container;      // the demuxer's name
-    StreamFacts video;          // the streams a conversion would use
+    std::string container; // the demuxer's name
+    StreamFacts video;     // the streams a conversion would use
     StreamFacts audio;
 };
 

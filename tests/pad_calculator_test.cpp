@@ -11,13 +11,13 @@ TEST(PadCalculator, WorkedResults)
         int width, height, leftRight, topBottom;
     };
     const Case cases[] = {
-        {"640x480", 320, 240, 320, 240, 0, 0},    {"1280x720", 320, 240, 320, 180, 0, 30},
-        {"720x576", 320, 240, 300, 240, 10, 0},   {"720x480", 320, 240, 320, 214, 0, 12},
-        {"176x144", 320, 240, 176, 144, 72, 48},  {"300x225", 320, 240, 300, 224, 10, 8},
-        {"300x227", 320, 240, 300, 226, 10, 6},   {"1920x1080", 480, 272, 480, 272, 0, 0},
-        {"320x240", 320, 240, 320, 240, 0, 0},    // exactly the screen
-        {"161x121", 320, 240, 160, 120, 80, 60},  // odd sizes fold into even ones
-        {"640x480", 160, 100, 134, 100, 12, 0},   // an odd border moves a pixel into the picture
+        {"640x480", 320, 240, 320, 240, 0, 0},   {"1280x720", 320, 240, 320, 180, 0, 30},
+        {"720x576", 320, 240, 300, 240, 10, 0},  {"720x480", 320, 240, 320, 214, 0, 12},
+        {"176x144", 320, 240, 176, 144, 72, 48}, {"300x225", 320, 240, 300, 224, 10, 8},
+        {"300x227", 320, 240, 300, 226, 10, 6},  {"1920x1080", 480, 272, 480, 272, 0, 0},
+        {"320x240", 320, 240, 320, 240, 0, 0},   // exactly the screen
+        {"161x121", 320, 240, 160, 120, 80, 60}, // odd sizes fold into even ones
+        {"640x480", 160, 100, 134, 100, 12, 0},  // an odd border moves a pixel into the picture
         {"400x100", 320, 240, 320, 80, 0, 80},
     };
     for (const Case& c : cases) {
@@ -94,8 +94,7 @@ TEST(PadCalculator, PortraitScreensTurnForLandscapeSources)
         {"720x720", 240, 320, 320, 240},   // square sources play sideways too
         {"1080x1920", 240, 320, 240, 320}, // a portrait clip stays upright and fills the screen
         {"1080x1920", 320, 240, 320, 240}, // a landscape screen is never turned
-        {"1280x720", 480, 272, 480, 272},
-        {"", 240, 320, 240, 320},          // nothing known of the source: as listed
+        {"1280x720", 480, 272, 480, 272},  {"", 240, 320, 240, 320}, // nothing known of the source: as listed
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.source) + " on " + std::to_string(c.screenW) + "x" + std::to_string(c.screenH));

@@ -48,8 +48,9 @@ TEST_F(PipeParserRun, CollectsTheChosenStreamOnly)
                        QStringLiteral("sleep 20"), QStringLiteral("err three\\r\\nlast without break")});
     parser.Arguments = QStringLiteral(" -i \"x\"");
     parser.Run(true);
-    EXPECT_EQ(parser.Output, (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
-                                          QStringLiteral("last without break")}));
+    EXPECT_EQ(parser.Output,
+              (QStringList{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"),
+                           QStringLiteral("last without break")}));
     parser.Run(false);
     EXPECT_EQ(parser.Output, QStringList{QStringLiteral("on stdout")});
 }
@@ -57,7 +58,8 @@ TEST_F(PipeParserRun, CollectsTheChosenStreamOnly)
 TEST_F(PipeParserRun, ChildStillRunningAtTheTimeoutIsKilledAndItsOutputDiscarded)
 {
     // Left alone, the child would end by itself well before the default timeout, with a second line.
-    program.setScript({QStringLiteral("pid"), QStringLiteral("err Duration: 00:00:01.00, start: 0.0, bitrate: 1 kb/s\\n"),
+    program.setScript({QStringLiteral("pid"),
+                       QStringLiteral("err Duration: 00:00:01.00, start: 0.0, bitrate: 1 kb/s\\n"),
                        QStringLiteral("sleep 20000"), QStringLiteral("err late\\n")});
     parser.Output = QStringList{QStringLiteral("old")};
     parser.TimeoutMs = 300;
@@ -109,8 +111,9 @@ TEST_F(PipeParserRun, ChildSeesNoEnvironmentButTheSanitizerSettings)
 
     program.setScript({QStringLiteral("env")});
     parser.Run(true);
-    EXPECT_EQ(parser.Output, (QStringList{QStringLiteral("ASAN_OPTIONS=") + QString::fromStdString(asanValue),
-                                          QStringLiteral("UBSAN_OPTIONS=") + QString::fromStdString(ubsanValue)}));
+    EXPECT_EQ(parser.Output,
+              (QStringList{QStringLiteral("ASAN_OPTIONS=") + QString::fromStdString(asanValue),
+                           QStringLiteral("UBSAN_OPTIONS=") + QString::fromStdString(ubsanValue)}));
 }
 
 TEST(PipeParserMissingProgram, LeavesOutputUntouched)

@@ -1,7 +1,7 @@
 // The real encoder probes every corpus file, and the parser's record matches the manifest.
 #include "core/conversion/duration_parser.h"
-#include "fake_prompts.h"
 #include "core/media/file_info.h"
+#include "fake_prompts.h"
 #include "test_support.h"
 
 #include <QFile>
@@ -15,13 +15,13 @@ namespace {
 
 struct ManifestRow {
     QString file;
-    QString videoCodec;   // "-" for none
-    QString size;         // "WxH" coded size, "-" for none
+    QString videoCodec; // "-" for none
+    QString size;       // "WxH" coded size, "-" for none
     QString fps;
     QStringList audioCodecs;
     QString sampleRate;
     QString channels;
-    QString duration;     // seconds, or "N/A"
+    QString duration; // seconds, or "N/A"
     QString notes;
 };
 
@@ -36,8 +36,8 @@ QList<ManifestRow> readManifest()
         const QStringList f = line.split(QLatin1Char('\t'));
         if (f.size() < 13)
             continue;
-        rows.append({f[0], f[5].section(QLatin1Char(' '), 0, 0), f[6], f[7], f[8].split(QLatin1Char(',')), f[9],
-                     f[10], f[11], f[12]});
+        rows.append({f[0], f[5].section(QLatin1Char(' '), 0, 0), f[6], f[7], f[8].split(QLatin1Char(',')), f[9], f[10],
+                     f[11], f[12]});
     }
     return rows;
 }

@@ -1,7 +1,7 @@
 // The progress window offscreen: a real batch with the real encoder, and Stop from its button.
-#include "gui/progress_form.h"
-#include "fake_prompts.h"
 #include "core/media/file_info.h"
+#include "fake_prompts.h"
+#include "gui/progress_form.h"
 #include "test_support.h"
 
 #include <QLabel>
@@ -86,7 +86,8 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
 TEST(ProgressForm, StopButtonEndsTheBatch)
 {
     FakeProgramDir program;
-    program.setScript({QStringLiteral("partial"), QStringLiteral("err frame=1 time=0.5 bitrate=1\\r"), QStringLiteral("hang")});
+    program.setScript(
+        {QStringLiteral("partial"), QStringLiteral("err frame=1 time=0.5 bitrate=1\\r"), QStringLiteral("hang")});
     QTemporaryDir work;
     const QString source = writeFile(work.path() + QStringLiteral("/clip.avi"), "x");
     FakePrompts prompts;

@@ -13,11 +13,11 @@ TEST(ProgressMath, ChunkTimes)
     const Case cases[] = {
         {"frame=  123 fps= 45 q=2.0 size=     456kB time=12.3 bitrate= 301.2kbits/s\r", true, true, 123},
         {"frame=1 time=1.5 bitrate=1.0kbits/s\rframe=2 time=9.9 bitrate=1.0kbits/s\r", true, true, 15}, // first only
-        {"frame= 10 q=2.0 size= 4kB time=12.3", true, true, 12},  // the chunk ends inside the figure
+        {"frame= 10 q=2.0 size= 4kB time=12.3", true, true, 12},         // the chunk ends inside the figure
         {"size= 4kB time=12.34 bitrate= 1.0kbits/s\r", true, true, 154}, // two decimals
         {"time=7 bitrate=1\r", true, true, 7},
-        {"time=3.x5 br", true, true, 30},                          // a bad digit ends the number
-        {"frame= 10 q=2.0 size= 4kB time=", true, false, 0},       // nothing left after the keyword
+        {"time=3.x5 br", true, true, 30},                    // a bad digit ends the number
+        {"frame= 10 q=2.0 size= 4kB time=", true, false, 0}, // nothing left after the keyword
         {"frame= 10 q=2.0 size= 4kB", false, false, 0},
         {"", false, false, 0},
     };
@@ -33,9 +33,9 @@ TEST(ProgressMath, ChunkTimes)
 TEST(ProgressMath, PercentagesAndBars)
 {
     EXPECT_EQ(PercentOf(123, 834), 15);
-    EXPECT_EQ(PercentOf(5, 1000), 0);   // 0.5 goes to the even neighbour
-    EXPECT_EQ(PercentOf(15, 1000), 2);  // 1.5 likewise
-    EXPECT_EQ(PercentOf(50, 0), 0);     // zero durations never divide
+    EXPECT_EQ(PercentOf(5, 1000), 0);  // 0.5 goes to the even neighbour
+    EXPECT_EQ(PercentOf(15, 1000), 2); // 1.5 likewise
+    EXPECT_EQ(PercentOf(50, 0), 0);    // zero durations never divide
     EXPECT_EQ(PercentOf(900, 834), 108);
     EXPECT_EQ(BarPosition(108), 100);
     EXPECT_EQ(BarPosition(-3), 0);

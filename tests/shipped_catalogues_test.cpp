@@ -1,11 +1,11 @@
 // Every model of every shipped catalogue: complete values, pictures that load, and a real
 // conversion of a corpus file with its format, codecs and best-level settings.
 #include "core/catalogue/device_options_storage.h"
-#include "gui/picture_loader.h"
 #include "core/conversion/exec_str_calculator.h"
 #include "core/conversion/pad_calculator.h"
 #include "core/media/file_info.h"
 #include "core/media/text_convert.h"
+#include "gui/picture_loader.h"
 #include "media_measure.h"
 #include "test_support.h"
 
@@ -90,17 +90,17 @@ struct LevelLimit {
 
 // H.264 levels by level_idc (baseline and main; high takes a quarter more bits).
 const std::map<int, LevelLimit> kH264Levels = {
-    {9, {99, 1485, 128}},          {10, {99, 1485, 64}},          {11, {396, 3000, 192}},
-    {12, {396, 6000, 384}},        {13, {396, 11880, 768}},       {20, {396, 11880, 2000}},
-    {21, {792, 19800, 4000}},      {22, {1620, 20250, 4000}},     {30, {1620, 40500, 10000}},
-    {31, {3600, 108000, 14000}},   {32, {5120, 216000, 20000}},   {40, {8192, 245760, 20000}},
-    {41, {8192, 245760, 50000}},   {42, {8704, 522240, 50000}},   {50, {22080, 589824, 135000}},
+    {9, {99, 1485, 128}},          {10, {99, 1485, 64}},           {11, {396, 3000, 192}},
+    {12, {396, 6000, 384}},        {13, {396, 11880, 768}},        {20, {396, 11880, 2000}},
+    {21, {792, 19800, 4000}},      {22, {1620, 20250, 4000}},      {30, {1620, 40500, 10000}},
+    {31, {3600, 108000, 14000}},   {32, {5120, 216000, 20000}},    {40, {8192, 245760, 20000}},
+    {41, {8192, 245760, 50000}},   {42, {8704, 522240, 50000}},    {50, {22080, 589824, 135000}},
     {51, {36864, 983040, 240000}}, {52, {36864, 2073600, 240000}},
 };
 // MPEG-4 Simple Profile levels by the low nibble of profile_and_level_indication.
 const std::map<int, LevelLimit> kMpeg4SimpleLevels = {
-    {8, {99, 1485, 64}},     {1, {99, 1485, 64}},      {9, {99, 1485, 128}},     {2, {396, 5940, 128}},
-    {3, {396, 11880, 384}},  {4, {1200, 36000, 4000}}, {5, {1620, 40500, 8000}}, {6, {3600, 108000, 12000}},
+    {8, {99, 1485, 64}},    {1, {99, 1485, 64}},      {9, {99, 1485, 128}},     {2, {396, 5940, 128}},
+    {3, {396, 11880, 384}}, {4, {1200, 36000, 4000}}, {5, {1620, 40500, 8000}}, {6, {3600, 108000, 12000}},
 };
 
 int h264ProfileCode(const QString& name)
@@ -121,14 +121,14 @@ int h264LevelCode(const QString& name)
 // The level the encoder picks when the catalogue names none: the lowest that holds the frame, the
 // macroblock rate (when the frame rate is known; an unknown one is left out, which can only pick a
 // lower level) and the bit rate. Levels 1b, 0 and 0b are only used when named.
-const LevelLimit* automaticLevel(
-    const std::map<int, LevelLimit>& levels, bool h264, int64_t frameMbs, double frameRate, double kbps)
+const LevelLimit* automaticLevel(const std::map<int, LevelLimit>& levels, bool h264, int64_t frameMbs, double frameRate,
+                                 double kbps)
 {
     for (const auto& [code, limit] : levels) {
         if ((h264 && code == 9) || (!h264 && (code == 8 || code == 9)))
             continue;
-        const bool rateFits
-            = frameRate <= 0 || static_cast<double>(frameMbs) * frameRate <= static_cast<double>(limit.mbsPerSecond);
+        const bool rateFits =
+            frameRate <= 0 || static_cast<double>(frameMbs) * frameRate <= static_cast<double>(limit.mbsPerSecond);
         if (frameMbs <= limit.frameMbs && rateFits && kbps <= limit.kbps)
             return &limit;
     }
@@ -141,7 +141,7 @@ struct ShippedModel {
     CatalogueModel entry;
 };
 
-const char* const kCatalogues[] = { "MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat", "GameConsole.dat" };
+const char* const kCatalogues[] = {"MediaPlayer.dat", "MobilePhone.dat", "PocketComputer.dat", "GameConsole.dat"};
 
 QList<ShippedModel> allShippedModels()
 {
@@ -149,7 +149,7 @@ QList<ShippedModel> allShippedModels()
     for (const char* file : kCatalogues) {
         const QString name = QString::fromLatin1(file);
         for (const CatalogueModel& entry : modelsOf(realProgramDir() + name))
-            all.append({ name.left(name.indexOf(QLatin1Char('.'))), entry });
+            all.append({name.left(name.indexOf(QLatin1Char('.'))), entry});
     }
     return all;
 }
@@ -176,13 +176,18 @@ std::map<QString, QString> documentedScreens()
 QString make1080p60Source(const QString& folder)
 {
     const QString path = folder + QStringLiteral("/source-1080p60.mp4");
-    const ProgramRun run = runProgram(
-        realEncoder(), {QStringLiteral("-i"), corpusFile(QStringLiteral("sowt-with-video.mov")), QStringLiteral("-f"),
-                        QStringLiteral("mp4"), QStringLiteral("-s"), QStringLiteral("1920x1080"),
-                        QStringLiteral("-vcodec"), QStringLiteral("libx264"), QStringLiteral("-r"),
-                        QStringLiteral("60"), QStringLiteral("-b"), QStringLiteral("12000k"), QStringLiteral("-acodec"),
-                        QStringLiteral("aac"), QStringLiteral("-ab"), QStringLiteral("128k"), QStringLiteral("-ar"),
-                        QStringLiteral("48000"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-y"), path});
+    const ProgramRun run =
+        runProgram(realEncoder(), {QStringLiteral("-i"),      corpusFile(QStringLiteral("sowt-with-video.mov")),
+                                   QStringLiteral("-f"),      QStringLiteral("mp4"),
+                                   QStringLiteral("-s"),      QStringLiteral("1920x1080"),
+                                   QStringLiteral("-vcodec"), QStringLiteral("libx264"),
+                                   QStringLiteral("-r"),      QStringLiteral("60"),
+                                   QStringLiteral("-b"),      QStringLiteral("12000k"),
+                                   QStringLiteral("-acodec"), QStringLiteral("aac"),
+                                   QStringLiteral("-ab"),     QStringLiteral("128k"),
+                                   QStringLiteral("-ar"),     QStringLiteral("48000"),
+                                   QStringLiteral("-ac"),     QStringLiteral("2"),
+                                   QStringLiteral("-y"),      path});
     return run.exitCode == 0 ? path : QString();
 }
 
@@ -220,8 +225,8 @@ TEST_P(ShippedCatalogue, EveryModelConverts)
             ASSERT_GT(height, 0);
             ASSERT_FALSE(model.Best.Video.BitRate.isEmpty());
 
-            const TExecStrCalculator calculator = bestLevelJob(
-                programDir, source, model, out.path() + QStringLiteral("/out.") + model.FileFormat);
+            const TExecStrCalculator calculator =
+                bestLevelJob(programDir, source, model, out.path() + QStringLiteral("/out.") + model.FileFormat);
             const ProgramRun run = runProgram(calculator.EncoderPath(), calculator.GetArguments());
             ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
 
@@ -293,7 +298,8 @@ TEST_P(ShippedCatalogue, EveryModelPlaysWithinItsDecoderLimits)
             const auto level = levels->find(facts.video.level);
             ASSERT_NE(level, levels->end()) << "level " << facts.video.level;
             EXPECT_LE(frameMbs, level->second.frameMbs);
-            EXPECT_LE(static_cast<double>(frameMbs) * facts.video.frameRate, static_cast<double>(level->second.mbsPerSecond) * 1.001);
+            EXPECT_LE(static_cast<double>(frameMbs) * facts.video.frameRate,
+                      static_cast<double>(level->second.mbsPerSecond) * 1.001);
             const double levelKbps = level->second.kbps * highScale;
             peakKbps = peakKbps > 0 ? std::min(peakKbps, levelKbps) : levelKbps;
         }
@@ -340,13 +346,14 @@ TEST_P(ShippedCatalogue, EveryQualityLevelStaysWellWithinItsDecoderLimits)
             EXPECT_LE(frameMbs, named->frameMbs);
             EXPECT_LE(std::max(widthMbs, heightMbs), side);
         }
-        for (const TQuality* quality : { &model.Best, &model.Good, &model.Medium, &model.Low }) {
+        for (const TQuality* quality : {&model.Best, &model.Good, &model.Medium, &model.Low}) {
             if (quality->Video.BitRate.isEmpty())
                 continue;
             const double kbps = quality->Video.BitRate.toDouble();
             const double frameRate = quality->Video.FrameRate.isEmpty() ? 0 : quality->Video.FrameRate.toDouble();
             SCOPED_TRACE(quality->Video.BitRate.toStdString() + " kbit/s at "
-                + (frameRate > 0 ? quality->Video.FrameRate.toStdString() : std::string("the source's")) + " fps");
+                         + (frameRate > 0 ? quality->Video.FrameRate.toStdString() : std::string("the source's"))
+                         + " fps");
             double peak = modelPeak;
             if (h264 || mpeg4) {
                 const double wanted = modelPeak > 0 ? std::min(kbps, modelPeak) : kbps;
@@ -356,8 +363,8 @@ TEST_P(ShippedCatalogue, EveryQualityLevelStaysWellWithinItsDecoderLimits)
                     EXPECT_LE(static_cast<double>(frameMbs) * rate, static_cast<double>(named->mbsPerSecond));
                 } else {
                     // The encoder compares with the table's own (baseline and main) figures, scaled for high.
-                    level = automaticLevel(
-                        h264 ? kH264Levels : kMpeg4SimpleLevels, h264, frameMbs, frameRate, wanted / scale);
+                    level = automaticLevel(h264 ? kH264Levels : kMpeg4SimpleLevels, h264, frameMbs, frameRate,
+                                           wanted / scale);
                 }
                 ASSERT_NE(level, nullptr) << "no level holds the stream";
                 const double levelPeak = level->kbps * scale;
@@ -395,8 +402,8 @@ TEST(ShippedCatalogues, EverySizeIsLandscapeOrDocumentedPortrait)
     ASSERT_GE(models.size(), 60);
     for (const ShippedModel& shipped : models) {
         const TDeviceModel& model = shipped.entry.model;
-        const QString key
-            = shipped.deviceClass + QLatin1Char('|') + shipped.entry.manufacturer + QLatin1Char('|') + model.Name;
+        const QString key =
+            shipped.deviceClass + QLatin1Char('|') + shipped.entry.manufacturer + QLatin1Char('|') + model.Name;
         SCOPED_TRACE(key.toStdString());
         const auto row = screens.find(key);
         ASSERT_NE(row, screens.end()) << "no row in data/README.md";
@@ -407,6 +414,6 @@ TEST(ShippedCatalogues, EverySizeIsLandscapeOrDocumentedPortrait)
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, ShippedCatalogue, ::testing::ValuesIn(kCatalogues),
-    [](const ::testing::TestParamInfo<const char*>& param) {
-        return std::string(param.param).substr(0, std::string(param.param).find('.'));
-    });
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                             return std::string(param.param).substr(0, std::string(param.param).find('.'));
+                         });

@@ -20,8 +20,7 @@ FakeProgramDir::FakeProgramDir()
 
 void FakeProgramDir::setScript(const QStringList& lines) const
 {
-    writeFile(m_dir.path() + QStringLiteral("/encoder/fake_script.txt"),
-              lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+    writeFile(m_dir.path() + QStringLiteral("/encoder/fake_script.txt"), lines.join(QLatin1Char('\n')).toUtf8() + '\n');
 }
 
 QStringList FakeProgramDir::receivedArguments() const

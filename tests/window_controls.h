@@ -14,7 +14,7 @@ T* control(const QObject& window, const char* name)
 {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     if (!found)
-        throw std::logic_error(std::string("no control named ") + name + " of type " + T::staticMetaObject.className() + " in "
-                               + window.objectName().toStdString());
+        throw std::logic_error(std::string("no control named ") + name + " of type " + T::staticMetaObject.className()
+                               + " in " + window.objectName().toStdString());
     return found;
 }

@@ -1,13 +1,13 @@
 // The main window's panels on their own, without the window: each owns its controls and
 // handlers, fills its part of a conversion request, and saves and restores its remembered fields.
+#include "core/conversion/conversion_request.h"
+#include "core/media/file_list_manager.h"
+#include "core/settings/interface_fields_shot.h"
+#include "fake_prompts.h"
 #include "gui/device_panel.h"
 #include "gui/file_list_panel.h"
 #include "gui/output_panel.h"
 #include "gui/quality_panel.h"
-#include "core/conversion/conversion_request.h"
-#include "fake_prompts.h"
-#include "core/media/file_list_manager.h"
-#include "core/settings/interface_fields_shot.h"
 #include "test_support.h"
 #include "window_controls.h"
 

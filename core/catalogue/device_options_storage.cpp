@@ -115,8 +115,7 @@ TQuality readLevel(pugi::xml_node qualities, const char* levelName)
 
 TDeviceOptionsStorage::TDeviceOptionsStorage(pugi::xml_document& document, const QString& fileName)
     : FileName(fileName), Document(document)
-{
-}
+{}
 
 TDeviceOptionsStorage::~TDeviceOptionsStorage()
 {
@@ -156,7 +155,8 @@ QStringList TDeviceOptionsStorage::GetModelNames(const QString& manufacturerName
     return names;
 }
 
-void TDeviceOptionsStorage::GetModel(const QString& modelName, const QString& manufacturerName, TDeviceModel& model) const
+void TDeviceOptionsStorage::GetModel(const QString& modelName, const QString& manufacturerName,
+                                     TDeviceModel& model) const
 {
     pugi::xml_node manufacturer;
     for (const pugi::xml_node& child : Document.document_element().children()) {

@@ -5,17 +5,17 @@
 
 struct TDeviceManufacturer {
     QString Name;
-    QString Logo;   // picture path relative to the program directory
+    QString Logo; // picture path relative to the program directory
 };
 
 struct TVideoQualityOption {
-    QString BitRate;    // kbit/s, empty when not given
-    QString FrameRate;  // empty when not given
+    QString BitRate;   // kbit/s, empty when not given
+    QString FrameRate; // empty when not given
 };
 
 struct TAudioQualityOption {
-    QString BitRate;    // kbit/s, empty when not given
-    QString Sampling;   // Hz, empty when not given
+    QString BitRate;     // kbit/s, empty when not given
+    QString Sampling;    // Hz, empty when not given
     qint32 Channels = 0; // 1 mono, 2 stereo, 0 not given
 };
 
@@ -26,7 +26,7 @@ struct TQuality {
 
 struct TDeviceModel {
     QString Name;
-    QString Image;        // picture path relative to the program directory
+    QString Image; // picture path relative to the program directory
     QString ResolutionX;
     QString ResolutionY;
     TQuality Best;
@@ -46,5 +46,5 @@ struct TDeviceModel {
 };
 
 // The device classes: 1 MediaPlayer .. 4 GameConsole; empty names for anything else.
-QString CatalogueFileNameOf(int deviceClass);   // "MediaPlayer.dat"
-QString DeviceClassKeyName(int deviceClass);    // "MediaPlayer"
+QString CatalogueFileNameOf(int deviceClass); // "MediaPlayer.dat"
+QString DeviceClassKeyName(int deviceClass);  // "MediaPlayer"

@@ -1,11 +1,11 @@
 #include "core/conversion/batch_conversion.h"
 
-#include "core/prompts/user_prompts.h"
 #include "core/conversion/duration_parser.h"
 #include "core/conversion/exec_str_calculator.h"
 #include "core/conversion/progress_math.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -39,7 +39,8 @@ QStringList keysOf(const QString& path)
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
     const QString realFolder = QFileInfo(folder).canonicalFilePath();
-    const QString named = (realFolder.isEmpty() ? QDir::cleanPath(folder) : realFolder) + QLatin1Char('/') + info.fileName();
+    const QString named =
+        (realFolder.isEmpty() ? QDir::cleanPath(folder) : realFolder) + QLatin1Char('/') + info.fileName();
     QStringList keys{named.toCaseFolded()};
     const QString real = info.canonicalFilePath();
     if (!real.isEmpty())
@@ -353,8 +354,8 @@ void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
         ++SucceededCount;
     } else {
         // A run that ended with status 0 yet left nothing has no error line of its own to show.
-        const QString error = outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output")
-                                                          : outcome.LastError;
+        const QString error =
+            outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output") : outcome.LastError;
         FailedFiles.append(FileNameOfPath(SourceFile) + QStringLiteral(": ") + error);
     }
     if (Parameters.SetConvertedAsOriginal && FileSizeOf(OutputFile) > 0)

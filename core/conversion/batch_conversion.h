@@ -51,7 +51,7 @@ public:
 struct TRunOutcome {
     bool Started = false;
     int ExitCode = -1;
-    QString LastError;   // the encoder's last "Error:" line, or why it could not run
+    QString LastError; // the encoder's last "Error:" line, or why it could not run
 };
 
 class TBatchConversion : public QObject {
@@ -90,7 +90,7 @@ public:
     QString GetExecString() const;
 
     TCommonConversionParameters Parameters;
-    TFileInfoArray Files;          // one record per listed file, then one empty record
+    TFileInfoArray Files; // one record per listed file, then one empty record
     qint32 FileIndex = 0;
     QString SourceFile;
     QString OutputFile;
@@ -105,8 +105,8 @@ public:
 
     // Files that failed in this batch, each with the encoder's last error line.
     QStringList FailedFiles;
-    int ConvertedCount = 0;   // encoder runs started
-    int SucceededCount = 0;   // runs that ended with a complete output
+    int ConvertedCount = 0; // encoder runs started
+    int SucceededCount = 0; // runs that ended with a complete output
 
 private:
     // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
@@ -118,15 +118,15 @@ private:
     void AfterConversion(const TRunOutcome& outcome);
     void ReportFailures();
 
-    QStringList m_plannedOutputs;   // PlanOutputFiles for Files, made when the batch starts
-    TFileNameSet m_reserved;        // the planned outputs and the present listed sources
+    QStringList m_plannedOutputs; // PlanOutputFiles for Files, made when the batch starts
+    TFileNameSet m_reserved;      // the planned outputs and the present listed sources
     QString m_programDir;
     TUserPrompts& m_prompts;
     TProgressView& m_view;
     std::thread m_worker;
     std::unique_ptr<TChildProcess> m_child;
     std::atomic<bool> m_stopRequested{false};
-    std::atomic<qint32> m_totalPosition{0};   // FilesConversionProgress, decided by the worker
+    std::atomic<qint32> m_totalPosition{0}; // FilesConversionProgress, decided by the worker
     TRunOutcome m_outcome;
     std::function<void()> m_wake;
 };

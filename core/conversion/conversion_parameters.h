@@ -18,21 +18,21 @@ enum TOverwriteAnswer : uint8_t { oaNone = 0, oaYes = 1, oaNo = 2, oaYesAll = 3,
 struct TCommonConversionParameters {
     QString VideoCodec;
     QString AudioCodec;
-    QString FileFormat;               // encoder format name; also the output extension
-    uint8_t Channels = 0;             // 2 stereo, 1 mono
-    double VideoBitRate = 0;          // kbit/s
+    QString FileFormat;      // encoder format name; also the output extension
+    uint8_t Channels = 0;    // 2 stereo, 1 mono
+    double VideoBitRate = 0; // kbit/s
     uint8_t ResolutionType = rtOriginal;
     qint32 ResolutionX = 0;
     qint32 ResolutionY = 0;
     double FrameRate = 0;
-    double AudioBitRate = 0;          // kbit/s
-    qint32 Sampling = 0;              // Hz
-    qint32 Volume = 0;                // handed unchanged to the encoder
+    double AudioBitRate = 0; // kbit/s
+    qint32 Sampling = 0;     // Hz
+    qint32 Volume = 0;       // handed unchanged to the encoder
     uint8_t ZoomMode = zmFitToScreen;
-    QString DestinationFolder;        // always ends in the separator
+    QString DestinationFolder; // always ends in the separator
     uint8_t VideoQuality = qlBest;
     uint8_t AudioQuality = qlBest;
-    qint32 TotalDuration = 0;         // tenths of a second over all listed files
+    qint32 TotalDuration = 0; // tenths of a second over all listed files
     uint8_t OverwriteMode = omAsk;
     uint8_t OutputLocation = olPreserve;
     bool DeleteAfterConversion = false;
@@ -46,7 +46,7 @@ struct TCommonConversionParameters {
     bool UseChannelsCountFromDataBase = false;
     // The device decoder's limits from the catalogue; empty or 0 where it names none, and the
     // encoder then keeps to the lowest level that holds the stream.
-    QString VideoProfile;             // "baseline", "main", "high"
-    QString VideoLevel;               // "3.1"
-    double MaxVideoBitRate = 0;       // kbit/s at the peak
+    QString VideoProfile;       // "baseline", "main", "high"
+    QString VideoLevel;         // "3.1"
+    double MaxVideoBitRate = 0; // kbit/s at the peak
 };

@@ -28,7 +28,8 @@ bool readsAsInteger(const QString& text)
 
 } // namespace
 
-std::optional<TRequestRefusal> TConversionRequest::Check(const TConversionFields& f, const TCommonConversionParameters& p)
+std::optional<TRequestRefusal> TConversionRequest::Check(const TConversionFields& f,
+                                                         const TCommonConversionParameters& p)
 {
     const bool noChannel = !f.Stereo && !f.Mono;
     const bool badFolder = !f.PreserveLocation && !QFileInfo(f.DestinationFolder).isDir();

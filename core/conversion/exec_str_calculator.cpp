@@ -40,7 +40,8 @@ QString quoted(const QString& text)
 
 } // namespace
 
-TExecStrCalculator::TExecStrCalculator(const QString& programDir) : m_programDir(programDir) {}
+TExecStrCalculator::TExecStrCalculator(const QString& programDir) : m_programDir(programDir)
+{}
 
 QString TExecStrCalculator::EncoderPath() const
 {
@@ -68,8 +69,9 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
             const QString a = QString::number(after);
             const QString first = QLatin1String(beforeName);
             const QString second = QLatin1String(afterName);
-            pads.append({QLatin1Char(' ') + first + QLatin1Char(' ') + b + QLatin1Char(' ') + second + QLatin1Char(' ') + a,
-                         {first, b, second, a}});
+            pads.append(
+                {QLatin1Char(' ') + first + QLatin1Char(' ') + b + QLatin1Char(' ') + second + QLatin1Char(' ') + a,
+                 {first, b, second, a}});
         };
         borders(pad.LeftRight, pad.Right, "-padleft", "-padright");
         borders(pad.TopBottom, pad.Bottom, "-padtop", "-padbottom");

@@ -12,8 +12,7 @@ qint32 NearestEven(double x)
 
 TPadCalculator::TPadCalculator(const QString& sourceResolution, qint32 screenWidth, qint32 screenHeight)
     : SourceResolution(sourceResolution), ScreenWidth(screenWidth), ScreenHeight(screenHeight)
-{
-}
+{}
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QString>
 
 struct TPadResult {
-    qint32 TopBottom = 0;   // rows above the picture
-    qint32 LeftRight = 0;   // columns left of the picture
-    qint32 Height = 0;      // height the picture is scaled to
-    qint32 Width = 0;       // width the picture is scaled to
+    qint32 TopBottom = 0; // rows above the picture
+    qint32 LeftRight = 0; // columns left of the picture
+    qint32 Height = 0;    // height the picture is scaled to
+    qint32 Width = 0;     // width the picture is scaled to
     // Columns right of and rows below the picture: as many as left and above, or the one or two
     // more that the separately rounded picture and borders leave, so that the frame is exactly
     // the screen.

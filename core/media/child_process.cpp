@@ -76,8 +76,8 @@ bool TChildProcess::Start(const QString& program, const QStringList& args, Strea
     envp.push_back(nullptr);
 
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, storage.front().constData(), &spawn.actions, nullptr, argv.data(),
-                                   envp.data());
+    const int result =
+        posix_spawn(&pid, storage.front().constData(), &spawn.actions, nullptr, argv.data(), envp.data());
     close(fds[1]);
     if (result != 0) {
         close(fds[0]);

@@ -35,7 +35,6 @@ public:
     // Waits for the child to end and returns its exit status (-1 when it did not exit normally).
     int Wait();
 
-
 private:
     void ClosePipe();
     void Signal(int signalNumber);

@@ -1,8 +1,8 @@
 #include "core/media/file_info.h"
 
-#include "core/prompts/user_prompts.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
+#include "core/prompts/user_prompts.h"
 
 namespace {
 
@@ -116,8 +116,7 @@ bool IsUnsupported(const TFileInfo& info)
 
 TFileInfoParser::TFileInfoParser(const QString& mediaFile, const QString& programDir, TUserPrompts* prompts)
     : TPipeParser(programDir), MediaFile(mediaFile), m_prompts(prompts)
-{
-}
+{}
 
 void TFileInfoParser::Probe(TFileInfo& info)
 {

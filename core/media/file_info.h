@@ -9,15 +9,15 @@
 class TUserPrompts;
 
 struct TFileInfo {
-    QString FileName;        // the name without its folder
-    QString FilePath;        // the path exactly as it was probed
-    double SizeMb = 0;       // bytes / 1048576
-    QString Duration;        // hh:mm:ss.ff as the encoder prints it
+    QString FileName;  // the name without its folder
+    QString FilePath;  // the path exactly as it was probed
+    double SizeMb = 0; // bytes / 1048576
+    QString Duration;  // hh:mm:ss.ff as the encoder prints it
     QString VideoCodec;
     QString AudioCodec;
-    quint8 Channels = 0;     // 0 not recognised, 1 mono, 2 stereo
-    double BitRate = 0;      // overall, kbit/s
-    QString Resolution;      // "640x480"
+    quint8 Channels = 0; // 0 not recognised, 1 mono, 2 stereo
+    double BitRate = 0;  // overall, kbit/s
+    QString Resolution;  // "640x480"
     double FrameRate = 0;
     double AudioBitRate = 0; // kbit/s
     qint32 SamplingRate = 0; // Hz

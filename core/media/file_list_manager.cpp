@@ -1,18 +1,17 @@
 #include "core/media/file_list_manager.h"
 
-#include "core/prompts/user_prompts.h"
 #include "core/conversion/duration_parser.h"
 #include "core/media/file_list_control.h"
 #include "core/media/pipe_parser.h"
 #include "core/media/text_convert.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 TFileInfoManager::TFileInfoManager(const QString& programDir, TUserPrompts& prompts)
     : m_programDir(programDir), m_prompts(prompts)
-{
-}
+{}
 
 int TFileInfoManager::RowNumber(int row) const
 {

@@ -23,7 +23,7 @@ private:
 };
 
 struct TSingleFileInfoStorage {
-    qint32 Number = 0;   // the row this entry belongs to, 1 to n; -1 once the row was removed
+    qint32 Number = 0; // the row this entry belongs to, 1 to n; -1 once the row was removed
     TFileInfo Info;
 };
 

@@ -69,8 +69,8 @@ void FindFiles(const QString& mask, QString folder, bool recursive, QStringList&
         return;
     const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(mask),
                                      QRegularExpression::CaseInsensitiveOption);
-    const QFileInfoList entries = dir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (pattern.match(name).hasMatch())
@@ -87,8 +87,8 @@ QString UrlEncode(const QString& text)
     QString result;
     for (const char ch : text.toUtf8()) {
         const auto byte = static_cast<unsigned char>(ch);
-        const bool keep = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z')
-            || (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_';
+        const bool keep = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9')
+            || byte == '-' || byte == '.' || byte == '_';
         if (keep) {
             result += QLatin1Char(static_cast<char>(byte));
         } else if (byte == ' ') {

@@ -6,10 +6,8 @@
 
 #include <chrono>
 
-TPipeParser::TPipeParser(const QString& programDir)
-    : EncoderPath(programDir + QStringLiteral("encoder/encoder"))
-{
-}
+TPipeParser::TPipeParser(const QString& programDir) : EncoderPath(programDir + QStringLiteral("encoder/encoder"))
+{}
 
 QStringList TPipeParser::SplitLines(const QByteArray& data)
 {

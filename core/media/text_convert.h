@@ -8,8 +8,7 @@
 // A text that should hold a number does not.
 class EConvertError : public std::runtime_error {
 public:
-    explicit EConvertError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit EConvertError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
     const QString& message() const { return m_message; }
 
 private:

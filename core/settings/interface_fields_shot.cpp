@@ -9,7 +9,8 @@ bool readInteger(const QVariant& value, qint32& out)
 {
     if (!value.isValid())
         return false;
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::UInt) {
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
+        || value.typeId() == QMetaType::UInt) {
         out = value.toInt();
         return true;
     }
@@ -39,8 +40,7 @@ int ReadStoredDeviceType()
 TInterfaceFieldsShot::TInterfaceFieldsShot(int deviceType)
     : KeyName(DeviceClassKeyName(deviceType)), DeviceType(static_cast<quint8>(deviceType)),
       m_settings(OpenProgramSettings())
-{
-}
+{}
 
 TInterfaceFieldsShot::~TInterfaceFieldsShot()
 {

@@ -26,39 +26,45 @@ public:
 
     // Each remembered field: its type, its name (the settings key and the accessors' suffix) and
     // the value read when the store holds none (or holds something unreadable).
-#define KOVIRTA_INTERFACE_FIELDS(FIELD)                                                                               \
-    FIELD(qint32, Manufacturer, -1)                                                                                   \
-    FIELD(qint32, Model, -1)                                                                                          \
-    FIELD(qint32, VideoQuality, 0)                                                                                    \
-    FIELD(qint32, AudioQuality, 0)                                                                                    \
-    FIELD(QString, AudioBitRate, QString())                                                                           \
-    FIELD(QString, VideoBitRate, QString())                                                                           \
-    FIELD(QString, FrameRate, QString())                                                                              \
-    FIELD(QString, Sampling, QString())                                                                               \
-    FIELD(qint32, Zoom, 0)                                                                                            \
-    FIELD(QString, AudioChanels, QString())                                                                           \
-    FIELD(qint32, Resolution, 0)                                                                                      \
-    FIELD(QString, ResolutionX, QString())                                                                            \
-    FIELD(QString, ResolutionY, QString())                                                                            \
-    FIELD(qint32, AudioVolume, 0)                                                                                     \
-    FIELD(QString, AudioVolumeLevel, QString())                                                                       \
-    FIELD(bool, UseVideoBitRateFromDataBase, true)                                                                    \
-    FIELD(bool, UseAudioBitRateFromDataBase, true)                                                                    \
-    FIELD(bool, UseFrameRateFromDataBase, true)                                                                       \
-    FIELD(bool, UseSamplingFromDataBase, true)                                                                        \
-    FIELD(bool, UseChannelsCountFromDataBase, true)                                                                   \
-    FIELD(bool, ShowFileInfo, false)                                                                                  \
-    FIELD(bool, PreserveFileLocation, true)                                                                           \
-    FIELD(QString, FilesFolder, QString())                                                                            \
-    FIELD(qint32, CheckOverwrites, 0)                                                                                 \
-    FIELD(bool, VideoConfigVisible, false)                                                                            \
-    FIELD(bool, AudioConfigVisible, false)                                                                            \
-    FIELD(bool, ConvertedFileDataAsOriginal, false)                                                                   \
+#define KOVIRTA_INTERFACE_FIELDS(FIELD)                                                                                \
+    FIELD(qint32, Manufacturer, -1)                                                                                    \
+    FIELD(qint32, Model, -1)                                                                                           \
+    FIELD(qint32, VideoQuality, 0)                                                                                     \
+    FIELD(qint32, AudioQuality, 0)                                                                                     \
+    FIELD(QString, AudioBitRate, QString())                                                                            \
+    FIELD(QString, VideoBitRate, QString())                                                                            \
+    FIELD(QString, FrameRate, QString())                                                                               \
+    FIELD(QString, Sampling, QString())                                                                                \
+    FIELD(qint32, Zoom, 0)                                                                                             \
+    FIELD(QString, AudioChanels, QString())                                                                            \
+    FIELD(qint32, Resolution, 0)                                                                                       \
+    FIELD(QString, ResolutionX, QString())                                                                             \
+    FIELD(QString, ResolutionY, QString())                                                                             \
+    FIELD(qint32, AudioVolume, 0)                                                                                      \
+    FIELD(QString, AudioVolumeLevel, QString())                                                                        \
+    FIELD(bool, UseVideoBitRateFromDataBase, true)                                                                     \
+    FIELD(bool, UseAudioBitRateFromDataBase, true)                                                                     \
+    FIELD(bool, UseFrameRateFromDataBase, true)                                                                        \
+    FIELD(bool, UseSamplingFromDataBase, true)                                                                         \
+    FIELD(bool, UseChannelsCountFromDataBase, true)                                                                    \
+    FIELD(bool, ShowFileInfo, false)                                                                                   \
+    FIELD(bool, PreserveFileLocation, true)                                                                            \
+    FIELD(QString, FilesFolder, QString())                                                                             \
+    FIELD(qint32, CheckOverwrites, 0)                                                                                  \
+    FIELD(bool, VideoConfigVisible, false)                                                                             \
+    FIELD(bool, AudioConfigVisible, false)                                                                             \
+    FIELD(bool, ConvertedFileDataAsOriginal, false)                                                                    \
     FIELD(bool, DeleteFileAfterConversion, false)
 
-#define KOVIRTA_FIELD_ACCESSORS(Type, Name, Fallback)                                                                 \
-    Type Get##Name() const { return read(#Name, Type(Fallback)); }                                                    \
-    void Set##Name(const Type& value) { write(#Name, value); }
+#define KOVIRTA_FIELD_ACCESSORS(Type, Name, Fallback)                                                                  \
+    Type Get##Name() const                                                                                             \
+    {                                                                                                                  \
+        return read(#Name, Type(Fallback));                                                                            \
+    }                                                                                                                  \
+    void Set##Name(const Type& value)                                                                                  \
+    {                                                                                                                  \
+        write(#Name, value);                                                                                           \
+    }
     KOVIRTA_INTERFACE_FIELDS(KOVIRTA_FIELD_ACCESSORS)
 #undef KOVIRTA_FIELD_ACCESSORS
 

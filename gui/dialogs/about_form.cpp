@@ -1,5 +1,5 @@
-#include "gui/form_helpers.h"
 #include "gui/dialogs/about_form.h"
+#include "gui/form_helpers.h"
 
 #include "core/kovirta_config.h"
 
@@ -37,8 +37,7 @@ QImage TAboutForm::ProductIcon()
     return icon;
 }
 
-TAboutForm::TAboutForm(QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags)
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, kFixedDialogFlags)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About - Kovirta"));

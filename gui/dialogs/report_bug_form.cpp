@@ -1,8 +1,8 @@
-#include "gui/form_helpers.h"
 #include "gui/dialogs/report_bug_form.h"
+#include "gui/form_helpers.h"
 
-#include "core/prompts/user_prompts.h"
 #include "core/feedback/feedback_urls.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -11,8 +11,7 @@
 #include <QTextEdit>
 
 TfrmReportBug::TfrmReportBug(TUserPrompts& prompts, const QString& siteBase, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags),
-      m_prompts(prompts), m_siteBase(siteBase)
+    : QDialog(parent, kFixedDialogFlags), m_prompts(prompts), m_siteBase(siteBase)
 {
     setObjectName(QStringLiteral("frmReportBug"));
     setWindowTitle(QStringLiteral("Report a bug"));
@@ -46,7 +45,8 @@ void TfrmReportBug::Button1Click()
 {
     const QString description = txbBugDescription->toPlainText();
     if (description.isEmpty()) {
-        m_prompts.ShowMessage(QStringLiteral("Warning"), QStringLiteral("Please enter Bug Description"), PromptIcon::Warning);
+        m_prompts.ShowMessage(QStringLiteral("Warning"), QStringLiteral("Please enter Bug Description"),
+                              PromptIcon::Warning);
         return;
     }
     m_prompts.OpenUrl(ReportBugUrl(m_siteBase, txbName->text(), txbEmail->text(), description));

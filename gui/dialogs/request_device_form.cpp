@@ -1,8 +1,8 @@
-#include "gui/form_helpers.h"
 #include "gui/dialogs/request_device_form.h"
+#include "gui/form_helpers.h"
 
-#include "core/prompts/user_prompts.h"
 #include "core/feedback/feedback_urls.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,17 +12,17 @@
 #include <QTextEdit>
 
 TformRequestDevice::TformRequestDevice(TUserPrompts& prompts, const QString& siteBase, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags),
-      m_prompts(prompts), m_siteBase(siteBase)
+    : QDialog(parent, kFixedDialogFlags), m_prompts(prompts), m_siteBase(siteBase)
 {
     setObjectName(QStringLiteral("formRequestDevice"));
     setWindowTitle(QStringLiteral("FREE Device Request"));
     auto* grid = new QGridLayout(this);
-    auto* intro = new QLabel(QStringLiteral(
-        "Did not find your device? Submitting this form you can request us to add device not \n"
-        "listed in the current version of converter absolutely for FREE. We add devices and \n"
-        "publish the new version nearly every day. Thus, you can be sure you will not wait \n"
-        "too long for response."), this);
+    auto* intro = new QLabel(
+        QStringLiteral("Did not find your device? Submitting this form you can request us to add device not \n"
+                       "listed in the current version of converter absolutely for FREE. We add devices and \n"
+                       "publish the new version nearly every day. Thus, you can be sure you will not wait \n"
+                       "too long for response."),
+        this);
     grid->addWidget(intro, 0, 0, 1, 3);
     auto line = [this](const char* name) {
         auto* edit = new QLineEdit(this);
@@ -48,8 +48,8 @@ TformRequestDevice::TformRequestDevice(TUserPrompts& prompts, const QString& sit
     sBitBtn1->setObjectName(QStringLiteral("sBitBtn1"));
 
     const std::pair<const char*, QWidget*> rows[] = {
-        {"Full Name:", txbFullName},     {"Email:", txbEmail},       {"Device Type:", lstDeviceTypes},
-        {"Manufacturer:", txbManufacturer}, {"Model:", txbModel},     {"Specification URL:", txbSpecificationURL},
+        {"Full Name:", txbFullName},        {"Email:", txbEmail}, {"Device Type:", lstDeviceTypes},
+        {"Manufacturer:", txbManufacturer}, {"Model:", txbModel}, {"Specification URL:", txbSpecificationURL},
         {"Your Comments:", txbComments},
     };
     int row = 1;
@@ -61,8 +61,8 @@ TformRequestDevice::TformRequestDevice(TUserPrompts& prompts, const QString& sit
         ++row;
     }
     grid->addWidget(sBitBtn1, row, 1, Qt::AlignCenter);
-    QWidget* order[] = {txbFullName, txbEmail, lstDeviceTypes, txbManufacturer, txbModel, txbSpecificationURL,
-                        txbComments, sBitBtn1};
+    QWidget* order[] = {txbFullName,         txbEmail,    lstDeviceTypes, txbManufacturer, txbModel,
+                        txbSpecificationURL, txbComments, sBitBtn1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     connect(sBitBtn1, &QPushButton::clicked, this, &TformRequestDevice::sBitBtn1Click);
