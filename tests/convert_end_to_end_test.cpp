@@ -246,8 +246,12 @@ TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
     form->DoConvert();
     EXPECT_TRUE(QFile::exists(broken));
     EXPECT_FALSE(QFile::exists(good));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("broken.mp4: Error: the source is damaged")));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    ASSERT_EQ(prompts.summaries[0].Failed, 1);
+    EXPECT_EQ(prompts.summaries[0].Lines[0].FileName, QStringLiteral("broken.mp4"));
+    EXPECT_TRUE(
+        prompts.summaries[0].Lines[0].ToolTip.contains(QStringLiteral("Encoder: Error: the source is damaged")));
 
     prompts.messages.clear();
     prompts.openedPaths.clear();
