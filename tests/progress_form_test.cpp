@@ -1,6 +1,7 @@
 // The progress window offscreen: a real batch with the real encoder, and Stop from its button.
 #include "core/media/file_info.h"
 #include "fake_prompts.h"
+#include "gui/batch_summary_form.h"
 #include "gui/progress_form.h"
 #include "test_support.h"
 
@@ -147,3 +148,40 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
 }
 
+// The summary window, shown without waiting on it: its buttons open through the prompts.
+TEST(BatchSummaryForm, OpensTheFolderAndAFailedFilesLog)
+{
+    TBatchSummary summary;
+    summary.Caption = QStringLiteral("Conversion finished");
+    summary.Headline = QStringLiteral("1 file converted, 1 skipped, 1 failed.");
+    summary.OutputFolder = QStringLiteral("/out/");
+    summary.Lines = {{TFileState::Skipped, QStringLiteral("gone.avi"), QStringLiteral("missing"), {}, {}},
+                     {TFileState::Failed,
+                      QStringLiteral("bad.avi"),
+                      QStringLiteral("the disk is full"),
+                      {},
+                      QStringLiteral("/logs/bad.log")}};
+    FakePrompts prompts;
+    TBatchSummaryFrm form(summary, prompts);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Conversion finished"));
+    ASSERT_EQ(form.ResultsLvw->topLevelItemCount(), 2);
+    EXPECT_EQ(form.ResultsLvw->topLevelItem(1)->text(1), QStringLiteral("Failed: the disk is full"));
+    // The failed file's log is chosen at once; a skipped file has none.
+    EXPECT_TRUE(form.ShowLogBtn->isEnabled());
+    form.ShowLogBtn->click();
+    form.ResultsLvw->setCurrentItem(form.ResultsLvw->topLevelItem(0));
+    EXPECT_FALSE(form.ShowLogBtn->isEnabled());
+    form.OpenFolderBtn->click();
+    EXPECT_EQ(prompts.openedPaths, (QStringList{QStringLiteral("/logs/bad.log"), QStringLiteral("/out/")}));
+    form.CloseBtn->click();
+    EXPECT_FALSE(form.isVisible());
+
+    // Nothing to list, no folder: the headline alone.
+    TBatchSummary plain;
+    plain.Headline = QStringLiteral("0 files converted, 0 skipped, 0 failed.");
+    TBatchSummaryFrm bare(plain, prompts);
+    EXPECT_TRUE(bare.ResultsLvw->isHidden());
+    EXPECT_TRUE(bare.OpenFolderBtn->isHidden());
+    EXPECT_TRUE(bare.ShowLogBtn->isHidden());
+}
