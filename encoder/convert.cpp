@@ -337,6 +337,10 @@ void Transcoder::openVideoEncoder()
         // "veryfast" keeps batches quick; the profile is the device decoder's (main by default).
         av_dict_set(&options, "preset", "veryfast", 0);
         av_dict_set(&options, "profile", limits.profile.c_str(), 0);
+        // x264's frame threads make its rate control depend on which frames happen to be finished,
+        // so two runs differ; slice threads split each frame the same way every time.
+        if (m_opt.bitexact)
+            enc->thread_type = FF_THREAD_SLICE;
     } else if (enc->codec_id != AV_CODEC_ID_WMV1 && enc->codec_id != AV_CODEC_ID_WMV2) {
         enc->gop_size = 12;
     }
