@@ -1,6 +1,7 @@
 #include "gui/quality_panel.h"
 
 #include "core/conversion/conversion_request.h"
+#include "core/conversion/quality_fields.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
 #include "gui/panel_helpers.h"
@@ -20,29 +21,6 @@ const QStringList kQualityLevels = {QStringLiteral("Best"), QStringLiteral("Good
 
 // The height of a group whose fields are shown.
 constexpr int kExpandedGroupHeight = 187;
-
-struct Suggestions {
-    const char* videoBitRate;
-    const char* frameRate;
-    const char* audioBitRate;
-    const char* sampling;
-    bool stereo;
-};
-
-// What the edits show for a value the catalogue leaves out, by quality level.
-const Suggestions kSuggestions[] = {
-    {"256", "30", "64", "22050", true},
-    {"128", "15", "32", "22000", false},
-    {"64", "8", "24", "22000", false},
-    {"32", "4", "16", "22000", false},
-};
-
-// Sets an edit from the catalogue, or from the suggestion; returns the flag "take it from the source".
-bool fillFromCatalogue(QLineEdit* edit, const QString& value, const char* suggestion)
-{
-    edit->setText(value.isEmpty() ? QString::fromLatin1(suggestion) : value);
-    return value.isEmpty();
-}
 
 // A caption in the first column of a group's grid, the field beside it and its unit after it.
 void addField(QGridLayout* grid, int row, const QString& caption, QWidget* field, const QString& unit)
@@ -217,41 +195,29 @@ void TQualityPanel::DoSelectVideoQuality()
 {
     ResolutionXEdt->setText(m_model.ResolutionX);
     ResolutionYEdt->setText(m_model.ResolutionY);
-    const int level = VideoQualityCmb->currentIndex();
-    const TQuality* q = m_model.Level(level);
+    const std::optional<TVideoQualityFields> q = VideoQualityFields(m_model, VideoQualityCmb->currentIndex());
     if (!q)
         return;
-    const Suggestions& s = kSuggestions[level];
-    m_parameters.UseVideoBitRateFromDataBase = fillFromCatalogue(VideoBitRateEdt, q->Video.BitRate, s.videoBitRate);
-    m_parameters.UseFrameRateFromDataBase = fillFromCatalogue(VideoFrameRateEdt, q->Video.FrameRate, s.frameRate);
+    VideoBitRateEdt->setText(q->BitRate);
+    VideoFrameRateEdt->setText(q->FrameRate);
+    m_parameters.UseVideoBitRateFromDataBase = q->BitRateFromSource;
+    m_parameters.UseFrameRateFromDataBase = q->FrameRateFromSource;
 }
 
 void TQualityPanel::DoSelectAudioQuality()
 {
-    const int level = AudioQualityCmb->currentIndex();
-    const TQuality* q = m_model.Level(level);
+    const std::optional<TAudioQualityFields> q = AudioQualityFields(m_model, AudioQualityCmb->currentIndex());
     if (!q)
         return;
-    const Suggestions& s = kSuggestions[level];
-    m_parameters.UseAudioBitRateFromDataBase = fillFromCatalogue(AudioBitRateEdt, q->Audio.BitRate, s.audioBitRate);
-    m_parameters.UseSamplingFromDataBase = fillFromCatalogue(SamplingEdt, q->Audio.Sampling, s.sampling);
+    AudioBitRateEdt->setText(q->BitRate);
+    SamplingEdt->setText(q->Sampling);
+    m_parameters.UseAudioBitRateFromDataBase = q->BitRateFromSource;
+    m_parameters.UseSamplingFromDataBase = q->SamplingFromSource;
+    if (q->Channels == 0)
+        return;
     // The flag is set after the buttons, whose own handlers clear it.
-    switch (q->Audio.Channels) {
-    case 1:
-        ChanelsMonoRdo->setChecked(true);
-        m_parameters.UseChannelsCountFromDataBase = false;
-        break;
-    case 2:
-        ChanelsStereoRdo->setChecked(true);
-        m_parameters.UseChannelsCountFromDataBase = false;
-        break;
-    case 0:
-        (s.stereo ? ChanelsStereoRdo : ChanelsMonoRdo)->setChecked(true);
-        m_parameters.UseChannelsCountFromDataBase = true;
-        break;
-    default:
-        break;
-    }
+    (q->Channels == 2 ? ChanelsStereoRdo : ChanelsMonoRdo)->setChecked(true);
+    m_parameters.UseChannelsCountFromDataBase = q->ChannelsFromSource;
 }
 
 void TQualityPanel::setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible)

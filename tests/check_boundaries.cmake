@@ -1,6 +1,6 @@
-# Checks which code may use what: the core (core/) and the encoder (encoder/) include no QtGui or
-# QtWidgets header, and the top folders include each other in one direction only:
-# core <- gui <- app, and the encoder stands alone.
+# Checks which code may use what: the core (core/), the command-line program's code (cli/) and the
+# encoder (encoder/) include no QtGui or QtWidgets header, and the top folders include each other in
+# one direction only: core <- gui <- app and core <- cli <- app, and the encoder stands alone.
 # Usage: cmake -DSOURCE_DIR=<repository> -DQT_INCLUDE_DIR=<folder holding QtGui/ and QtWidgets/> -P check_boundaries.cmake
 cmake_minimum_required(VERSION 3.22)
 
@@ -17,12 +17,13 @@ endif()
 # For each top folder, the top folders its files may include from.
 set(allowed_core core)
 set(allowed_encoder encoder)
+set(allowed_cli core cli)
 set(allowed_gui core gui)
-set(allowed_app core gui app)
+set(allowed_app core gui cli app)
 set(allowed_fuzz core encoder fuzz)
 
 set(problems "")
-foreach(top core encoder gui app fuzz)
+foreach(top core cli encoder gui app fuzz)
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${top}/*.cpp" "${SOURCE_DIR}/${top}/*.h")
   foreach(source IN LISTS sources)
     file(RELATIVE_PATH name "${SOURCE_DIR}" "${source}")
@@ -31,12 +32,12 @@ foreach(top core encoder gui app fuzz)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" header "${line}")
       # Window headers, named alone or with their module.
       string(REGEX REPLACE "^(QtGui|QtWidgets)/" "" bare "${header}")
-      if((top STREQUAL "core" OR top STREQUAL "encoder" OR top STREQUAL "fuzz")
+      if((top STREQUAL "core" OR top STREQUAL "cli" OR top STREQUAL "encoder" OR top STREQUAL "fuzz")
          AND (bare IN_LIST window_headers OR header MATCHES "^(QtGui|QtWidgets)$"))
         list(APPEND problems "${name}: includes the window header <${header}>")
       endif()
       # Project headers are named from the repository's top: "core/media/file_info.h".
-      if(header MATCHES "^(core|gui|app|encoder|fuzz)/")
+      if(header MATCHES "^(core|cli|gui|app|encoder|fuzz)/")
         string(REGEX REPLACE "/.*" "" target_top "${header}")
         if(NOT target_top IN_LIST allowed_${top})
           list(APPEND problems "${name}: includes \"${header}\" from ${target_top}/")

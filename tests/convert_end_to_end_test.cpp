@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -217,6 +218,50 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     EXPECT_EQ(settings.value(QStringLiteral("DeviceType")).toInt(), 1);
     EXPECT_EQ(settings.value(QStringLiteral("MediaPlayer/CheckOverwrites")).toInt(), 3);
     EXPECT_EQ(settings.value(QStringLiteral("MediaPlayer/FilesFolder")).toString(), out());
+}
+
+// kovirta-cli with two jobs writes what the window writes for the same choices, byte for byte (the
+// encoder's output is reproducible), with the same no-clash names.
+TEST_F(ConvertEndToEnd, CommandLineWithTwoJobsWritesTheWindowsOutputs)
+{
+    QTemporaryDir sources;
+    const QStringList files{copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path()),
+                            copyOfCorpusFile(QStringLiteral("sample.mp4"), sources.path())};
+    auto form = validWindow(files);
+    control<QCheckBox>(*form, "SetConvertedAsOriginalChk")->setChecked(false);
+    control<QComboBox>(*form, "ZoomModeCmb")->setCurrentIndex(0);
+    control<QPushButton>(*form, "ConvertBtn")->click();
+    ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+
+    QTemporaryDir cliOut;
+    QTemporaryDir data;
+    QProcess cli;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(KOVIRTA_CLI_PATH),
+              QStringList{QStringLiteral("convert"), QStringLiteral("--device"),
+                          QStringLiteral("mediaplayer/apple/IPOD CLASSIC"), QStringLiteral("--zoom"),
+                          QStringLiteral("fit"), QStringLiteral("--output-dir"), cliOut.path(),
+                          QStringLiteral("--jobs"), QStringLiteral("2")}
+                  + files);
+    ASSERT_TRUE(cli.waitForFinished(300000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    // Plain lines when standard output is no terminal.
+    const QByteArray shown = cli.readAllStandardOutput();
+    EXPECT_FALSE(shown.contains('\x1b'));
+    const QByteArray renamed = "done     sample.mp4 -> " + cliOut.path().toUtf8() + "/sample_1.mp4 (new name)";
+    EXPECT_TRUE(shown.contains(renamed)) << shown.toStdString();
+
+    for (const char* name : {"/sample.mp4", "/sample_1.mp4"}) {
+        QFile window(out() + QLatin1String(name));
+        QFile command(cliOut.path() + QLatin1String(name));
+        ASSERT_TRUE(window.open(QIODevice::ReadOnly)) << name;
+        ASSERT_TRUE(command.open(QIODevice::ReadOnly)) << name;
+        const QByteArray expected = window.readAll();
+        EXPECT_GT(expected.size(), 1000) << name;
+        EXPECT_TRUE(command.readAll() == expected) << name;
+    }
 }
 
 TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)

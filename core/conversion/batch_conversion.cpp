@@ -102,10 +102,14 @@ TBatchConversion::~TBatchConversion()
 {
     // A worker still running must not report its end to a driver that is going away.
     m_stopRequested = true;
-    if (m_child)
-        m_child->Kill();
-    if (m_worker.joinable())
-        m_worker.join();
+    for (TRun& run : m_runs) {
+        if (run.Child)
+            run.Child->Kill();
+    }
+    for (TRun& run : m_runs) {
+        if (run.Worker.joinable())
+            run.Worker.join();
+    }
 }
 
 QString TBatchConversion::OutputExtension(const QString& fileFormat)
@@ -184,7 +188,7 @@ void TBatchConversion::BeginConversion()
 {
     const qint32 listed = static_cast<qint32>(Files.size()) - 1; // the trailing empty record is never processed
     // Every output is named before the first file starts, so that no file of the batch writes
-    // over another's output or over a listed source.
+    // over another's output or over a listed source, however many run at once.
     QStringList sources;
     for (qint32 i = 0; i < listed; ++i)
         sources.append(Files[i].FilePath);
@@ -198,30 +202,54 @@ void TBatchConversion::BeginConversion()
             m_reserved.Insert(m_plannedOutputs[i]);
         }
     }
+    {
+        const std::lock_guard lock(m_totalMutex);
+        m_finishedShare = 0;
+        m_runningShare = 0;
+        m_totalPosition = 0;
+    }
     StartStatuses(sources);
-    while (FileIndex < listed && !Stopped) {
-        const TFileInfo info = GetCurrentFileInfo();
-        SourceFile = info.FilePath;
-        OutputFile = m_plannedOutputs.value(FileIndex);
-        if (FileSizeOf(SourceFile) == 0) {
-            SetStatus(FileIndex, TFileState::Skipped, SkipReason(TSkipCause::MissingSource));
-            ++FileIndex;
-            continue;
+    const size_t jobs = static_cast<size_t>(std::max(1, Jobs));
+    qint32 next = 0;
+    while (!Stopped) {
+        // Files are taken up in list order while a job is free.
+        while (!Stopped && next < listed && m_runs.size() < jobs) {
+            FileIndex = next++;
+            const TFileInfo info = GetCurrentFileInfo();
+            SourceFile = info.FilePath;
+            OutputFile = m_plannedOutputs.value(FileIndex);
+            if (FileSizeOf(SourceFile) == 0) {
+                SetStatus(FileIndex, TFileState::Skipped, SkipReason(TSkipCause::MissingSource));
+                continue;
+            }
+            m_view.ShowFileProgress(0);
+            // The time a question waits for its answer is not conversion time.
+            SetElapsedClock(!m_runs.empty());
+            if (CheckOverwrites()) {
+                SetStatus(FileIndex, TFileState::Skipped, SkipReason(m_skipCause));
+                continue;
+            }
+            SetElapsedClock(true);
+            StartCurrentFile();
         }
-        m_view.ShowFileProgress(0);
-        SetElapsedClock(false);
-        if (CheckOverwrites()) {
-            SetStatus(FileIndex, TFileState::Skipped, SkipReason(m_skipCause));
-            ++FileIndex;
-            continue;
+        if (m_runs.empty())
+            break;
+        const auto anyDone = [this] {
+            return std::any_of(m_runs.begin(), m_runs.end(), [](const TRun& run) { return run.Done; });
+        };
+        QEventLoop loop;
+        m_wake = [&loop] { loop.quit(); };
+        while (!Stopped && !anyDone())
+            loop.exec();
+        m_wake = nullptr;
+        for (auto run = m_runs.begin(); run != m_runs.end();) {
+            if (!run->Done && !Stopped) {
+                ++run;
+                continue;
+            }
+            FinishRun(*run);
+            run = m_runs.erase(run);
         }
-        SetElapsedClock(true);
-        WorkerDone = false;
-        RunCurrentFile();
-        if (!Stopped)
-            AfterConversion(m_outcome);
-        ++FileIndex;
-        TotalAtFileStart = m_totalPosition;
     }
     SetElapsedClock(false);
     SetEstimateClock(false);
@@ -306,49 +334,73 @@ void TBatchConversion::EndOfBatch()
     m_prompts.ShowBatchSummary(summary);
 }
 
-void TBatchConversion::RunCurrentFile()
+void TBatchConversion::StartCurrentFile()
 {
     ++ConvertedCount;
-    const QString logName = OutputFile + QStringLiteral(".log");
     const TFileInfo info = GetCurrentFileInfo();
     m_view.ShowFileName(info.FileName);
     m_view.ShowCurrentConversing(QStringLiteral("Files %1 of %2").arg(FileIndex + 1).arg(Files.size() - 1));
     SetStatus(FileIndex, TFileState::Converting);
 
-    m_outcome = {};
     m_stopRequested = false;
-    m_child = std::make_unique<TChildProcess>();
+    WorkerDone = false;
+    TRun& run = m_runs.emplace_back();
+    run.Index = FileIndex;
+    run.Source = SourceFile;
+    run.Output = OutputFile;
+    run.Child = std::make_unique<TChildProcess>();
     if (m_paused)
-        m_child->Pause(); // held from its start, like the clocks
-    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, FileIndex, info, SourceFile, OutputFile,
-                           Parameters, TotalAtFileStart, LogFolder);
+        run.Child->Pause(); // held from its start, like the clocks
+    run.Worker = std::thread(&TBatchConversion::ConversionThreadProc, this, FileIndex, info, SourceFile, OutputFile,
+                             Parameters, LogFolder, std::ref(*run.Child));
+}
 
-    QEventLoop loop;
-    m_wake = [&loop] { loop.quit(); };
-    while (!WorkerDone && !Stopped)
-        loop.exec();
-    m_wake = nullptr;
-    if (m_worker.joinable())
-        m_worker.join();
-    m_child.reset();
-    if (Stopped) {
-        // The encoder writes to a temporary file and gives it the output's name only when it is
-        // whole, so a stopped run leaves that file and a log; an output that existed before stays.
-        QFile::remove(logName);
-        QFile::remove(OutputFile + QStringLiteral(".part"));
+void TBatchConversion::FinishRun(TRun& run)
+{
+    if (run.Worker.joinable())
+        run.Worker.join();
+    run.Child.reset();
+    if (run.Done) {
+        AfterConversion(run);
+        return;
     }
+    // Stopped. The encoder writes to a temporary file and gives it the output's name only when it
+    // is whole, so a stopped run leaves that file and a log; an output that existed before stays.
+    QFile::remove(run.Output + QStringLiteral(".log"));
+    QFile::remove(run.Output + QStringLiteral(".part"));
+}
+
+qint32 TBatchConversion::MoveTotal(qint32 before, qint32 after, bool finished)
+{
+    const std::lock_guard lock(m_totalMutex);
+    m_runningShare += after - before;
+    if (finished) {
+        m_runningShare -= after;
+        m_finishedShare += after;
+        return -1;
+    }
+    const qint32 v = m_finishedShare + m_runningShare;
+    if (v <= m_totalPosition)
+        return -1;
+    m_totalPosition = BarPosition(v);
+    return m_totalPosition;
 }
 
 void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, const QString& source,
                                             const QString& output, const TCommonConversionParameters& parameters,
-                                            qint32 totalAtFileStart, const QString& logFolder)
+                                            const QString& logFolder, TChildProcess& child)
 {
     TRunOutcome outcome;
-    auto finish = [this, &outcome] {
+    auto finish = [this, &outcome, index] {
         if (m_stopRequested)
             return; // Stop ends the run without raising the completion flag
-        Post([this, outcome] {
-            m_outcome = outcome;
+        Post([this, outcome, index] {
+            for (TRun& run : m_runs) {
+                if (run.Index == index) {
+                    run.Outcome = outcome;
+                    run.Done = true;
+                }
+            }
             WorkerDone = true;
             if (m_wake)
                 m_wake();
@@ -374,21 +426,21 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
         return;
     }
 
-    if (!m_child->Start(program, args, TChildProcess::Stream::StdErr)) {
+    if (!child.Start(program, args, TChildProcess::Stream::StdErr)) {
         outcome.LastError = QStringLiteral("Error: the encoder could not be started (%1)").arg(program);
         finish();
         return;
     }
     outcome.Started = true;
     if (m_stopRequested)
-        m_child->Kill();
+        child.Kill();
     // The whole of what the encoder says, kept for a look after the batch.
     TRunLog log;
     if (log.Open(logFolder, source, output, program, args))
         outcome.LogPath = log.Path();
 
     const qint32 total = parameters.TotalDuration;
-    const qint32 atFileStart = totalAtFileStart;
+    qint32 share = 0; // this file's part of the total bar so far
     bool clockRunning = false;
     bool following = true; // false once the file's bar stands at 100: the pipe is only drained
     QByteArray tail;
@@ -399,7 +451,7 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
             Post([this] { SetEstimateClock(true); });
         }
         size_t got = 0;
-        if (m_child->Read(piece, sizeof piece, -1, got) != TChildProcess::ReadStatus::Data)
+        if (child.Read(piece, sizeof piece, -1, got) != TChildProcess::ReadStatus::Data)
             break;
         log.Append(piece, static_cast<qint64>(got));
         const QByteArray chunk(piece, static_cast<qsizetype>(got));
@@ -417,12 +469,11 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
             const qint32 filePosition = BarPosition(duration == 0 ? 0 : PercentOf(time.Tenths, duration));
             Post([this, index, filePosition] { ShowFileProgress(index, filePosition); });
             if (total != 0) {
-                const qint32 v = atFileStart + PercentOf(time.Tenths, total);
-                if (v > m_totalPosition) {
-                    m_totalPosition = BarPosition(v);
-                    const qint32 position = m_totalPosition;
+                const qint32 now = PercentOf(time.Tenths, total);
+                const qint32 position = MoveTotal(share, now, false);
+                share = now;
+                if (position >= 0)
                     Post([this, position] { m_view.ShowTotalProgress(position); });
-                }
             }
             const qint32 position = m_totalPosition;
             Post([this, position] { m_view.ShowTotalLabel(QStringLiteral("Total: %1%").arg(position)); });
@@ -434,7 +485,8 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
             Post([this, estimate] { m_view.ShowEstimatedLabel(EstimatedTimeText(estimate, ElapsedSeconds)); });
         }
     }
-    outcome.ExitCode = m_child->Wait();
+    MoveTotal(share, share, true);
+    outcome.ExitCode = child.Wait();
     outcome.LastError = lastErrorLine(tail);
     if (outcome.ExitCode != 0 && outcome.LastError.isEmpty()) {
         outcome.LastError = outcome.ExitCode < 0
@@ -450,25 +502,26 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
     finish();
 }
 
-void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
+void TBatchConversion::AfterConversion(TRun& run)
 {
-    const bool complete = outcome.ExitCode == 0 && FileSizeOf(OutputFile) > 0;
-    if (FileIndex >= 0 && FileIndex < Statuses.size())
-        Statuses[FileIndex].LogPath = outcome.LogPath;
+    const TRunOutcome& outcome = run.Outcome;
+    const bool complete = outcome.ExitCode == 0 && FileSizeOf(run.Output) > 0;
+    if (run.Index >= 0 && run.Index < Statuses.size())
+        Statuses[run.Index].LogPath = outcome.LogPath;
     if (complete) {
         ++SucceededCount;
-        SetStatus(FileIndex, TFileState::Done);
+        SetStatus(run.Index, TFileState::Done);
     } else {
         // A run that ended with status 0 yet left nothing has no error line of its own to show.
         const QString error =
             outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output") : outcome.LastError;
-        SetStatus(FileIndex, TFileState::Failed, FailureReason(error), error);
+        SetStatus(run.Index, TFileState::Failed, FailureReason(error), error);
     }
-    if (Parameters.SetConvertedAsOriginal && FileSizeOf(OutputFile) > 0)
-        CopyFileTimes(SourceFile, OutputFile);
+    if (Parameters.SetConvertedAsOriginal && FileSizeOf(run.Output) > 0)
+        CopyFileTimes(run.Source, run.Output);
     // A source is given up only for a complete output: a failed run never costs the user the file.
     if (Parameters.DeleteAfterConversion && complete)
-        QFile::remove(SourceFile);
+        QFile::remove(run.Source);
 }
 
 bool TBatchConversion::CheckOverwrites()
@@ -497,6 +550,9 @@ bool TBatchConversion::CheckOverwrites()
         OutputFile = GenerateNewName(OutputFile, OutputExtension(Parameters.FileFormat), [this](const QString& name) {
             return FileSizeOf(name) != 0 || SameFile(name, SourceFile) || m_reserved.Contains(name);
         });
+        // Taken from now on, whether or not its run has written it yet, so that the names do not
+        // depend on how many files convert at once or on how an earlier run ended.
+        m_reserved.Insert(OutputFile);
         return false;
     default:
         return false;
@@ -506,11 +562,15 @@ bool TBatchConversion::CheckOverwrites()
 void TBatchConversion::DoStopBtnClick()
 {
     m_stopRequested = true;
-    if (m_child)
-        m_child->Kill();
-    // The worker runs out on the closed pipe and reaps the encoder; wait for it here.
-    if (m_worker.joinable())
-        m_worker.join();
+    for (TRun& run : m_runs) {
+        if (run.Child)
+            run.Child->Kill();
+    }
+    // The workers run out on the closed pipes and reap the encoders; wait for them here.
+    for (TRun& run : m_runs) {
+        if (run.Worker.joinable())
+            run.Worker.join();
+    }
     m_paused = false;
     SetEstimateClock(false);
     Stopped = true;
@@ -523,8 +583,10 @@ void TBatchConversion::Pause()
     if (m_paused || Stopped)
         return;
     m_paused = true;
-    if (m_child)
-        m_child->Pause();
+    for (TRun& run : m_runs) {
+        if (run.Child)
+            run.Child->Pause();
+    }
     ApplyClocks();
 }
 
@@ -533,8 +595,10 @@ void TBatchConversion::Resume()
     if (!m_paused)
         return;
     m_paused = false;
-    if (m_child)
-        m_child->Resume();
+    for (TRun& run : m_runs) {
+        if (run.Child)
+            run.Child->Resume();
+    }
     ApplyClocks();
 }
 

@@ -1,7 +1,8 @@
 // One conversion batch: every listed file in order through the encoder, with the overwrite
 // policy, progress, elapsed and estimated time, Pause and Stop, time stamps and source deletion,
 // a status for each listed file, a log of each encoder run and a summary at the end.
-// Lives on the user-interface thread; the encoder of each file runs in a worker thread.
+// Lives on the thread that starts it (the user-interface thread of the window); the encoder of
+// each file runs in a worker thread of its own, up to Jobs of them at once.
 #pragma once
 
 #include "core/conversion/conversion_parameters.h"
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <functional>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 class TUserPrompts;
@@ -102,7 +105,12 @@ public:
 
     TCommonConversionParameters Parameters;
     TFileInfoArray Files; // one record per listed file, then one empty record
-    qint32 FileIndex = 0;
+    // How many encoders may run at once. Files are still taken up (checked, asked about, started)
+    // in list order, and every output is named before the first starts, so the outputs and the
+    // statuses are those of one job at a time. The window runs one; its single file bar and its
+    // clocks follow whichever file reported last.
+    int Jobs = 1;
+    qint32 FileIndex = 0; // the file being taken up, or converting when one job runs
     QString SourceFile;
     QString OutputFile;
     TOverwriteAnswer OverwriteAnswer = oaNone;
@@ -110,7 +118,6 @@ public:
     bool WorkerDone = false;
     std::atomic<qint32> ElapsedSeconds{0};
     std::atomic<qint32> EstimateTicks{0};
-    qint32 TotalAtFileStart = 0;
     QTimer ElapsedTimer;
     QTimer EstimatedTimer;
 
@@ -122,14 +129,29 @@ public:
     int SucceededCount = 0; // runs that ended with a complete output
 
 private:
+    // One encoder run: its file, its process and the worker thread that follows it.
+    struct TRun {
+        int Index = 0;
+        QString Source;
+        QString Output;
+        std::unique_ptr<TChildProcess> Child;
+        std::thread Worker;
+        bool Done = false;
+        TRunOutcome Outcome;
+    };
+
     // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
-    // batch settings and where the total stood when the file began.
+    // batch settings and its process.
     void ConversionThreadProc(int index, const TFileInfo& info, const QString& source, const QString& output,
-                              const TCommonConversionParameters& parameters, qint32 totalAtFileStart,
-                              const QString& logFolder);
+                              const TCommonConversionParameters& parameters, const QString& logFolder,
+                              TChildProcess& child);
     void Post(std::function<void()> call);
-    void RunCurrentFile();
-    void AfterConversion(const TRunOutcome& outcome);
+    void StartCurrentFile();
+    void FinishRun(TRun& run);
+    void AfterConversion(TRun& run);
+    // The file's share of the total bar moved from `before` to `after` (percent of the batch); the
+    // total bar position after it, or -1 when the bar does not move.
+    qint32 MoveTotal(qint32 before, qint32 after, bool finished);
     void StartStatuses(const QStringList& sources);
     void SetStatus(int index, TFileState state, const QString& reason = {}, const QString& detail = {});
     void ShowFileProgress(int index, qint32 position);
@@ -145,11 +167,14 @@ private:
     QString m_programDir;
     TUserPrompts& m_prompts;
     TProgressView& m_view;
-    std::thread m_worker;
-    std::unique_ptr<TChildProcess> m_child;
+    std::list<TRun> m_runs; // the runs started and not yet finished, oldest first
     std::atomic<bool> m_stopRequested{false};
-    std::atomic<qint32> m_totalPosition{0}; // FilesConversionProgress, decided by the worker
-    TRunOutcome m_outcome;
+    // FilesConversionProgress, decided by the workers: what the finished files made of the total
+    // plus the running files' shares, never moving back.
+    std::mutex m_totalMutex;
+    qint32 m_finishedShare = 0;
+    qint32 m_runningShare = 0;
+    std::atomic<qint32> m_totalPosition{0};
     std::function<void()> m_wake;
     TSkipCause m_skipCause = TSkipCause::KeptBySkip; // why CheckOverwrites said skip
     bool m_paused = false;
