@@ -15,14 +15,20 @@ public:
     {
         QTextStream(stderr) << caption << ": " << text << Qt::endl;
     }
+    void ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon, const QString&) override
+    {
+        ShowMessage(caption, text, icon);
+    }
     bool AskYesNo(const QString&, const QString&, PromptIcon) override { return false; }
     QString BrowseForFolder() override { return {}; }
-    void OpenUrl(const QString&) override {}
-    void OpenLocalPath(const QString&) override {}
     QStringList OpenFiles(const QString&, const QString&) override { return {}; }
     QString OpenFile(const QString&, const QString&) override { return {}; }
     QString SaveFile(const QString&, const QString&, const QString&) override { return {}; }
     TOverwriteAnswer AskOverwrite(const QString&) override { return oaNone; }
+
+protected:
+    bool ShellOpenUrl(const QString&) override { return false; }
+    bool ShellOpenLocalPath(const QString&) override { return false; }
 };
 
 void printRecord(QTextStream& out, const TFileInfo& info)

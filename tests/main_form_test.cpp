@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "window_controls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -226,6 +227,25 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     EXPECT_EQ(list->RowCount(), 2);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(list->RowCount(), 2);
+}
+
+TEST_F(MainFormTest, WhatCannotBeOpenedIsNamedAndOfferedForCopying)
+{
+    auto form = start();
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(0)->setSelected(true);
+    prompts.openSucceeds = false;
+    control<QAction>(*form, "Forum1")->trigger();
+    form->DoPlay();
+    ASSERT_EQ(prompts.openedUrls.size(), 1);
+    EXPECT_TRUE(prompts.openedUrls[0].endsWith(QStringLiteral("forum/")));
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("No web browser could open this address: ") + prompts.openedUrls[0]);
+    EXPECT_EQ(prompts.messages[1].text,
+              QStringLiteral("The file could not be opened: ") + corpusFile(QStringLiteral("sample.avi")));
+    EXPECT_EQ(prompts.copyOffers, (QStringList{prompts.openedUrls[0], corpusFile(QStringLiteral("sample.avi"))}));
+    EXPECT_TRUE(prompts.clipboard.isEmpty()); // "Copy" was not chosen
 }
 
 TEST_F(MainFormTest, SavingAndLoadingPlaylists)
