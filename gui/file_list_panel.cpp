@@ -4,6 +4,7 @@
 #include "core/media/file_info_panel.h"
 #include "core/media/file_list_manager.h"
 #include "core/media/file_utils.h"
+#include "core/media/video_formats.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
 #include "gui/list_box_drag_ext.h"
@@ -19,17 +20,7 @@
 
 namespace {
 
-const QString kOpenDialogFilter = QStringLiteral(
-    "All Supported Formats|*.3g2;*.3gp;*.avi;*.asf;*.flv;*.m4v;*.mov;*.mp4;*.vob;*.vcd;*.wmv|3gp2 format|*.3g2|"
-    "3gp format|*.3gp|asf format|*.asf|avi format|*.avi|flv format |*.flv|raw MPEG4 video format|*.m4v|"
-    "QuickTime|*.mov|mp4 format|*.mp4|MPEG2 PS format (VOB)|*.vob|MPEG1 System format (VCD)|*.vcd|"
-    "wmv format|*.wmv|(*.*) All Files|*.*");
 const QString kPlaylistFilter = QStringLiteral("Play List(*.m3u)|*.m3u");
-// The extensions a folder is searched for, in this order.
-const QStringList kFolderExtensions = {
-    QStringLiteral("3g2"), QStringLiteral("3gp"), QStringLiteral("avi"), QStringLiteral("asf"), QStringLiteral("flv"),
-    QStringLiteral("m4v"), QStringLiteral("mp4"), QStringLiteral("vob"), QStringLiteral("vcd"), QStringLiteral("wmv")};
-
 } // namespace
 
 TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
@@ -206,7 +197,7 @@ void TFileListPanel::FillConversionFields(TConversionFields& fields) const
 
 void TFileListPanel::DoAddFile()
 {
-    const QStringList files = m_prompts.OpenFiles(QStringLiteral("Open file"), kOpenDialogFilter);
+    const QStringList files = m_prompts.OpenFiles(QStringLiteral("Open file"), OpenDialogFilter());
     if (files.isEmpty())
         return;
     if (files.size() == 1) {
@@ -221,16 +212,10 @@ void TFileListPanel::DoAddFile()
 
 void TFileListPanel::DoAddFolder()
 {
-    QString folder = m_prompts.BrowseForFolder();
+    const QString folder = m_prompts.BrowseForFolder();
     if (folder.isEmpty())
         return;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    for (const QString& extension : kFolderExtensions) {
-        QStringList found;
-        FindFiles(QStringLiteral("*.") + extension, folder, true, found);
-        m_fileListManager->AddFiles(found);
-    }
+    m_fileListManager->AddFiles(FindFilesWithExtensions(folder, VideoExtensions()));
 }
 
 void TFileListPanel::FilesLvwDropFile(const QStringList& dropedFiles)

@@ -165,17 +165,17 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
     EXPECT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 1);
 
-    // Grouped by extension in the list's order; the .MOV is not among them; hidden folders are searched.
+    // Grouped by extension in the search's order, the .MOV among them; hidden folders are searched.
     prompts.folderAnswer = media.path();
     form->DoAddFolder();
     QStringList names;
     for (int row = 0; row < control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(); ++row)
         names << control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(row)->text(1);
-    EXPECT_EQ(names, (TextList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv"}));
+    EXPECT_EQ(names, (TextList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv", "clip.MOV"}));
 
     // Dropped folders are refused silently.
     form->FilesLvwDropFile({media.path(), avi});
-    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 5);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 6);
     EXPECT_EQ(prompts.messages.size(), 1);
 }
 
