@@ -155,6 +155,8 @@ void TMainFrm::connectPanels()
         ShowOptions();
     });
     connect(m_quality, &TQualityPanel::optionsReset, this, &TMainFrm::SaveInterfaceFields);
+    // A batch converts the whole list, so it waits until every file being added is listed.
+    connect(m_fileList, &TFileListPanel::loadingChanged, ConvertBtn, &QWidget::setDisabled);
 }
 
 std::array<TWindowPanel*, 4> TMainFrm::panels() const
