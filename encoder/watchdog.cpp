@@ -1,9 +1,20 @@
 #include "watchdog.h"
 
+#include <algorithm>
+
 namespace enc {
 
-ProgressWatchdog::ProgressWatchdog(std::chrono::milliseconds limit, std::function<void()> onStall)
-    : m_limit(limit), m_onStall(std::move(onStall)), m_lastProgressMs(nowMs()), m_thread(&ProgressWatchdog::watch, this)
+namespace {
+
+// How much later than asked a look may come before the time in between counts as time the
+// process stood still: far more than a busy machine delays a waiting thread.
+constexpr int64_t kLateMs = 3000;
+
+} // namespace
+
+ProgressWatchdog::ProgressWatchdog(std::chrono::milliseconds limit, std::function<void()> onStall, Clock clock)
+    : m_limit(limit), m_onStall(std::move(onStall)), m_now(clock ? std::move(clock) : Clock(&steadyNowMs)),
+      m_lastProgressMs(m_now()), m_thread(&ProgressWatchdog::watch, this)
 {}
 
 ProgressWatchdog::~ProgressWatchdog()
@@ -18,10 +29,10 @@ ProgressWatchdog::~ProgressWatchdog()
 
 void ProgressWatchdog::progressed()
 {
-    m_lastProgressMs.store(nowMs(), std::memory_order_relaxed);
+    m_lastProgressMs.store(m_now(), std::memory_order_relaxed);
 }
 
-int64_t ProgressWatchdog::nowMs()
+int64_t ProgressWatchdog::steadyNowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -29,15 +40,31 @@ int64_t ProgressWatchdog::nowMs()
 
 void ProgressWatchdog::watch()
 {
+    // Looking a few times within the limit, and at least once a second.
+    const int64_t lookMs = std::clamp<int64_t>(m_limit.count() / 4, 1, 1000);
     std::unique_lock<std::mutex> lock(m_mutex);
+    int64_t lookedAt = m_lastProgressMs.load(std::memory_order_relaxed); // the watchdog's start
+    int64_t wait = 0;
     for (;;) {
-        const int64_t idle = nowMs() - m_lastProgressMs.load(std::memory_order_relaxed);
+        const int64_t now = m_now();
+        const int64_t late = now - lookedAt - wait;
+        if (late > kLateMs) {
+            // The process stood still that long: no stall of the conversion. The last progress
+            // moves on by as much, though never past now (it may have come after the standstill).
+            int64_t last = m_lastProgressMs.load(std::memory_order_relaxed);
+            while (
+                !m_lastProgressMs.compare_exchange_weak(last, std::min(last + late, now), std::memory_order_relaxed)) {
+            }
+        }
+        lookedAt = now;
+        const int64_t idle = now - m_lastProgressMs.load(std::memory_order_relaxed);
         if (idle >= m_limit.count()) {
             m_onStall();
             return;
         }
-        // Sleep until the limit could next be reached, or until told to stop.
-        if (m_wake.wait_for(lock, m_limit - std::chrono::milliseconds(idle), [this] { return m_stopping; }))
+        // Sleep until the limit could next be reached or the next look, or until told to stop.
+        wait = std::min(m_limit.count() - idle, lookMs);
+        if (m_wake.wait_for(lock, std::chrono::milliseconds(wait), [this] { return m_stopping; }))
             return;
     }
 }

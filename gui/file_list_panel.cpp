@@ -1,6 +1,7 @@
 #include "gui/file_list_panel.h"
 
 #include "core/conversion/conversion_request.h"
+#include "core/conversion/file_status.h"
 #include "core/media/add_report.h"
 #include "core/media/file_info_panel.h"
 #include "core/media/file_list_loader.h"
@@ -287,6 +288,11 @@ void TFileListPanel::loadFinished(const TAddReport& report)
 void TFileListPanel::FillConversionFields(TConversionFields& fields) const
 {
     fields.FileCount = FilesLvw->RowCount();
+}
+
+void TFileListPanel::ShowFileStatus(int row, const TFileStatus& status)
+{
+    FilesLvw->SetRowStatus(row, StatusText(status), StatusToolTip(status));
 }
 
 void TFileListPanel::DoAddFile()

@@ -24,6 +24,7 @@ class TFileListLoader;
 class TListBoxDragExt;
 class TUserPrompts;
 struct TFileInfo;
+struct TFileStatus;
 
 class TFileListPanel : public QWidget, public TWindowPanel {
     Q_OBJECT
@@ -57,6 +58,9 @@ public:
     void FilesLvwSelectItem();
     void InterfaceInteractiveTimer();
     void ShowFileInfoChkClick();
+
+    // A conversion's status of the file in the row, shown beside it until the list changes.
+    void ShowFileStatus(int row, const TFileStatus& status);
 
     // The number of listed files, and whether the file-info panel is shown.
     void FillConversionFields(TConversionFields& fields) const override;

@@ -2,18 +2,33 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
+namespace {
+
+constexpr int kStatusColumn = 3;
+// The file name's width alone, and beside the status column.
+constexpr int kNameWidth = 183;
+constexpr int kNameWidthWithStatus = 120;
+
+} // namespace
+
 TListBoxDragExt::TListBoxDragExt(QWidget* parent) : QTreeWidget(parent)
 {
-    setColumnCount(3);
-    setHeaderLabels({QStringLiteral("#"), QStringLiteral("File Name"), QStringLiteral("Duration")});
+    setColumnCount(4);
+    setHeaderLabels(
+        {QStringLiteral("#"), QStringLiteral("File Name"), QStringLiteral("Duration"), QStringLiteral("Status")});
     setHeaderHidden(true);
     setColumnWidth(0, 20);
-    setColumnWidth(1, 183);
+    setColumnWidth(1, kNameWidth);
     setColumnWidth(2, 60);
+    setColumnHidden(kStatusColumn, true);
+    // A status as wide as its text: the list scrolls sideways to show a long reason whole.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(kStatusColumn, QHeaderView::ResizeToContents);
     setRootIsDecorated(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -39,16 +54,53 @@ void TListBoxDragExt::SetRowCaption(int row, const QString& caption)
 
 void TListBoxDragExt::AppendRow(const QString& caption, const QString& fileName, const QString& duration)
 {
+    ClearStatuses();
     addTopLevelItem(new QTreeWidgetItem(QStringList{caption, fileName, duration}));
 }
 
 void TListBoxDragExt::DeleteRow(int row)
 {
+    ClearStatuses();
     delete takeTopLevelItem(row);
 }
 void TListBoxDragExt::DeleteAllRows()
 {
+    ClearStatuses();
     clear();
+}
+
+void TListBoxDragExt::SetRowStatus(int row, const QString& text, const QString& toolTip)
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (!item)
+        return;
+    if (isColumnHidden(kStatusColumn)) {
+        setColumnWidth(1, kNameWidthWithStatus);
+        setColumnHidden(kStatusColumn, false);
+    }
+    item->setText(kStatusColumn, text);
+    for (int column = 0; column < columnCount(); ++column)
+        item->setToolTip(column, toolTip);
+}
+
+void TListBoxDragExt::ClearStatuses()
+{
+    if (isColumnHidden(kStatusColumn))
+        return;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        item->setText(kStatusColumn, QString());
+        for (int column = 0; column < columnCount(); ++column)
+            item->setToolTip(column, QString());
+    }
+    setColumnHidden(kStatusColumn, true);
+    setColumnWidth(1, kNameWidth);
+}
+
+QString TListBoxDragExt::RowStatus(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->text(kStatusColumn) : QString();
 }
 bool TListBoxDragExt::IsRowSelected(int row) const
 {
@@ -57,6 +109,7 @@ bool TListBoxDragExt::IsRowSelected(int row) const
 
 void TListBoxDragExt::MoveSelectedRows(int targetRow)
 {
+    ClearStatuses();
     QTreeWidgetItem* target = targetRow >= 0 ? topLevelItem(targetRow) : nullptr;
     QList<QTreeWidgetItem*> moving;
     for (int row = 0; row < topLevelItemCount(); ++row) {

@@ -1,5 +1,6 @@
 // The file list: a report-style list that takes files dropped from the file manager and lets
-// the user drag its own rows into a new order.
+// the user drag its own rows into a new order. After a conversion a fourth column shows each
+// file's status, until the list changes.
 #pragma once
 
 #include "core/media/file_list_control.h"
@@ -24,6 +25,12 @@ public:
 
     // Moves the selected rows, in their order, to just above targetRow (-1: to the end).
     void MoveSelectedRows(int targetRow);
+
+    // The status cell of a row and its tooltip (over the whole row). The column shows from the
+    // first status on; adding, removing or moving rows clears every status and hides it again.
+    void SetRowStatus(int row, const QString& text, const QString& toolTip);
+    void ClearStatuses();
+    QString RowStatus(int row) const;
 
     int RowCount() const override;
     QString RowCaption(int row) const override;

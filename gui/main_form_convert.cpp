@@ -52,6 +52,8 @@ void TMainFrm::DoConvert()
         return;
     }
     TProgressFrm progress(m_programDir, m_prompts);
+    // Each file's status shows in the list too, and stays there after the batch.
+    connect(&progress, &TProgressFrm::FileStatusShown, m_fileList, &TFileListPanel::ShowFileStatus);
     progress.Batch.Parameters = m_quality->ConversionParameters();
     progress.Batch.Files = files;
     progress.exec();

@@ -1,13 +1,18 @@
 #include "gui/progress_form.h"
 
+#include "core/media/file_utils.h"
 #include "gui/form_helpers.h"
-#include <QCloseEvent>
 
+#include <QCloseEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 
 namespace {
+
+constexpr int kQueueHeight = 130;
 
 QProgressBar* bar(QWidget* parent, const QString& name, int left, int top)
 {
@@ -32,7 +37,8 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts, *this)
 {
     setWindowTitle(QStringLiteral("Progress"));
-    setFixedSize(505, 237);
+    // The queue takes the space below the times.
+    setFixedSize(505, 237 + kQueueHeight + 12);
     FileNameLabel = placedLabel(this, QStringLiteral("FileNameLabel"), QString(), 24, 24);
     FileNameLabel->setFixedWidth(177);
     CurrentConversingLabel = placedLabel(this, QStringLiteral("CurrentConversingLabel"), QString(), 216, 24);
@@ -47,11 +53,25 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     EstimatedTimeLabel =
         placedLabel(this, QStringLiteral("EstimatedTimeLabel"), QStringLiteral("Estimated Time:"), 192, 206);
     EstimatedTimeEdt = placedLabel(this, QStringLiteral("EstimatedTimeEdt"), QString(), 274, 206);
+    DoPauseBtn = new QPushButton(QStringLiteral("Pause"), this);
+    DoPauseBtn->setObjectName(QStringLiteral("DoPauseBtn"));
+    DoPauseBtn->setGeometry(306, 144, 99, 41);
+    DoPauseBtn->setEnabled(false);
+    QueueLvw = new QTreeWidget(this);
+    QueueLvw->setObjectName(QStringLiteral("QueueLvw"));
+    QueueLvw->setGeometry(24, 237, 457, kQueueHeight);
+    QueueLvw->setColumnCount(2);
+    QueueLvw->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Status")});
+    QueueLvw->setColumnWidth(0, 200);
+    QueueLvw->setRootIsDecorated(false);
+    QueueLvw->setSelectionMode(QAbstractItemView::NoSelection);
+    QueueLvw->setFocusPolicy(Qt::NoFocus);
 
     ExecuteTaskTimer.setInterval(100);
     ExecuteTaskTimer.setSingleShot(true);
     connect(&ExecuteTaskTimer, &QTimer::timeout, this, &TProgressFrm::ExecuteTaskTimerTimer);
     connect(DoStopBtn, &QPushButton::clicked, this, &TProgressFrm::DoStopBtnClick);
+    connect(DoPauseBtn, &QPushButton::clicked, this, &TProgressFrm::DoPauseBtnClick);
 }
 
 void TProgressFrm::showEvent(QShowEvent* event)
@@ -73,7 +93,9 @@ void TProgressFrm::ExecuteTaskTimerTimer()
 {
     ExecuteTaskTimer.stop();
     m_running = true;
+    DoPauseBtn->setEnabled(true);
     Batch.BeginConversion();
+    DoPauseBtn->setEnabled(false);
     m_running = false;
     accept();
 }
@@ -81,6 +103,17 @@ void TProgressFrm::ExecuteTaskTimerTimer()
 void TProgressFrm::DoStopBtnClick()
 {
     Batch.DoStopBtnClick();
+    DoPauseBtn->setText(QStringLiteral("Pause"));
+    DoPauseBtn->setEnabled(false);
+}
+
+void TProgressFrm::DoPauseBtnClick()
+{
+    if (Batch.Paused())
+        Batch.Resume();
+    else
+        Batch.Pause();
+    DoPauseBtn->setText(Batch.Paused() ? QStringLiteral("Resume") : QStringLiteral("Pause"));
 }
 
 void TProgressFrm::closeEvent(QCloseEvent* event)
@@ -126,6 +159,21 @@ void TProgressFrm::ShowEstimatedLabel(const QString& text)
 {
     setText(EstimatedTimeLabel, text);
 }
+void TProgressFrm::ShowFileStatus(int index, const TFileStatus& status)
+{
+    while (QueueLvw->topLevelItemCount() <= index)
+        QueueLvw->addTopLevelItem(new QTreeWidgetItem(QueueLvw));
+    QTreeWidgetItem* item = QueueLvw->topLevelItem(index);
+    item->setText(0, FileNameOfPath(status.SourcePath));
+    item->setText(1, StatusText(status));
+    const QString toolTip = StatusToolTip(status);
+    item->setToolTip(0, toolTip);
+    item->setToolTip(1, toolTip);
+    if (status.State == TFileState::Converting)
+        QueueLvw->scrollToItem(item);
+    emit FileStatusShown(index, status);
+}
+
 void TProgressFrm::HideView()
 {
     hide();

@@ -1,4 +1,6 @@
-// The modal "Progress" window that carries out one conversion batch.
+// The modal "Progress" window that carries out one conversion batch: the current file's and the
+// batch's progress, the times, Stop and Pause, and under them the queue of listed files with the
+// status of each.
 #pragma once
 
 #include "core/conversion/batch_conversion.h"
@@ -9,6 +11,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTreeWidget;
 
 class TProgressFrm : public QDialog, public TProgressView {
     Q_OBJECT
@@ -24,15 +27,18 @@ public:
     QLabel* TotalProgressLabel;
     QProgressBar* FilesConversionProgress;
     QPushButton* DoStopBtn;
+    QPushButton* DoPauseBtn; // "Pause", and "Resume" while the batch is held
     QLabel* TimeElapsedLabel;
     QLabel* TimeElapsedEdt;
     QLabel* EstimatedTimeLabel;
     QLabel* EstimatedTimeEdt;
     QTimer ExecuteTaskTimer;
+    QTreeWidget* QueueLvw; // a row for each listed file: its name and its status
 
     void FormShow();
     void ExecuteTaskTimerTimer();
     void DoStopBtnClick();
+    void DoPauseBtnClick();
     bool Running() const { return m_running; }
 
     // TProgressView
@@ -43,7 +49,12 @@ public:
     void ShowTotalLabel(const QString& text) override;
     void ShowElapsedLabel(const QString& text) override;
     void ShowEstimatedLabel(const QString& text) override;
+    void ShowFileStatus(int index, const TFileStatus& status) override;
     void HideView() override;
+
+signals:
+    // Every status shown in the queue, for the file list to show it too.
+    void FileStatusShown(int index, const TFileStatus& status);
 
 protected:
     void showEvent(QShowEvent* event) override;

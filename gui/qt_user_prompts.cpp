@@ -1,5 +1,7 @@
 #include "gui/qt_user_prompts.h"
 
+#include "gui/batch_summary_form.h"
+#include "gui/desktop_notification.h"
 #include "gui/overwrite_prompt.h"
 
 #include <QClipboard>
@@ -142,4 +144,17 @@ TOverwriteAnswer TQtUserPrompts::AskOverwrite(const QString& fileName)
     prompt.FileName = fileName;
     prompt.exec();
     return prompt.Answer;
+}
+
+void TQtUserPrompts::ShowBatchSummary(const TBatchSummary& summary)
+{
+    TBatchSummaryFrm form(summary, *this, m_owner);
+    form.exec();
+}
+
+void TQtUserPrompts::NotifyDesktop(const QString& title, const QString& text)
+{
+    // Only for a user who is in another program: one looking at ours sees the summary.
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        SendDesktopNotification(title, text);
 }

@@ -20,6 +20,8 @@ public:
     QString OpenFile(const QString& title, const QString& filter) override;
     QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) override;
     TOverwriteAnswer AskOverwrite(const QString& fileName) override;
+    void ShowBatchSummary(const TBatchSummary& summary) override;
+    void NotifyDesktop(const QString& title, const QString& text) override;
 
     // "Text|*.a;*.b|All|*.*" -> "Text (*.a *.b);;All (*.*)"
     static QString QtFilter(const QString& pairs);

@@ -5,10 +5,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,8 +33,14 @@ public:
     void ShowTotalLabel(const QString& text) override { calls << text; }
     void ShowElapsedLabel(const QString& text) override { calls << text; }
     void ShowEstimatedLabel(const QString& text) override { calls << text; }
+    void ShowFileStatus(int index, const TFileStatus& status) override
+    {
+        statuses[index] = status;
+        calls << QStringLiteral("status %1 ").arg(index) + StatusText(status);
+    }
     void HideView() override { calls << QStringLiteral("hide"); }
     QStringList calls;
+    QMap<int, TFileStatus> statuses; // the last one shown for each row
     std::function<void(int)> onFileProgress;
 };
 
@@ -51,6 +59,7 @@ class BatchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        batch.LogFolder = work.path() + QStringLiteral("/logs");
         batch.Parameters.FileFormat = QStringLiteral("mp4");
         batch.Parameters.VideoCodec = QStringLiteral("mpeg4");
         batch.Parameters.AudioCodec = QStringLiteral("aac");
@@ -397,6 +406,8 @@ TEST_F(BatchTest, NoBatchWritesOverItsOwnOutputsOrItsSources)
             }
             EXPECT_EQ(listing(after), listing(c.after));
             EXPECT_TRUE(answers.messages.isEmpty());
+            ASSERT_EQ(answers.summaries.size(), 1);
+            EXPECT_EQ(answers.summaries[0].Failed, 0);
         }
     }
 }
@@ -432,7 +443,11 @@ TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)
     // Converted completely, so the sources go as asked.
     EXPECT_FALSE(QFile::exists(a));
     EXPECT_FALSE(QFile::exists(c));
-    EXPECT_EQ(prompts.openedPaths, QStringList{work.path() + QStringLiteral("/out/")});
+    // A file was skipped: the folder is offered by the summary beside it, not opened at once.
+    EXPECT_TRUE(prompts.openedPaths.isEmpty());
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    EXPECT_EQ(prompts.summaries[0].OutputFolder, work.path() + QStringLiteral("/out/"));
+    EXPECT_EQ(prompts.summaries[0].Headline, QStringLiteral("2 files converted, 1 skipped, 0 failed."));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -449,9 +464,10 @@ TEST_F(BatchTest, FailedRunKeepsItsSourceAndIsReported)
 
     EXPECT_FALSE(QFile::exists(good));
     EXPECT_TRUE(QFile::exists(bad));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("bad.avi: Error: cannot open the input file")));
-    EXPECT_EQ(batch.FailedFiles.size(), 1);
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    EXPECT_TRUE(prompts.summaries[0].Text().contains(QStringLiteral("bad.avi: the source file could not be opened")));
+    EXPECT_EQ(batch.Statuses[1].Detail, QStringLiteral("Error: cannot open the input file: Invalid data"));
+    EXPECT_EQ(prompts.summaries[0].Failed, 1);
     EXPECT_TRUE(prompts.openedPaths.isEmpty()); // results stayed beside their sources
 }
 
@@ -473,12 +489,15 @@ TEST_F(BatchTest, ExitZeroWithoutAWholeOutputIsAFailureAndKeepsTheSource)
     EXPECT_TRUE(QFile::exists(empty));
     EXPECT_FALSE(QFile::exists(whole));
     EXPECT_EQ(batch.SucceededCount, 1);
-    ASSERT_EQ(prompts.messages.size(), 1);
-    const QString& report = prompts.messages[0].text;
-    for (const char* name : {"no_output.avi: Error: ", "empty_output.avi: Error: "})
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    const QString report = prompts.summaries[0].Text();
+    for (const char* name :
+         {"no_output.avi: the encoder wrote no output file", "empty_output.avi: the encoder wrote no output file"})
         EXPECT_TRUE(report.contains(QLatin1String(name))) << report.toStdString();
     EXPECT_FALSE(report.contains(QStringLiteral("whole_output.avi")));
-    EXPECT_EQ(prompts.openedPaths, QStringList{work.path() + QStringLiteral("/out/")});
+    // Something failed: the folder that holds the one result is offered, not opened at once.
+    EXPECT_EQ(prompts.summaries[0].OutputFolder, work.path() + QStringLiteral("/out/"));
+    EXPECT_TRUE(prompts.openedPaths.isEmpty());
 }
 
 TEST_F(BatchTest, StopDuringTheFirstFile)
@@ -513,6 +532,11 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     EXPECT_EQ(countOf(QStringLiteral("Files 2 of 2")), 0);
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
     EXPECT_TRUE(prompts.messages.isEmpty());
+    // A stopped batch ends without a summary; its files say they were stopped.
+    EXPECT_TRUE(prompts.summaries.isEmpty());
+    EXPECT_TRUE(prompts.notifications.isEmpty());
+    EXPECT_EQ(view.statuses[0].State, TFileState::Stopped);
+    EXPECT_EQ(view.statuses[1].State, TFileState::Stopped);
 }
 
 TEST_F(BatchTest, MissingEncoderOrUnreadableSizeFailsTheFileWithoutWaiting)
@@ -524,11 +548,13 @@ TEST_F(BatchTest, MissingEncoderOrUnreadableSizeFailsTheFileWithoutWaiting)
     batch.Parameters.DeleteAfterConversion = true;
     QFile::remove(program.path() + QStringLiteral("encoder/encoder"));
     batch.BeginConversion();
-    EXPECT_EQ(batch.FailedFiles.size(), 2);
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    EXPECT_EQ(prompts.summaries[0].Failed, 2);
     EXPECT_TRUE(QFile::exists(a));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("could not be started")));
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("is not a valid integer value")));
+    EXPECT_TRUE(batch.Statuses[0].Detail.contains(QStringLiteral("could not be started")));
+    EXPECT_EQ(batch.Statuses[0].Reason, QStringLiteral("the encoder program could not be started"));
+    EXPECT_TRUE(batch.Statuses[1].Detail.contains(QStringLiteral("is not a valid integer value")));
+    EXPECT_EQ(batch.Statuses[1].Reason, QStringLiteral("the file's frame size or running time could not be read"));
 }
 
 TEST_F(BatchTest, EveryFileSkippedOpensNoFolder)
@@ -542,4 +568,162 @@ TEST_F(BatchTest, EveryFileSkippedOpensNoFolder)
     batch.BeginConversion();
     EXPECT_EQ(batch.ConvertedCount, 0);
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
+}
+
+// Every kind of end a file can have, as the list and the summary show it.
+TEST_F(BatchTest, StatusesAfterABatch)
+{
+    program.setScript(
+        {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("when bad err \\nError: cannot write to the output file: No space left on device\\n"),
+         QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
+    const QString good = source(QStringLiteral("good.avi"));
+    const QString bad = source(QStringLiteral("bad.avi"));
+    const QString gone = work.path() + QStringLiteral("/gone.avi");
+    const QString kept = source(QStringLiteral("kept.avi"));
+    writeFile(work.path() + QStringLiteral("/out/kept.mp4"), "old");
+    const QString clipAvi = source(QStringLiteral("clip.avi"));
+    const QString clipMov = source(QStringLiteral("clip.mov"));
+    list({mediaRecord(good, "00:00:01.00"), mediaRecord(bad, "00:00:01.00"), mediaRecord(gone, "00:00:01.00"),
+          mediaRecord(kept, "00:00:01.00"), mediaRecord(clipAvi, "00:00:01.00"), mediaRecord(clipMov, "00:00:01.00")});
+    batch.Parameters.OverwriteMode = omSkip;
+    batch.Parameters.OutputLocation = olFolder;
+    batch.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
+    batch.BeginConversion();
+
+    const QString out = work.path() + QStringLiteral("/out/");
+    struct Expected {
+        TFileState state;
+        QString output;
+        QString text;
+    };
+    const Expected expected[] = {
+        {TFileState::Done, out + QStringLiteral("good.mp4"), QStringLiteral("Done: good.mp4")},
+        {TFileState::Failed, out + QStringLiteral("bad.mp4"), QStringLiteral("Failed: the disk is full")},
+        {TFileState::Skipped, out + QStringLiteral("gone.mp4"),
+         QStringLiteral("Skipped: the source file is missing or empty")},
+        {TFileState::Skipped, out + QStringLiteral("kept.mp4"),
+         QStringLiteral("Skipped: the output file exists; kept it, as the overwrite choice is Skip")},
+        {TFileState::Done, out + QStringLiteral("clip.mp4"), QStringLiteral("Done: clip.mp4")},
+        {TFileState::Done, out + QStringLiteral("clip_1.mp4"), QStringLiteral("Done: clip_1.mp4 (new name)")},
+    };
+    ASSERT_EQ(batch.Statuses.size(), std::size(expected));
+    for (qsizetype i = 0; i < batch.Statuses.size(); ++i) {
+        SCOPED_TRACE(batch.Statuses[i].SourcePath.toStdString());
+        // The window was told of every change, the last being the one the batch ended with.
+        EXPECT_EQ(StatusText(view.statuses.value(static_cast<int>(i))), expected[i].text);
+        EXPECT_EQ(StatusText(batch.Statuses[i]), expected[i].text);
+        EXPECT_EQ(batch.Statuses[i].State, expected[i].state);
+        EXPECT_EQ(batch.Statuses[i].OutputPath, expected[i].output);
+        // Every file waited first; the converted ones showed their progress.
+        EXPECT_EQ(countOf(QStringLiteral("status %1 Waiting").arg(i)), 1);
+    }
+    EXPECT_GE(countOf(QStringLiteral("status 0 Converting 50%")), 1);
+
+    // The failed run's whole encoder output is in its log; a file that did not run has none.
+    const TFileStatus& failed = batch.Statuses[1];
+    EXPECT_EQ(failed.Detail, QStringLiteral("Error: cannot write to the output file: No space left on device"));
+    QFile log(failed.LogPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << failed.LogPath.toStdString();
+    const QByteArray logText = log.readAll();
+    EXPECT_TRUE(logText.contains("time=0.5 bitrate"));
+    EXPECT_TRUE(logText.contains("Error: cannot write to the output file: No space left on device"));
+    EXPECT_TRUE(logText.contains("Exit status: 1"));
+    EXPECT_TRUE(batch.Statuses[2].LogPath.isEmpty());
+    EXPECT_TRUE(StatusToolTip(failed).contains(QStringLiteral("Encoder: Error: cannot write")));
+
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    const TBatchSummary& summary = prompts.summaries[0];
+    EXPECT_EQ(summary.Headline, QStringLiteral("3 files converted, 2 skipped, 1 failed."));
+    EXPECT_EQ(summary.OutputFolder, out);
+    ASSERT_EQ(summary.Lines.size(), 4);
+    EXPECT_EQ(summary.Lines[0].LogPath, failed.LogPath);
+    EXPECT_EQ(summary.Lines[3].Text, QStringLiteral("clip_1.mp4"));
+    EXPECT_EQ(prompts.notifications, QStringList{QStringLiteral("Conversion finished|") + summary.Headline});
+    EXPECT_TRUE(prompts.openedPaths.isEmpty());
+}
+
+namespace {
+
+// The scheduling state of a process as /proc shows it: 'T' while it is held by SIGSTOP; 0 once it
+// is gone.
+char processState(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const qsizetype at = text.lastIndexOf(')');
+    return at >= 0 && at + 2 < text.size() ? text[at + 2] : 0;
+}
+
+} // namespace
+
+// Pause holds the encoder and the clocks; Resume lets them go on; Stop ends a held run.
+TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
+{
+    program.setScript(
+        {QStringLiteral("pid"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("sleep 50"),
+         QStringLiteral("err frame=    2 fps=  0 q=2.0 size=       2kB time=1.0 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("when held partial"), QStringLiteral("when held hang"), QStringLiteral("touch")});
+    const QString first = source(QStringLiteral("first.avi"));
+    const QString held = source(QStringLiteral("held.avi"));
+    list({mediaRecord(first, "00:00:01.00"), mediaRecord(held, "00:00:01.00")});
+
+    enum class Step { Running, Holding, Stopping } step = Step::Running;
+    qint64 pid = 0;
+    qint32 elapsedAtPause = 0;
+    qint32 ticksAtPause = 0;
+    int resumed = 0;
+    QElapsedTimer holding; // a guard: an encoder that is never held fails the test instead of hanging it
+    view.onFileProgress = [&](int position) {
+        if (position == 0 || step != Step::Running || batch.Paused() || batch.Stopped)
+            return;
+        if (batch.FileIndex == 0 && resumed > 0)
+            return; // the first file is held once only
+        batch.Pause();
+        pid = program.receivedPid();
+        elapsedAtPause = batch.ElapsedSeconds;
+        ticksAtPause = batch.EstimateTicks;
+        step = Step::Holding;
+        holding.start();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (step == Step::Holding && processState(pid) != 'T' && holding.elapsed() > 20000) {
+            ADD_FAILURE() << "the encoder was not held";
+            step = Step::Stopping;
+            batch.DoStopBtnClick();
+        }
+        if (step != Step::Holding || processState(pid) != 'T')
+            return;
+        // Held: neither clock counts.
+        EXPECT_FALSE(batch.ElapsedTimer.isActive());
+        EXPECT_FALSE(batch.EstimatedTimer.isActive());
+        EXPECT_EQ(batch.ElapsedSeconds, elapsedAtPause);
+        EXPECT_EQ(batch.EstimateTicks, ticksAtPause);
+        EXPECT_EQ(batch.Statuses[batch.FileIndex].State, TFileState::Converting);
+        if (batch.FileIndex == 0) {
+            ++resumed;
+            step = Step::Running;
+            batch.Resume();
+            EXPECT_TRUE(batch.ElapsedTimer.isActive());
+            EXPECT_NE(processState(pid), 'T');
+        } else {
+            step = Step::Stopping;
+            batch.DoStopBtnClick(); // while held
+        }
+    });
+    poll.start(5);
+    batch.BeginConversion();
+
+    EXPECT_EQ(resumed, 1);
+    EXPECT_EQ(step, Step::Stopping);
+    EXPECT_EQ(batch.Statuses[0].State, TFileState::Done);
+    EXPECT_EQ(batch.Statuses[1].State, TFileState::Stopped);
+    EXPECT_EQ(processState(pid), 0); // the held encoder was ended and reaped
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/held.mp4.part")));
+    EXPECT_FALSE(batch.Paused());
 }

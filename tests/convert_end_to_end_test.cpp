@@ -194,10 +194,23 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     EXPECT_EQ(sintel.Resolution, QStringLiteral("320x240")); // 320x136 with borders
     EXPECT_NEAR(durationSeconds(sintel.Duration), 6.0, 0.2);
 
-    // A second run with "No, generate new name" keeps the first results.
+    auto* list = control<TListBoxDragExt>(*form, "FilesLvw");
+    EXPECT_EQ(list->RowStatus(0), QStringLiteral("Done: sample.mp4"));
+    EXPECT_EQ(list->RowStatus(1), QStringLiteral("Done: sintel-1024x436.mp4"));
+
+    // A second run with "No, generate new name" keeps the first results, and says so.
     control<QPushButton>(*form, "ConvertBtn")->click();
     EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sample_1.mp4")));
     EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/sintel-1024x436_1.mp4")));
+    EXPECT_EQ(list->RowStatus(0), QStringLiteral("Done: sample_1.mp4 (new name)"));
+    EXPECT_TRUE(list->topLevelItem(0)->toolTip(1).contains(out() + QStringLiteral("/sample_1.mp4")));
+    ASSERT_EQ(prompts.summaries.size(), 2);
+    EXPECT_EQ(prompts.summaries[1].Renamed, 2);
+    // The statuses stay until the list changes.
+    list->topLevelItem(1)->setSelected(true);
+    form->FileList().DoRemoveSelected();
+    EXPECT_EQ(list->RowStatus(0), QString());
+    EXPECT_TRUE(list->isColumnHidden(3));
 
     form->close();
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tovamix"));
@@ -246,8 +259,12 @@ TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
     form->DoConvert();
     EXPECT_TRUE(QFile::exists(broken));
     EXPECT_FALSE(QFile::exists(good));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("broken.mp4: Error: the source is damaged")));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    ASSERT_EQ(prompts.summaries[0].Failed, 1);
+    EXPECT_EQ(prompts.summaries[0].Lines[0].FileName, QStringLiteral("broken.mp4"));
+    EXPECT_TRUE(
+        prompts.summaries[0].Lines[0].ToolTip.contains(QStringLiteral("Encoder: Error: the source is damaged")));
 
     prompts.messages.clear();
     prompts.openedPaths.clear();

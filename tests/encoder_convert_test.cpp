@@ -612,6 +612,12 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     // A full disk (a file size limit stands in) and memory that runs out.
     for (const Case& c : {Case{"disk full", "-f 100", "File too large"}, Case{"out of memory", "-v 300000", ""}}) {
         SCOPED_TRACE(c.what);
+#ifdef KOVIRTA_SANITIZE
+        // AddressSanitizer reserves far more address space than any such limit before main() runs,
+        // so a sanitized encoder cannot be given a virtual-memory limit.
+        if (QByteArray(c.limit).startsWith("-v"))
+            continue;
+#endif
         writeFile(output, "older output");
         const ProgramRun run = runLimited(QString::fromLatin1(c.limit), conversionArgs(source, kProfiles[1], output));
         EXPECT_NE(run.exitCode, 0);

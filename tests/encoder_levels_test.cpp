@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -188,6 +189,43 @@ TEST(EncoderWatchdog, StallsAreCaughtAndProgressKeepsItQuiet)
     enc::ProgressWatchdog watchdog(std::chrono::milliseconds(50), onStall);
     std::unique_lock<std::mutex> lock(mutex);
     EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return stalled; }));
+}
+
+TEST(EncoderWatchdog, TimeTheProcessStoodStillIsNoStall)
+{
+    // A clock the test moves; each look of the watchdog reads it once.
+    std::atomic<int64_t> now{0};
+    std::mutex mutex;
+    std::condition_variable changed;
+    int looks = 0;
+    bool stalled = false;
+    auto clock = [&]() -> int64_t {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++looks;
+        changed.notify_all();
+        return now.load();
+    };
+    auto onStall = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        stalled = true;
+        changed.notify_all();
+    };
+    enc::ProgressWatchdog watchdog(std::chrono::milliseconds(400), onStall, clock);
+    // Two more looks than now: the watchdog has looked after the clock was moved.
+    auto lookAfterMoving = [&](int64_t by) {
+        std::unique_lock<std::mutex> lock(mutex);
+        now += by;
+        const int target = looks + 2;
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return looks >= target || stalled; });
+    };
+    // Held for ten minutes (SIGSTOP): the clock jumps far beyond the limit between two looks.
+    ASSERT_TRUE(lookAfterMoving(600000));
+    EXPECT_FALSE(stalled);
+    // Running again without progress: the stall is caught as before.
+    for (int i = 0; i < 20 && lookAfterMoving(150); ++i) {
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_TRUE(stalled);
 }
 
 TEST(EncoderFrame, OddSidesAndH263Sizes)

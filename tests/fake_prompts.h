@@ -77,7 +77,15 @@ public:
         return answer;
     }
 
+    void ShowBatchSummary(const TBatchSummary& summary) override { summaries.append(summary); }
+    void NotifyDesktop(const QString& title, const QString& text) override
+    {
+        notifications.append(title + QLatin1Char('|') + text);
+    }
+
     QList<Message> messages;
+    QList<TBatchSummary> summaries;
+    QStringList notifications;
     QList<Message> questions;
     std::deque<bool> yesNoAnswers;
     QString folderAnswer;

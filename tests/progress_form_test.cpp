@@ -1,6 +1,7 @@
 // The progress window offscreen: a real batch with the real encoder, and Stop from its button.
 #include "core/media/file_info.h"
 #include "fake_prompts.h"
+#include "gui/batch_summary_form.h"
 #include "gui/progress_form.h"
 #include "test_support.h"
 
@@ -8,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +30,12 @@ TEST(ProgressForm, LayoutAtStart)
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Progress"));
-    EXPECT_EQ(form.size(), QSize(505, 237));
+    // The queue of files stands below the spot the times take.
+    EXPECT_EQ(form.width(), 505);
+    EXPECT_GT(form.height(), 237);
+    EXPECT_GE(form.QueueLvw->geometry().top(), 237 - 10);
+    EXPECT_EQ(form.DoPauseBtn->text(), QStringLiteral("Pause"));
+    EXPECT_FALSE(form.DoPauseBtn->isEnabled());
     EXPECT_EQ(form.DoStopBtn->text(), QStringLiteral("Stop"));
     EXPECT_EQ(form.DoStopBtn->geometry(), QRect(200, 144, 99, 41));
     EXPECT_EQ(form.FileConversionProgress->geometry(), QRect(24, 43, 457, 17));
@@ -81,6 +88,11 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
     EXPECT_EQ(prompts.openedPaths, QStringList{out.path() + QLatin1Char('/')});
     EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(prompts.summaries.size(), 1);
+    EXPECT_EQ(prompts.summaries[0].Headline, QStringLiteral("2 files converted, 0 skipped, 0 failed."));
+    ASSERT_EQ(form.QueueLvw->topLevelItemCount(), 2);
+    EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(0), QStringLiteral("sintel-1024x436.mp4"));
+    EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(1), QStringLiteral("Done: sintel-1024x436.3gp"));
 }
 
 TEST(ProgressForm, StopButtonEndsTheBatch)
@@ -102,23 +114,74 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     form.Batch.Parameters.ResolutionX = 320;
     form.Batch.Parameters.ResolutionY = 240;
     form.Batch.Parameters.TotalDuration = 100;
-    // Stop at the first progress shown, while the encoder hangs with its output begun.
+    // Stop at the first progress shown, while the encoder hangs with its output begun, and is held.
     bool stopped = false;
     QObject::connect(form.FileConversionProgress, &QProgressBar::valueChanged, &form, [&](int value) {
         if (value == 0 || stopped)
             return;
         stopped = true;
         EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
-        // The title bar's close does nothing while the batch runs; Stop does.
+        // The title bar's close does nothing while the batch runs; Stop does, even while held.
         form.close();
         EXPECT_TRUE(form.Running());
+        form.DoPauseBtn->click();
+        EXPECT_TRUE(form.Batch.Paused());
+        EXPECT_EQ(form.DoPauseBtn->text(), QStringLiteral("Resume"));
+        form.DoPauseBtn->click();
+        EXPECT_FALSE(form.Batch.Paused());
+        form.DoPauseBtn->click();
         form.DoStopBtn->click();
     });
     form.exec();
     EXPECT_TRUE(stopped);
+    EXPECT_FALSE(form.Batch.Paused());
+    EXPECT_EQ(form.DoPauseBtn->text(), QStringLiteral("Pause"));
+    // The queue shows the file stopped during its run and the one not reached.
+    ASSERT_EQ(form.QueueLvw->topLevelItemCount(), 2);
+    EXPECT_EQ(form.QueueLvw->topLevelItem(0)->text(1), QStringLiteral("Stopped"));
+    EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(1), QStringLiteral("Stopped"));
+    EXPECT_TRUE(prompts.summaries.isEmpty());
     EXPECT_TRUE(form.Batch.Stopped);
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));
     EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
+}
+
+// The summary window, shown without waiting on it: its buttons open through the prompts.
+TEST(BatchSummaryForm, OpensTheFolderAndAFailedFilesLog)
+{
+    TBatchSummary summary;
+    summary.Caption = QStringLiteral("Conversion finished");
+    summary.Headline = QStringLiteral("1 file converted, 1 skipped, 1 failed.");
+    summary.OutputFolder = QStringLiteral("/out/");
+    summary.Lines = {{TFileState::Skipped, QStringLiteral("gone.avi"), QStringLiteral("missing"), {}, {}},
+                     {TFileState::Failed,
+                      QStringLiteral("bad.avi"),
+                      QStringLiteral("the disk is full"),
+                      {},
+                      QStringLiteral("/logs/bad.log")}};
+    FakePrompts prompts;
+    TBatchSummaryFrm form(summary, prompts);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Conversion finished"));
+    ASSERT_EQ(form.ResultsLvw->topLevelItemCount(), 2);
+    EXPECT_EQ(form.ResultsLvw->topLevelItem(1)->text(1), QStringLiteral("Failed: the disk is full"));
+    // The failed file's log is chosen at once; a skipped file has none.
+    EXPECT_TRUE(form.ShowLogBtn->isEnabled());
+    form.ShowLogBtn->click();
+    form.ResultsLvw->setCurrentItem(form.ResultsLvw->topLevelItem(0));
+    EXPECT_FALSE(form.ShowLogBtn->isEnabled());
+    form.OpenFolderBtn->click();
+    EXPECT_EQ(prompts.openedPaths, (QStringList{QStringLiteral("/logs/bad.log"), QStringLiteral("/out/")}));
+    form.CloseBtn->click();
+    EXPECT_FALSE(form.isVisible());
+
+    // Nothing to list, no folder: the headline alone.
+    TBatchSummary plain;
+    plain.Headline = QStringLiteral("0 files converted, 0 skipped, 0 failed.");
+    TBatchSummaryFrm bare(plain, prompts);
+    EXPECT_TRUE(bare.ResultsLvw->isHidden());
+    EXPECT_TRUE(bare.OpenFolderBtn->isHidden());
+    EXPECT_TRUE(bare.ShowLogBtn->isHidden());
 }

@@ -3,6 +3,7 @@
 #include "core/conversion/duration_parser.h"
 #include "core/conversion/exec_str_calculator.h"
 #include "core/conversion/progress_math.h"
+#include "core/conversion/run_log.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"
@@ -54,6 +55,15 @@ QString folderOf(const QString& path)
     return path.left(cut + 1);
 }
 
+// The output a source gets when nothing stands in its way: its name with the batch's extension,
+// in its own folder or in the destination folder.
+QString plainOutput(const QString& source, uint8_t outputLocation, const QString& destinationFolder,
+                    const QString& extension)
+{
+    const QString folder = outputLocation == olFolder ? destinationFolder : folderOf(source);
+    return folder + TBatchConversion::ReplaceExtension(FileNameOfPath(source), extension);
+}
+
 } // namespace
 
 void TFileNameSet::Insert(const QString& path)
@@ -77,7 +87,7 @@ bool SameFile(const QString& a, const QString& b)
 
 TBatchConversion::TBatchConversion(const QString& programDir, TUserPrompts& prompts, TProgressView& view,
                                    QObject* parent)
-    : QObject(parent), m_programDir(programDir), m_prompts(prompts), m_view(view)
+    : QObject(parent), LogFolder(TRunLog::DefaultFolder()), m_programDir(programDir), m_prompts(prompts), m_view(view)
 {
     ElapsedTimer.setInterval(1000);
     EstimatedTimer.setInterval(100);
@@ -133,8 +143,7 @@ QStringList TBatchConversion::PlanOutputFiles(const QStringList& sources, uint8_
     TFileNameSet claimed;
     QStringList outputs;
     for (const QString& source : sources) {
-        const QString folder = outputLocation == olFolder ? destinationFolder : folderOf(source);
-        QString output = folder + ReplaceExtension(FileNameOfPath(source), extension);
+        QString output = plainOutput(source, outputLocation, destinationFolder, extension);
         if (exists(source)) {
             // An output equal to its own source is left to the overwrite check, which never
             // writes over it.
@@ -189,21 +198,24 @@ void TBatchConversion::BeginConversion()
             m_reserved.Insert(m_plannedOutputs[i]);
         }
     }
+    StartStatuses(sources);
     while (FileIndex < listed && !Stopped) {
         const TFileInfo info = GetCurrentFileInfo();
         SourceFile = info.FilePath;
         OutputFile = m_plannedOutputs.value(FileIndex);
         if (FileSizeOf(SourceFile) == 0) {
+            SetStatus(FileIndex, TFileState::Skipped, SkipReason(TSkipCause::MissingSource));
             ++FileIndex;
             continue;
         }
         m_view.ShowFileProgress(0);
-        ElapsedTimer.stop();
+        SetElapsedClock(false);
         if (CheckOverwrites()) {
+            SetStatus(FileIndex, TFileState::Skipped, SkipReason(m_skipCause));
             ++FileIndex;
             continue;
         }
-        ElapsedTimer.start();
+        SetElapsedClock(true);
         WorkerDone = false;
         RunCurrentFile();
         if (!Stopped)
@@ -211,14 +223,87 @@ void TBatchConversion::BeginConversion()
         ++FileIndex;
         TotalAtFileStart = m_totalPosition;
     }
-    ElapsedTimer.stop();
-    EstimatedTimer.stop();
-    m_view.HideView();
-    if (!Stopped) {
-        ReportFailures();
-        if (SucceededCount > 0 && Parameters.OutputLocation == olFolder)
-            m_prompts.OpenLocalPath(Parameters.DestinationFolder);
+    SetElapsedClock(false);
+    SetEstimateClock(false);
+    if (Stopped)
+        StopStatuses();
+    EndOfBatch();
+}
+
+void TBatchConversion::StartStatuses(const QStringList& sources)
+{
+    Statuses.clear();
+    const QString extension = OutputExtension(Parameters.FileFormat);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        TFileStatus status;
+        status.SourcePath = sources[i];
+        status.OutputPath = m_plannedOutputs.value(i);
+        status.Renamed = status.OutputPath
+            != plainOutput(sources[i], Parameters.OutputLocation, Parameters.DestinationFolder, extension);
+        Statuses.append(status);
     }
+    for (qsizetype i = 0; i < Statuses.size(); ++i)
+        m_view.ShowFileStatus(static_cast<int>(i), Statuses[i]);
+}
+
+void TBatchConversion::SetStatus(int index, TFileState state, const QString& reason, const QString& detail)
+{
+    if (index < 0 || index >= Statuses.size())
+        return;
+    TFileStatus& status = Statuses[index];
+    status.State = state;
+    status.Reason = reason;
+    status.Detail = detail;
+    if (state == TFileState::Converting) {
+        status.Percent = 0;
+        // The overwrite check may have given it a new name.
+        status.OutputPath = OutputFile;
+        status.Renamed = OutputFile
+            != plainOutput(SourceFile, Parameters.OutputLocation, Parameters.DestinationFolder,
+                           OutputExtension(Parameters.FileFormat));
+    }
+    m_view.ShowFileStatus(index, status);
+}
+
+void TBatchConversion::ShowFileProgress(int index, qint32 position)
+{
+    m_view.ShowFileProgress(position);
+    // A progress figure still on its way when the run ended changes nothing.
+    if (index < 0 || index >= Statuses.size() || Statuses[index].State != TFileState::Converting
+        || Statuses[index].Percent == position)
+        return;
+    Statuses[index].Percent = position;
+    m_view.ShowFileStatus(index, Statuses[index]);
+}
+
+void TBatchConversion::StopStatuses()
+{
+    for (qsizetype i = 0; i < Statuses.size(); ++i) {
+        const TFileState state = Statuses[i].State;
+        if (state == TFileState::Converting)
+            SetStatus(static_cast<int>(i), TFileState::Stopped, QStringLiteral("stopped during its conversion"));
+        else if (state == TFileState::Waiting)
+            SetStatus(static_cast<int>(i), TFileState::Stopped,
+                      QStringLiteral("the batch was stopped before its turn"));
+    }
+}
+
+void TBatchConversion::EndOfBatch()
+{
+    if (Stopped) {
+        m_view.HideView();
+        return;
+    }
+    const TBatchSummary summary =
+        SummarizeBatch(Statuses, Parameters.OutputLocation == olFolder ? Parameters.DestinationFolder : QString());
+    // Before the window goes, while it still tells whether the user is looking at the program.
+    m_prompts.NotifyDesktop(summary.Caption, summary.Headline);
+    m_view.HideView();
+    // Opened at once only when everything went well; otherwise the summary offers it beside
+    // what went wrong.
+    if (!summary.OutputFolder.isEmpty() && summary.Failed == 0 && summary.Skipped == 0)
+        m_prompts.OpenLocalPath(summary.OutputFolder);
+    m_prompts.ShowBatchSummary(summary);
 }
 
 void TBatchConversion::RunCurrentFile()
@@ -228,12 +313,15 @@ void TBatchConversion::RunCurrentFile()
     const TFileInfo info = GetCurrentFileInfo();
     m_view.ShowFileName(info.FileName);
     m_view.ShowCurrentConversing(QStringLiteral("Files %1 of %2").arg(FileIndex + 1).arg(Files.size() - 1));
+    SetStatus(FileIndex, TFileState::Converting);
 
     m_outcome = {};
     m_stopRequested = false;
     m_child = std::make_unique<TChildProcess>();
-    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, info, SourceFile, OutputFile, Parameters,
-                           TotalAtFileStart);
+    if (m_paused)
+        m_child->Pause(); // held from its start, like the clocks
+    m_worker = std::thread(&TBatchConversion::ConversionThreadProc, this, FileIndex, info, SourceFile, OutputFile,
+                           Parameters, TotalAtFileStart, LogFolder);
 
     QEventLoop loop;
     m_wake = [&loop] { loop.quit(); };
@@ -251,8 +339,9 @@ void TBatchConversion::RunCurrentFile()
     }
 }
 
-void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
-                                            const TCommonConversionParameters& parameters, qint32 totalAtFileStart)
+void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, const QString& source,
+                                            const QString& output, const TCommonConversionParameters& parameters,
+                                            qint32 totalAtFileStart, const QString& logFolder)
 {
     TRunOutcome outcome;
     auto finish = [this, &outcome] {
@@ -293,6 +382,10 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
     outcome.Started = true;
     if (m_stopRequested)
         m_child->Kill();
+    // The whole of what the encoder says, kept for a look after the batch.
+    TRunLog log;
+    if (log.Open(logFolder, source, output, program, args))
+        outcome.LogPath = log.Path();
 
     const qint32 total = parameters.TotalDuration;
     const qint32 atFileStart = totalAtFileStart;
@@ -303,11 +396,12 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
     for (;;) {
         if (following && !clockRunning) {
             clockRunning = true;
-            Post([this] { EstimatedTimer.start(); });
+            Post([this] { SetEstimateClock(true); });
         }
         size_t got = 0;
         if (m_child->Read(piece, sizeof piece, -1, got) != TChildProcess::ReadStatus::Data)
             break;
+        log.Append(piece, static_cast<qint64>(got));
         const QByteArray chunk(piece, static_cast<qsizetype>(got));
         tail.append(chunk);
         if (tail.size() > kErrorTailBytes)
@@ -317,11 +411,11 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
         const TChunkTime time = ReadChunkTime(chunk);
         if (time.HasTimeKeyword) {
             clockRunning = false;
-            Post([this] { EstimatedTimer.stop(); });
+            Post([this] { SetEstimateClock(false); });
         }
         if (time.HasValue) {
             const qint32 filePosition = BarPosition(duration == 0 ? 0 : PercentOf(time.Tenths, duration));
-            Post([this, filePosition] { m_view.ShowFileProgress(filePosition); });
+            Post([this, index, filePosition] { ShowFileProgress(index, filePosition); });
             if (total != 0) {
                 const qint32 v = atFileStart + PercentOf(time.Tenths, total);
                 if (v > m_totalPosition) {
@@ -342,21 +436,33 @@ void TBatchConversion::ConversionThreadProc(const TFileInfo& info, const QString
     }
     outcome.ExitCode = m_child->Wait();
     outcome.LastError = lastErrorLine(tail);
-    if (outcome.ExitCode != 0 && outcome.LastError.isEmpty())
-        outcome.LastError = QStringLiteral("Error: the encoder ended with status %1").arg(outcome.ExitCode);
+    if (outcome.ExitCode != 0 && outcome.LastError.isEmpty()) {
+        outcome.LastError = outcome.ExitCode < 0
+            ? QStringLiteral("Error: the encoder was ended by a signal")
+            : QStringLiteral("Error: the encoder ended with status %1").arg(outcome.ExitCode);
+    }
+    if (m_stopRequested)
+        log.Close(QStringLiteral("Stopped by the user."));
+    else if (outcome.ExitCode < 0)
+        log.Close(QStringLiteral("The encoder was ended by a signal."));
+    else
+        log.Close(QStringLiteral("Exit status: %1").arg(outcome.ExitCode));
     finish();
 }
 
 void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
 {
     const bool complete = outcome.ExitCode == 0 && FileSizeOf(OutputFile) > 0;
+    if (FileIndex >= 0 && FileIndex < Statuses.size())
+        Statuses[FileIndex].LogPath = outcome.LogPath;
     if (complete) {
         ++SucceededCount;
+        SetStatus(FileIndex, TFileState::Done);
     } else {
         // A run that ended with status 0 yet left nothing has no error line of its own to show.
         const QString error =
             outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output") : outcome.LastError;
-        FailedFiles.append(FileNameOfPath(SourceFile) + QStringLiteral(": ") + error);
+        SetStatus(FileIndex, TFileState::Failed, FailureReason(error), error);
     }
     if (Parameters.SetConvertedAsOriginal && FileSizeOf(OutputFile) > 0)
         CopyFileTimes(SourceFile, OutputFile);
@@ -365,20 +471,13 @@ void TBatchConversion::AfterConversion(const TRunOutcome& outcome)
         QFile::remove(SourceFile);
 }
 
-void TBatchConversion::ReportFailures()
-{
-    if (FailedFiles.isEmpty())
-        return;
-    m_prompts.ShowMessage(QStringLiteral("Conversion"),
-                          QStringLiteral("These files could not be converted:\n") + FailedFiles.join(QLatin1Char('\n')),
-                          PromptIcon::Warning);
-}
-
 bool TBatchConversion::CheckOverwrites()
 {
     const auto mode = static_cast<TOverwriteMode>(Parameters.OverwriteMode);
-    if (SameFile(OutputFile, SourceFile) && (mode == omAsk || mode == omReplace))
+    if (SameFile(OutputFile, SourceFile) && (mode == omAsk || mode == omReplace)) {
+        m_skipCause = TSkipCause::OwnSource;
         return true;
+    }
     if (FileSizeOf(OutputFile) == 0)
         return false;
     switch (mode) {
@@ -386,10 +485,12 @@ bool TBatchConversion::CheckOverwrites()
         if (OverwriteAnswer != oaYesAll && OverwriteAnswer != oaNoAll)
             OverwriteAnswer = m_prompts.AskOverwrite(OutputFile);
         // Closing the prompt without an answer keeps the existing file: nothing is lost by asking.
+        m_skipCause = TSkipCause::KeptByAnswer;
         return OverwriteAnswer == oaNo || OverwriteAnswer == oaNoAll || OverwriteAnswer == oaNone;
     case omReplace:
         return false;
     case omSkip:
+        m_skipCause = TSkipCause::KeptBySkip;
         return true;
     case omNewName:
         // Nor may the new name be one that another file of the batch was given, or a listed source.
@@ -410,8 +511,54 @@ void TBatchConversion::DoStopBtnClick()
     // The worker runs out on the closed pipe and reaps the encoder; wait for it here.
     if (m_worker.joinable())
         m_worker.join();
-    EstimatedTimer.stop();
+    m_paused = false;
+    SetEstimateClock(false);
     Stopped = true;
     if (m_wake)
         m_wake();
+}
+
+void TBatchConversion::Pause()
+{
+    if (m_paused || Stopped)
+        return;
+    m_paused = true;
+    if (m_child)
+        m_child->Pause();
+    ApplyClocks();
+}
+
+void TBatchConversion::Resume()
+{
+    if (!m_paused)
+        return;
+    m_paused = false;
+    if (m_child)
+        m_child->Resume();
+    ApplyClocks();
+}
+
+void TBatchConversion::SetElapsedClock(bool wanted)
+{
+    m_elapsedWanted = wanted;
+    ApplyClocks();
+}
+
+void TBatchConversion::SetEstimateClock(bool wanted)
+{
+    m_estimateWanted = wanted;
+    ApplyClocks();
+}
+
+void TBatchConversion::ApplyClocks()
+{
+    // Time held does not count: neither as elapsed time nor towards the estimate.
+    for (auto [timer, wanted] :
+         {std::pair{&ElapsedTimer, m_elapsedWanted}, std::pair{&EstimatedTimer, m_estimateWanted}}) {
+        const bool run = wanted && !m_paused;
+        if (run && !timer->isActive())
+            timer->start();
+        else if (!run && timer->isActive())
+            timer->stop();
+    }
 }

@@ -1,9 +1,11 @@
 // One conversion batch: every listed file in order through the encoder, with the overwrite
-// policy, progress, elapsed and estimated time, Stop, time stamps and source deletion.
+// policy, progress, elapsed and estimated time, Pause and Stop, time stamps and source deletion,
+// a status for each listed file, a log of each encoder run and a summary at the end.
 // Lives on the user-interface thread; the encoder of each file runs in a worker thread.
 #pragma once
 
 #include "core/conversion/conversion_parameters.h"
+#include "core/conversion/file_status.h"
 #include "core/media/child_process.h"
 #include "core/media/file_info.h"
 
@@ -44,6 +46,8 @@ public:
     virtual void ShowTotalLabel(const QString& text) = 0;        // TotalProgressLabel
     virtual void ShowElapsedLabel(const QString& text) = 0;      // TimeElapsedLabel
     virtual void ShowEstimatedLabel(const QString& text) = 0;    // EstimatedTimeLabel
+    // The status of the listed file at index (its row in the list) has changed.
+    virtual void ShowFileStatus(int index, const TFileStatus& status) = 0;
     virtual void HideView() = 0;
 };
 
@@ -52,6 +56,7 @@ struct TRunOutcome {
     bool Started = false;
     int ExitCode = -1;
     QString LastError; // the encoder's last "Error:" line, or why it could not run
+    QString LogPath;   // the run's log file; empty when the encoder did not run or none could be written
 };
 
 class TBatchConversion : public QObject {
@@ -80,12 +85,18 @@ public:
                                        const QString& destinationFolder, const QString& extension,
                                        const std::function<bool(const QString&)>& exists);
 
-    // Works through Files; returns when the batch has ended (finished or stopped).
+    // Works through Files; returns when the batch has ended (finished or stopped). A batch that
+    // ran to its end shows its summary (and notifies a user who is elsewhere) before it returns.
     void BeginConversion();
     // True: skip the current file. May change OutputFile (new names).
     bool CheckOverwrites();
     // Stop: the encoder is killed and waited for, no further file is started.
     void DoStopBtnClick();
+    // Holds the running encoder (and one about to start) where it is, and the elapsed time and
+    // estimate clocks with it; Resume lets them go on. Stop ends a held batch as any other.
+    void Pause();
+    void Resume();
+    bool Paused() const { return m_paused; }
     TFileInfo GetCurrentFileInfo() const;
     QString GetExecString() const;
 
@@ -103,20 +114,31 @@ public:
     QTimer ElapsedTimer;
     QTimer EstimatedTimer;
 
-    // Files that failed in this batch, each with the encoder's last error line.
-    QStringList FailedFiles;
+    // One status for each listed file, in list order, from the start of the batch.
+    QList<TFileStatus> Statuses;
+    // Where each run's log is written; the user's log folder unless told otherwise.
+    QString LogFolder;
     int ConvertedCount = 0; // encoder runs started
     int SucceededCount = 0; // runs that ended with a complete output
 
 private:
     // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
     // batch settings and where the total stood when the file began.
-    void ConversionThreadProc(const TFileInfo& info, const QString& source, const QString& output,
-                              const TCommonConversionParameters& parameters, qint32 totalAtFileStart);
+    void ConversionThreadProc(int index, const TFileInfo& info, const QString& source, const QString& output,
+                              const TCommonConversionParameters& parameters, qint32 totalAtFileStart,
+                              const QString& logFolder);
     void Post(std::function<void()> call);
     void RunCurrentFile();
     void AfterConversion(const TRunOutcome& outcome);
-    void ReportFailures();
+    void StartStatuses(const QStringList& sources);
+    void SetStatus(int index, TFileState state, const QString& reason = {}, const QString& detail = {});
+    void ShowFileProgress(int index, qint32 position);
+    void StopStatuses();
+    void EndOfBatch();
+    // The clocks run while they are wanted and the batch is not held.
+    void SetElapsedClock(bool wanted);
+    void SetEstimateClock(bool wanted);
+    void ApplyClocks();
 
     QStringList m_plannedOutputs; // PlanOutputFiles for Files, made when the batch starts
     TFileNameSet m_reserved;      // the planned outputs and the present listed sources
@@ -129,4 +151,8 @@ private:
     std::atomic<qint32> m_totalPosition{0}; // FilesConversionProgress, decided by the worker
     TRunOutcome m_outcome;
     std::function<void()> m_wake;
+    TSkipCause m_skipCause = TSkipCause::KeptBySkip; // why CheckOverwrites said skip
+    bool m_paused = false;
+    bool m_elapsedWanted = false;
+    bool m_estimateWanted = false;
 };

@@ -27,6 +27,14 @@ std::vector<std::string> childEnvironment()
     return environment;
 }
 
+struct SpawnAttributes {
+    posix_spawnattr_t attributes;
+    SpawnAttributes() { posix_spawnattr_init(&attributes); }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+};
+
 struct SpawnActions {
     posix_spawn_file_actions_t actions;
     SpawnActions() { posix_spawn_file_actions_init(&actions); }
@@ -75,17 +83,27 @@ bool TChildProcess::Start(const QString& program, const QStringList& args, Strea
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    // A process group of its own: the job control signals meant for the program (a terminal's
+    // Ctrl+Z and fg) then neither hold nor release it behind Pause, and a child still held when
+    // the program has gone is ended by the system instead of being left held for good.
+    SpawnAttributes attributes;
+    posix_spawnattr_setflags(&attributes.attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes.attributes, 0);
+
     pid_t pid = 0;
-    const int result =
-        posix_spawn(&pid, storage.front().constData(), &spawn.actions, nullptr, argv.data(), envp.data());
+    const int result = posix_spawn(&pid, storage.front().constData(), &spawn.actions, &attributes.attributes,
+                                   argv.data(), envp.data());
     close(fds[1]);
     if (result != 0) {
         close(fds[0]);
         return false;
     }
     m_readFd = fds[0];
+    const std::lock_guard<std::mutex> lock(m_reapMutex);
     m_reaped = false;
     m_pid = pid;
+    if (m_paused)
+        kill(pid, SIGSTOP);
     return true;
 }
 
@@ -121,12 +139,35 @@ void TChildProcess::Terminate()
     Signal(SIGTERM);
 }
 
+void TChildProcess::Pause()
+{
+    SetPaused(true);
+}
+
+void TChildProcess::Resume()
+{
+    SetPaused(false);
+}
+
+void TChildProcess::SetPaused(bool paused)
+{
+    const std::lock_guard<std::mutex> lock(m_reapMutex);
+    m_paused = paused;
+    const pid_t pid = m_pid.load();
+    if (pid > 0 && !m_reaped)
+        kill(pid, paused ? SIGSTOP : SIGCONT);
+}
+
 void TChildProcess::Signal(int signalNumber)
 {
     const std::lock_guard<std::mutex> lock(m_reapMutex);
     const pid_t pid = m_pid.load();
-    if (pid > 0 && !m_reaped)
-        kill(pid, signalNumber);
+    if (pid <= 0 || m_reaped)
+        return;
+    kill(pid, signalNumber);
+    // A held child acts on SIGTERM only once it runs again (SIGKILL ends it either way).
+    if (m_paused)
+        kill(pid, SIGCONT);
 }
 
 int TChildProcess::Wait()

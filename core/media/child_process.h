@@ -32,16 +32,22 @@ public:
     void Kill();
     // Asks the child to end (SIGTERM), letting it clean up first.
     void Terminate();
+    // Holds the child where it is (SIGSTOP) and lets it go on (SIGCONT); safe from any thread. A
+    // child started while paused is held from its start. Kill and Terminate end a held child too.
+    void Pause();
+    void Resume();
     // Waits for the child to end and returns its exit status (-1 when it did not exit normally).
     int Wait();
 
 private:
     void ClosePipe();
     void Signal(int signalNumber);
+    void SetPaused(bool paused);
 
     std::atomic<pid_t> m_pid{0};
     int m_readFd = -1;
     // Kill and the reaping in Wait are serialised, so a kill never reaches a recycled process id.
     std::mutex m_reapMutex;
     bool m_reaped = false;
+    bool m_paused = false; // under m_reapMutex
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/conversion/conversion_parameters.h"
+#include "core/conversion/file_status.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,6 +36,23 @@ public:
     virtual QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) = 0;
     // The overwrite prompt for an existing output file; oaNone when it was closed without a button.
     virtual TOverwriteAnswer AskOverwrite(const QString& fileName) = 0;
+
+    // The summary at the end of a batch that was not stopped: its counts and the files that
+    // failed, were skipped or got new names, with a way to open summary.OutputFolder when it
+    // names one and a failed file's log. Where there is no window for it, a plain message.
+    virtual void ShowBatchSummary(const TBatchSummary& summary)
+    {
+        ShowMessage(summary.Caption, summary.Text(),
+                    summary.Failed > 0 || summary.Skipped > 0 ? PromptIcon::Warning : PromptIcon::Information);
+    }
+    // A desktop notification, for a user who is in another program's window at the time: sent
+    // only while none of this program's windows is the active one, and nothing at all where the
+    // desktop has no notification service.
+    virtual void NotifyDesktop(const QString& title, const QString& text)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+    }
 
 protected:
     // The desktop's openers, saying nothing themselves; false when nothing took the address or path.
