@@ -141,7 +141,7 @@ void TFileListPanel::buildFileInfoPanel()
     ResolutionInfo = value("ResolutionInfo", QStringLiteral("Resolution:"));
     FrameRateInfo = value("FrameRateInfo", QStringLiteral("Frame Rate:"));
     section(QStringLiteral("Audio"));
-    ChanelsInfo = value("ChanelsInfo", QStringLiteral("Chanels:"));
+    ChanelsInfo = value("ChanelsInfo", QStringLiteral("Channels:"));
     AudioCodecInfo = value("AudioCodecInfo", QStringLiteral("Codec:"));
     AudioBitRateInfo = value("AudioBitRateInfo", QStringLiteral("Bit Rate:"));
     SamplingInfo = value("SamplingInfo", QStringLiteral("Sampling:"));

@@ -200,7 +200,8 @@ void TMainFrm::SaveInterfaceFields()
     for (const TWindowPanel* panel : panels())
         panel->SaveFields(shot);
     if (shot.WriteFailed())
-        m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
+        m_prompts.ShowMessage(QStringLiteral("Error"),
+                              QStringLiteral("The settings could not be stored in %1.").arg(shot.FileName()),
                               PromptIcon::Error);
 }
 
