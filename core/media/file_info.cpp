@@ -142,7 +142,9 @@ void TFileInfoParser::ParseOutput(TFileInfo& info)
     } catch (const EConvertError& e) {
         ParseError = e.message();
         if (m_prompts)
-            m_prompts->ShowMessage(QStringLiteral("error"), e.message(), PromptIcon::Error);
+            m_prompts->ShowMessage(QStringLiteral("Error"),
+                                   QStringLiteral("The report on %1 cannot be read: %2").arg(MediaFile, e.message()),
+                                   PromptIcon::Error);
         return;
     }
     work.SizeMb = static_cast<double>(FileSizeOf(MediaFile)) / 1048576.0;
