@@ -35,10 +35,12 @@ public:
 
     // TUserPrompts: nothing opens a window or a folder here.
     void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) override;
+    void ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon, const QString&) override
+    {
+        ShowMessage(caption, text, icon);
+    }
     bool AskYesNo(const QString&, const QString&, PromptIcon) override { return false; }
     QString BrowseForFolder() override { return {}; }
-    void OpenUrl(const QString&) override {}
-    void OpenLocalPath(const QString&) override {}
     QStringList OpenFiles(const QString&, const QString&) override { return {}; }
     QString OpenFile(const QString&, const QString&) override { return {}; }
     QString SaveFile(const QString&, const QString&, const QString&) override { return {}; }
@@ -47,6 +49,10 @@ public:
 
     // "1:05" or "1:02:03".
     static QString ClockText(qint64 seconds);
+
+protected:
+    bool ShellOpenUrl(const QString&) override { return false; }
+    bool ShellOpenLocalPath(const QString&) override { return false; }
 
 private:
     struct TRunning {

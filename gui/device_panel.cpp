@@ -143,9 +143,9 @@ bool TDevicePanel::OpenDeviceClass()
 bool TDevicePanel::LoadCatalogue()
 {
     const QString path = m_programDir + m_catalogueFileName;
-    auto fail = [this] {
-        m_prompts.ShowMessage(QStringLiteral("Kovirta"), QStringLiteral("Error on load from ") + m_catalogueFileName,
-                              PromptIcon::None);
+    auto fail = [this, &path] {
+        m_prompts.ShowMessage(QStringLiteral("Kovirta"),
+                              QStringLiteral("The device catalogue could not be loaded: ") + path, PromptIcon::None);
         return false;
     };
     if (FileSizeOf(path) == 0)

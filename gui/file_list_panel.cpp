@@ -2,17 +2,23 @@
 
 #include "core/conversion/conversion_request.h"
 #include "core/conversion/file_status.h"
+#include "core/media/add_report.h"
 #include "core/media/file_info_panel.h"
+#include "core/media/file_list_loader.h"
 #include "core/media/file_list_manager.h"
 #include "core/media/file_utils.h"
+#include "core/media/video_formats.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
 #include "gui/list_box_drag_ext.h"
 #include "gui/panel_helpers.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -20,17 +26,7 @@
 
 namespace {
 
-const QString kOpenDialogFilter = QStringLiteral(
-    "All Supported Formats|*.3g2;*.3gp;*.avi;*.asf;*.flv;*.m4v;*.mov;*.mp4;*.vob;*.vcd;*.wmv|3gp2 format|*.3g2|"
-    "3gp format|*.3gp|asf format|*.asf|avi format|*.avi|flv format |*.flv|raw MPEG4 video format|*.m4v|"
-    "QuickTime|*.mov|mp4 format|*.mp4|MPEG2 PS format (VOB)|*.vob|MPEG1 System format (VCD)|*.vcd|"
-    "wmv format|*.wmv|(*.*) All Files|*.*");
 const QString kPlaylistFilter = QStringLiteral("Play List(*.m3u)|*.m3u");
-// The extensions a folder is searched for, in this order.
-const QStringList kFolderExtensions = {
-    QStringLiteral("3g2"), QStringLiteral("3gp"), QStringLiteral("avi"), QStringLiteral("asf"), QStringLiteral("flv"),
-    QStringLiteral("m4v"), QStringLiteral("mp4"), QStringLiteral("vob"), QStringLiteral("vcd"), QStringLiteral("wmv")};
-
 } // namespace
 
 TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
@@ -66,6 +62,8 @@ TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts,
     FilesLvw->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(FilesLvw, 1);
 
+    buildLoadPanel();
+    layout->addWidget(LoadPanel);
     buildFileInfoPanel();
     layout->addWidget(FileInfoPanelWrap);
     buildMenus();
@@ -85,6 +83,28 @@ TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts,
 }
 
 TFileListPanel::~TFileListPanel() = default;
+
+void TFileListPanel::buildLoadPanel()
+{
+    LoadPanel = namedPanel(this, "LoadPanel");
+    auto* grid = new QGridLayout(LoadPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(2);
+    LoadProgressLbl = named(new QLabel(LoadPanel), "LoadProgressLbl");
+    LoadProgressBar = named(new QProgressBar(LoadPanel), "LoadProgressBar");
+    LoadProgressBar->setTextVisible(false);
+    LoadProgressBar->setFixedHeight(8);
+    LoadCancelBtn = named(new QPushButton(QStringLiteral("Cancel"), LoadPanel), "LoadCancelBtn");
+    grid->addWidget(LoadProgressLbl, 0, 0);
+    grid->addWidget(LoadProgressBar, 1, 0);
+    grid->addWidget(LoadCancelBtn, 0, 1, 2, 1);
+    grid->setColumnStretch(0, 1);
+    LoadPanel->hide();
+    connect(LoadCancelBtn, &QPushButton::clicked, this, [this] {
+        if (m_loader)
+            m_loader->Cancel();
+    });
+}
 
 void TFileListPanel::buildFileInfoPanel()
 {
@@ -121,7 +141,7 @@ void TFileListPanel::buildFileInfoPanel()
     ResolutionInfo = value("ResolutionInfo", QStringLiteral("Resolution:"));
     FrameRateInfo = value("FrameRateInfo", QStringLiteral("Frame Rate:"));
     section(QStringLiteral("Audio"));
-    ChanelsInfo = value("ChanelsInfo", QStringLiteral("Chanels:"));
+    ChanelsInfo = value("ChanelsInfo", QStringLiteral("Channels:"));
     AudioCodecInfo = value("AudioCodecInfo", QStringLiteral("Codec:"));
     AudioBitRateInfo = value("AudioBitRateInfo", QStringLiteral("Bit Rate:"));
     SamplingInfo = value("SamplingInfo", QStringLiteral("Sampling:"));
@@ -175,29 +195,94 @@ void TFileListPanel::OpenList(const QString& listFile)
     // Drops on the list are enabled by the list itself (it accepts local files).
     m_fileListManager = std::make_unique<TFileInfoManager>(m_programDir, m_prompts);
     m_fileListManager->SetListView(FilesLvw);
-    if (FileSizeOf(listFile) > 0) {
-        try {
-            m_fileListManager->LoadFromFile(listFile);
-        } catch (const EFileError& e) {
-            m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
-        }
-    }
+    m_loader = std::make_unique<TFileListLoader>(*m_fileListManager, m_programDir);
+    connect(m_loader.get(), &TFileListLoader::progress, this, &TFileListPanel::showLoadProgress);
+    connect(m_loader.get(), &TFileListLoader::finished, this,
+            [this](const TAddReport& report, bool) { loadFinished(report); });
+    // The window opens at once; the files of the last run fill the list as they are probed.
+    if (FileSizeOf(listFile) > 0)
+        loadPlaylist(listFile);
 }
 
 bool TFileListPanel::CloseList(const QString& listFile)
 {
     if (m_fileListManager) {
-        try {
-            m_fileListManager->SaveToFile(listFile);
-        } catch (const EFileError& e) {
-            // The list is kept and the window stays open: closing again tries again.
-            m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
-            return false;
+        // Files a load under way has not listed yet are kept for the next start as well.
+        const QStringList paths = m_fileListManager->PathsInListOrder() + m_loader->PendingPaths();
+        if (paths.isEmpty()) {
+            // A list emptied by the user stays empty at the next start.
+            removeListFile(listFile);
+        } else {
+            try {
+                TFileInfoManager::WritePlaylist(listFile, paths);
+            } catch (const EFileError& e) {
+                // The list is kept and the window stays open: closing again tries again.
+                m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+                return false;
+            }
         }
+        m_loader.reset();
         m_fileListManager.reset();
     }
     InterfaceInteractive->stop();
     return true;
+}
+
+void TFileListPanel::removeListFile(const QString& listFile)
+{
+    QFile file(listFile);
+    if (!file.exists() || file.remove())
+        return;
+    // Where it cannot be removed, an empty file is not loaded either.
+    const QString reason = file.errorString();
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    // Said, but the window still closes: a list that cannot be stored must not keep it open.
+    m_prompts.ShowMessage(QStringLiteral("Error"),
+                          QStringLiteral("Cannot remove file \"%1\". %2").arg(listFile, reason), PromptIcon::Error);
+}
+
+bool TFileListPanel::IsLoading() const
+{
+    return m_loader && m_loader->IsLoading();
+}
+
+void TFileListPanel::loadPlaylist(const QString& fileName)
+{
+    try {
+        m_loader->AddFiles(TFileInfoManager::ReadPlaylist(fileName));
+    } catch (const EFileError& e) {
+        m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
+    }
+}
+
+void TFileListPanel::showLoadProgress()
+{
+    const bool loading = IsLoading();
+    if (loading) {
+        const qsizetype done = m_loader->Done();
+        const qsizetype total = m_loader->Total();
+        if (m_loader->IsSearching() && done == total) {
+            LoadProgressLbl->setText(QStringLiteral("Searching the folder for videos\u2026"));
+            LoadProgressBar->setRange(0, 0); // busy: how many files there are is not known yet
+        } else {
+            LoadProgressLbl->setText(QStringLiteral("Adding %1 of %2 files\u2026").arg(done).arg(total));
+            LoadProgressBar->setRange(0, static_cast<int>(total));
+            LoadProgressBar->setValue(static_cast<int>(done));
+        }
+    }
+    LoadPanel->setVisible(loading);
+    if (loading != m_loadingShown) {
+        m_loadingShown = loading;
+        emit loadingChanged(loading);
+    }
+}
+
+void TFileListPanel::loadFinished(const TAddReport& report)
+{
+    showLoadProgress();
+    if (!report.IsEmpty())
+        m_prompts.ShowMessage(QStringLiteral("Warning"), report.Text(), PromptIcon::Warning);
 }
 
 void TFileListPanel::FillConversionFields(TConversionFields& fields) const
@@ -212,36 +297,19 @@ void TFileListPanel::ShowFileStatus(int row, const TFileStatus& status)
 
 void TFileListPanel::DoAddFile()
 {
-    const QStringList files = m_prompts.OpenFiles(QStringLiteral("Open file"), kOpenDialogFilter);
-    if (files.isEmpty())
-        return;
-    if (files.size() == 1) {
-        if (m_fileListManager->AddFile(files.constFirst()) != TFileInfoManager::Added)
-            m_prompts.ShowMessage(QStringLiteral("Warning"),
-                                  QStringLiteral("Sorry, the file format is unsuported or file is broken"),
-                                  PromptIcon::Warning);
-        return;
-    }
-    m_fileListManager->AddFiles(files);
+    m_loader->AddFiles(m_prompts.OpenFiles(QStringLiteral("Open file"), OpenDialogFilter()));
 }
 
 void TFileListPanel::DoAddFolder()
 {
-    QString folder = m_prompts.BrowseForFolder();
-    if (folder.isEmpty())
-        return;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    for (const QString& extension : kFolderExtensions) {
-        QStringList found;
-        FindFiles(QStringLiteral("*.") + extension, folder, true, found);
-        m_fileListManager->AddFiles(found);
-    }
+    const QString folder = m_prompts.BrowseForFolder();
+    if (!folder.isEmpty())
+        m_loader->AddFolder(folder, VideoExtensions());
 }
 
 void TFileListPanel::FilesLvwDropFile(const QStringList& dropedFiles)
 {
-    m_fileListManager->AddFiles(dropedFiles);
+    m_loader->AddFiles(dropedFiles);
 }
 
 void TFileListPanel::FilesLvwDragDrop(int targetRow)
@@ -257,9 +325,11 @@ void TFileListPanel::DoRemoveSelected()
 
 void TFileListPanel::DoClear()
 {
-    if (m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to clear the list"),
-                           PromptIcon::Question))
-        m_fileListManager->Clear();
+    if (!m_prompts.AskYesNo(QStringLiteral("Warning"), QStringLiteral("Are you sure you want to clear the list?"),
+                            PromptIcon::Question))
+        return;
+    m_loader->Abandon(); // files still being added would fill the emptied list again
+    m_fileListManager->Clear();
 }
 
 void TFileListPanel::DoSavePlaylist()
@@ -284,13 +354,8 @@ void TFileListPanel::DoSavePlaylist()
 void TFileListPanel::DoLoadPlaylist()
 {
     const QString name = m_prompts.OpenFile(QStringLiteral("Open files list"), kPlaylistFilter);
-    if (name.isEmpty())
-        return;
-    try {
-        m_fileListManager->LoadFromFile(name);
-    } catch (const EFileError& e) {
-        m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
-    }
+    if (!name.isEmpty())
+        loadPlaylist(name);
 }
 
 void TFileListPanel::DoPlay()

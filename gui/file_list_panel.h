@@ -13,10 +13,14 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QProgressBar;
+class QPushButton;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class TAddReport;
 class TFileInfoManager;
+class TFileListLoader;
 class TListBoxDragExt;
 class TUserPrompts;
 struct TFileInfo;
@@ -29,14 +33,17 @@ public:
     TFileListPanel(const QString& programDir, TUserPrompts& prompts, QWidget* parent);
     ~TFileListPanel() override;
 
-    // Creates the list manager bound to the list and loads listFile into it when the file holds
-    // anything; a file that cannot be read is reported and leaves the list empty.
+    // Creates the list manager bound to the list and starts loading listFile into it when the file
+    // holds anything; a file that cannot be read is reported and leaves the list empty.
     void OpenList(const QString& listFile);
-    // Writes the list to listFile, releases the manager and stops watching the selection. False,
-    // with the error shown, when the file cannot be written: the list is kept.
+    // Writes the list to listFile (with the files a load under way has not listed yet), or removes
+    // listFile when the list is empty; then releases the manager and stops watching the selection.
+    // False, with the error shown, when the file cannot be written: the list is kept.
     bool CloseList(const QString& listFile);
     // The list manager from OpenList to CloseList; none outside that time.
     TFileInfoManager* FileListManager() const { return m_fileListManager.get(); }
+    // Whether files are being added (probed off the window's thread) and not all listed yet.
+    bool IsLoading() const;
 
     // Handlers
     void DoAddFile();
@@ -60,14 +67,28 @@ public:
     void SaveFields(TInterfaceFieldsShot& shot) const override;
     void RestoreFields(const TInterfaceFieldsShot& shot) override;
 
+signals:
+    // Files began or ceased being added.
+    void loadingChanged(bool loading);
+
 private:
     void buildFileInfoPanel();
+    void buildLoadPanel();
     void buildMenus();
     void showPanelTexts(const TFileInfo& info);
+    void showLoadProgress();
+    void loadFinished(const TAddReport& report);
+    // Reads a playlist into the load; a file that cannot be read is reported.
+    void loadPlaylist(const QString& fileName);
+    // Leaves no list for the next start; says so when the file stays.
+    void removeListFile(const QString& listFile);
 
     QString m_programDir;
     TUserPrompts& m_prompts;
     std::unique_ptr<TFileInfoManager> m_fileListManager;
+    // Lists into the manager, so it goes first.
+    std::unique_ptr<TFileListLoader> m_loader;
+    bool m_loadingShown = false;
 
     QToolBar* FilesCmdBar;
     QToolButton* DoAddPopupShowBtn;
@@ -75,6 +96,11 @@ private:
     QToolButton* DoListPopupShowBtn;
     QToolButton* PlayBtn;
     TListBoxDragExt* FilesLvw;
+    // Under the list while files are being added: how far, and Cancel.
+    QFrame* LoadPanel;
+    QLabel* LoadProgressLbl;
+    QProgressBar* LoadProgressBar;
+    QPushButton* LoadCancelBtn;
     QFrame* FileInfoPanelWrap;
     QFrame* FileInfoCaptionPanel;
     QCheckBox* ShowFileInfoChk;

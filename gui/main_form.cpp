@@ -155,6 +155,8 @@ void TMainFrm::connectPanels()
         ShowOptions();
     });
     connect(m_quality, &TQualityPanel::optionsReset, this, &TMainFrm::SaveInterfaceFields);
+    // A batch converts the whole list, so it waits until every file being added is listed.
+    connect(m_fileList, &TFileListPanel::loadingChanged, ConvertBtn, &QWidget::setDisabled);
 }
 
 std::array<TWindowPanel*, 4> TMainFrm::panels() const
@@ -198,7 +200,8 @@ void TMainFrm::SaveInterfaceFields()
     for (const TWindowPanel* panel : panels())
         panel->SaveFields(shot);
     if (shot.WriteFailed())
-        m_prompts.ShowMessage(QStringLiteral("Error"), QStringLiteral("The settings could not be stored."),
+        m_prompts.ShowMessage(QStringLiteral("Error"),
+                              QStringLiteral("The settings could not be stored in %1.").arg(shot.FileName()),
                               PromptIcon::Error);
 }
 

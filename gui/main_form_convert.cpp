@@ -33,7 +33,8 @@ bool TMainFrm::ValidateConversionRequest()
 
 void TMainFrm::DoConvert()
 {
-    if (!ValidateConversionRequest())
+    // The button waits for a load under way; so does a call by name.
+    if (m_fileList->IsLoading() || !ValidateConversionRequest())
         return;
     const TConversionFields fields = ConversionFields();
     TFileInfoArray files;

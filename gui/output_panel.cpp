@@ -39,7 +39,7 @@ TOutputPanel::TOutputPanel(TUserPrompts& prompts, QWidget* parent) : QWidget(par
     FileOptionsGroup = namedPanel(this, "FileOptionsGroup");
     FileOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* fileOptions = new QGridLayout(FileOptionsGroup);
-    fileOptions->addWidget(new QLabel(QStringLiteral("Overwrite exesting file:")), 0, 0, 1, 4);
+    fileOptions->addWidget(new QLabel(QStringLiteral("Overwrite existing file:")), 0, 0, 1, 4);
     AskOverwriteRdo = named(new QRadioButton(QStringLiteral("Ask"), FileOptionsGroup), "AskOverwriteRdo");
     ReplaceOverwriteRdo = named(new QRadioButton(QStringLiteral("Replace"), FileOptionsGroup), "ReplaceOverwriteRdo");
     SkipOverwriteRdo = named(new QRadioButton(QStringLiteral("Skip"), FileOptionsGroup), "SkipOverwriteRdo");

@@ -21,11 +21,11 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 
 TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent) : QDialog(parent, kFixedDialogFlags)
 {
-    setWindowTitle(QStringLiteral("Overwrite File Promt"));
+    setWindowTitle(QStringLiteral("Overwrite File"));
     setFixedSize(285, 177);
     Label1 = placedLabel(this, QStringLiteral("Label1"), QStringLiteral("File:"), 24, 16);
     FileNameLbl = placedLabel(this, QStringLiteral("FileNameLbl"), QString(), 50, 16);
-    Label3 = placedLabel(this, QStringLiteral("Label3"), QStringLiteral("Aready exists in:"), 24, 35);
+    Label3 = placedLabel(this, QStringLiteral("Label3"), QStringLiteral("Already exists in:"), 24, 35);
     FilePathLbl = placedLabel(this, QStringLiteral("FilePathLbl"), QString(), 27, 54);
     FilePathLbl->setFixedWidth(232);
     Label4 = placedLabel(this, QStringLiteral("Label4"), QStringLiteral("Overwrite existing file?"), 80, 80);

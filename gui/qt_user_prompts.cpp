@@ -4,10 +4,14 @@
 #include "gui/desktop_notification.h"
 #include "gui/overwrite_prompt.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -29,12 +33,55 @@ QMessageBox::Icon boxIcon(PromptIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// Whether the desktop took the address or path. Where xdg-open is the opener, its exit status
+// tells: it ends at once with a failure status when nothing can open the target, and ends well or
+// keeps running (waiting on the program it started) when something did.
+bool openWithDesktop(const QUrl& url)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) {
+        constexpr int kAnswerMs = 1000;
+        auto* process = new QProcess;
+        process->setProgram(opener);
+        process->setArguments({url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->start();
+        if (!process->waitForStarted(kAnswerMs)) {
+            delete process;
+            return false;
+        }
+        if (process->waitForFinished(kAnswerMs)) {
+            const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+            delete process;
+            return opened;
+        }
+        // Left to run with the program it started; it is released when it ends.
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
+    }
+#endif
+    return QDesktopServices::openUrl(url);
+}
+
 } // namespace
 
 void TQtUserPrompts::ShowMessage(const QString& caption, const QString& text, PromptIcon icon)
 {
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, m_owner);
     box.exec();
+}
+
+void TQtUserPrompts::ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon,
+                                         const QString& copyText)
+{
+    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, m_owner);
+    QPushButton* copy = box.addButton(QStringLiteral("Copy"), QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    if (box.clickedButton() == copy)
+        QGuiApplication::clipboard()->setText(copyText);
 }
 
 bool TQtUserPrompts::AskYesNo(const QString& caption, const QString& text, PromptIcon icon)
@@ -48,14 +95,14 @@ QString TQtUserPrompts::BrowseForFolder()
     return QFileDialog::getExistingDirectory(m_owner, QStringLiteral("Please specify a directory"));
 }
 
-void TQtUserPrompts::OpenUrl(const QString& url)
+bool TQtUserPrompts::ShellOpenUrl(const QString& url)
 {
-    QDesktopServices::openUrl(QUrl(url));
+    return openWithDesktop(QUrl(url));
 }
 
-void TQtUserPrompts::OpenLocalPath(const QString& path)
+bool TQtUserPrompts::ShellOpenLocalPath(const QString& path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 QString TQtUserPrompts::QtFilter(const QString& pairs)

@@ -12,10 +12,10 @@ public:
     void SetOwner(QWidget* owner) { m_owner = owner; }
 
     void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) override;
+    void ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon,
+                             const QString& copyText) override;
     bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) override;
     QString BrowseForFolder() override;
-    void OpenUrl(const QString& url) override;
-    void OpenLocalPath(const QString& path) override;
     QStringList OpenFiles(const QString& title, const QString& filter) override;
     QString OpenFile(const QString& title, const QString& filter) override;
     QString SaveFile(const QString& title, const QString& filter, const QString& defaultSuffix) override;
@@ -25,6 +25,10 @@ public:
 
     // "Text|*.a;*.b|All|*.*" -> "Text (*.a *.b);;All (*.*)"
     static QString QtFilter(const QString& pairs);
+
+protected:
+    bool ShellOpenUrl(const QString& url) override;
+    bool ShellOpenLocalPath(const QString& path) override;
 
 private:
     QWidget* m_owner;

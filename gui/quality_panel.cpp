@@ -122,7 +122,7 @@ QFrame* TQualityPanel::buildAudioGroup()
     ChanelsMonoRdo = named(new QRadioButton(QStringLiteral("Mono"), AudioOptionsPanel), "ChanelsMonoRdo");
     channels->addWidget(ChanelsStereoRdo);
     channels->addWidget(ChanelsMonoRdo);
-    fields->addWidget(new QLabel(QStringLiteral("Chanels:")), 2, 0);
+    fields->addWidget(new QLabel(QStringLiteral("Channels:")), 2, 0);
     fields->addLayout(channels, 2, 1);
     VolumeSelectCmb =
         dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});

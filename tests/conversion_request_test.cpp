@@ -42,30 +42,35 @@ TEST(ConversionRequest, ChecksInOrderWithTheirMessages)
 {
     QTemporaryDir folder;
     struct Row {
-        const char* message;
+        QString message;
         std::function<void(TConversionFields&, TCommonConversionParameters&)> breakIt;
     };
     using F = TConversionFields;
     using P = TCommonConversionParameters;
     const Row rows[] = {
-        {"Please add files to conversion list", [](F& f, P&) { f.FileCount = 0; }},
-        {"Please select device type", [](F& f, P&) { f.DeviceClass = 0; }},
-        {"Please select device manufacturer", [](F& f, P&) { f.Manufacturer.clear(); }},
-        {"Please select device model", [](F& f, P&) { f.Model.clear(); }},
-        {"Please enter Audio Bitrate", [](F& f, P&) { f.AudioBitRate.clear(); }},
-        {"Please enter Sampling", [](F& f, P&) { f.Sampling.clear(); }},
-        {"Please enter Chanels", [](F& f, P&) { f.Stereo = false; }},
-        {"Please enter Video Bitrate", [](F& f, P&) { f.VideoBitRate.clear(); }},
-        {"Please enter FrameRate", [](F& f, P&) { f.FrameRate.clear(); }},
-        {"Please enter Volume level", [](F& f, P&) { f.Volume.clear(); }},
-        {"Please enter Zoom mode", [](F& f, P&) { f.ZoomIndex = -1; }},
-        {"Please enter Resolution width", [](F& f, P&) { f.ResolutionX.clear(); }},
-        {"Please enter Resolution heigth", [](F& f, P&) { f.ResolutionY.clear(); }},
-        {"Please enter correct Destination Path", [](F& f, P&) { f.DestinationFolder += QStringLiteral("/none"); }},
-        {"Please input valid Video BitRate", [](F& f, P&) { f.VideoBitRate = QStringLiteral("fast"); }},
-        {"Please input valid Audio BitRate", [](F& f, P&) { f.AudioBitRate = QStringLiteral(" "); }},
-        {"Please input valid FrameRate", [](F& f, P&) { f.FrameRate = QStringLiteral("25 fps"); }},
-        {"Please input valid Sampling",
+        {QStringLiteral("Please add files to the conversion list"), [](F& f, P&) { f.FileCount = 0; }},
+        {QStringLiteral("Please select a device type"), [](F& f, P&) { f.DeviceClass = 0; }},
+        {QStringLiteral("Please select the device's manufacturer"), [](F& f, P&) { f.Manufacturer.clear(); }},
+        {QStringLiteral("Please select the device's model"), [](F& f, P&) { f.Model.clear(); }},
+        {QStringLiteral("Please enter the audio Bit Rate"), [](F& f, P&) { f.AudioBitRate.clear(); }},
+        {QStringLiteral("Please enter the audio Sampling"), [](F& f, P&) { f.Sampling.clear(); }},
+        {QStringLiteral("Please choose the audio Channels: Stereo or Mono"), [](F& f, P&) { f.Stereo = false; }},
+        {QStringLiteral("Please enter the video Bit Rate"), [](F& f, P&) { f.VideoBitRate.clear(); }},
+        {QStringLiteral("Please enter the video Frame Rate"), [](F& f, P&) { f.FrameRate.clear(); }},
+        {QStringLiteral("Please enter the audio Volume level"), [](F& f, P&) { f.Volume.clear(); }},
+        {QStringLiteral("Please choose a video Zoom Mode"), [](F& f, P&) { f.ZoomIndex = -1; }},
+        {QStringLiteral("Please enter the video Resolution width"), [](F& f, P&) { f.ResolutionX.clear(); }},
+        {QStringLiteral("Please enter the video Resolution height"), [](F& f, P&) { f.ResolutionY.clear(); }},
+        {QStringLiteral("Please choose an existing folder to save the files to: \"") + folder.path()
+             + QStringLiteral("/none\""),
+         [](F& f, P&) { f.DestinationFolder += QStringLiteral("/none"); }},
+        {QStringLiteral("The video Bit Rate is not a number: \"fast\""),
+         [](F& f, P&) { f.VideoBitRate = QStringLiteral("fast"); }},
+        {QStringLiteral("The audio Bit Rate is not a number: \" \""),
+         [](F& f, P&) { f.AudioBitRate = QStringLiteral(" "); }},
+        {QStringLiteral("The video Frame Rate is not a number: \"25 fps\""),
+         [](F& f, P&) { f.FrameRate = QStringLiteral("25 fps"); }},
+        {QStringLiteral("The audio Sampling is not a whole number: \"44.1\""),
          [](F& f, P& p) {
              f.Sampling = QStringLiteral("44.1");
              p.UseSamplingFromDataBase = true; // checked whatever the flag says
@@ -74,13 +79,13 @@ TEST(ConversionRequest, ChecksInOrderWithTheirMessages)
     const P record;
     EXPECT_FALSE(TConversionRequest::Check(validFields(folder.path()), record));
     for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].message);
+        SCOPED_TRACE(rows[i].message.toStdString());
         TConversionFields fields = validFields(folder.path());
         P p = record;
         rows[i].breakIt(fields, p);
         const auto refusal = TConversionRequest::Check(fields, p);
         ASSERT_TRUE(refusal);
-        EXPECT_EQ(refusal->Text, QString::fromLatin1(rows[i].message));
+        EXPECT_EQ(refusal->Text, rows[i].message);
         EXPECT_EQ(refusal->Caption, QStringLiteral("Warning"));
         EXPECT_EQ(refusal->Icon, i < 4 ? PromptIcon::Question : PromptIcon::Warning);
     }

@@ -91,35 +91,39 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         std::function<void(TMainFrm&)> breakIt;
     };
     const Row rows[] = {
-        {"Please add files to conversion list", [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
-        {"Please select device type", [](TMainFrm& f) { f.Device().SetDeviceClass(0); }},
-        {"Please select device manufacturer",
+        {"Please add files to the conversion list", [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
+        {"Please select a device type", [](TMainFrm& f) { f.Device().SetDeviceClass(0); }},
+        {"Please select the device's manufacturer",
          [](TMainFrm& f) { control<QComboBox>(f, "ManufacturerCmb")->setCurrentIndex(-1); }},
-        {"Please select device model", [](TMainFrm& f) { control<QComboBox>(f, "ModelCmb")->setCurrentIndex(-1); }},
-        {"Please enter Audio Bitrate", [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->clear(); }},
-        {"Please enter Sampling", [](TMainFrm& f) { control<QLineEdit>(f, "SamplingEdt")->clear(); }},
-        {"Please enter Chanels",
+        {"Please select the device's model",
+         [](TMainFrm& f) { control<QComboBox>(f, "ModelCmb")->setCurrentIndex(-1); }},
+        {"Please enter the audio Bit Rate", [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->clear(); }},
+        {"Please enter the audio Sampling", [](TMainFrm& f) { control<QLineEdit>(f, "SamplingEdt")->clear(); }},
+        {"Please choose the audio Channels: Stereo or Mono",
          [](TMainFrm& f) {
              control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
              control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
              control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
              setFlag(f, &TCommonConversionParameters::UseChannelsCountFromDataBase, false);
          }},
-        {"Please enter Video Bitrate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->clear(); }},
-        {"Please enter FrameRate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->clear(); }},
-        {"Please enter Volume level", [](TMainFrm& f) { control<QLineEdit>(f, "VolumeInputEdt")->clear(); }},
-        {"Please enter Zoom mode", [](TMainFrm& f) { control<QComboBox>(f, "ZoomModeCmb")->setCurrentIndex(-1); }},
-        {"Please enter Resolution width", [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionXEdt")->clear(); }},
-        {"Please enter Resolution heigth", [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionYEdt")->clear(); }},
-        {"Please enter correct Destination Path",
+        {"Please enter the video Bit Rate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->clear(); }},
+        {"Please enter the video Frame Rate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->clear(); }},
+        {"Please enter the audio Volume level", [](TMainFrm& f) { control<QLineEdit>(f, "VolumeInputEdt")->clear(); }},
+        {"Please choose a video Zoom Mode",
+         [](TMainFrm& f) { control<QComboBox>(f, "ZoomModeCmb")->setCurrentIndex(-1); }},
+        {"Please enter the video Resolution width",
+         [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionXEdt")->clear(); }},
+        {"Please enter the video Resolution height",
+         [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionYEdt")->clear(); }},
+        {"Please choose an existing folder to save the files to: ",
          [this](TMainFrm& f) { control<QLineEdit>(f, "DestPathEdt")->setText(out() + QStringLiteral("/none")); }},
-        {"Please input valid Video BitRate",
+        {"The video Bit Rate is not a number: \"fast\"",
          [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->setText(QStringLiteral("fast")); }},
-        {"Please input valid Audio BitRate",
+        {"The audio Bit Rate is not a number: \" \"",
          [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->setText(QStringLiteral(" ")); }},
-        {"Please input valid FrameRate",
+        {"The video Frame Rate is not a number: \"25 fps\"",
          [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->setText(QStringLiteral("25 fps")); }},
-        {"Please input valid Sampling",
+        {"The audio Sampling is not a whole number: \"44.1\"",
          [](TMainFrm& f) {
              control<QLineEdit>(f, "SamplingEdt")->setText(QStringLiteral("44.1"));
              setFlag(f, &TCommonConversionParameters::UseSamplingFromDataBase, true); // checked whatever the flag says
@@ -137,7 +141,9 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         rows[i].breakIt(*form);
         EXPECT_FALSE(form->ValidateConversionRequest());
         ASSERT_EQ(prompts.messages.size(), 1);
-        EXPECT_EQ(prompts.messages[0].text, QString::fromLatin1(rows[i].message));
+        // The folder's message goes on with the folder's path.
+        EXPECT_TRUE(prompts.messages[0].text.startsWith(QString::fromLatin1(rows[i].message)))
+            << prompts.messages[0].text.toStdString();
         EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
         EXPECT_EQ(prompts.messages[0].icon, i < 4 ? PromptIcon::Question : PromptIcon::Warning);
     }

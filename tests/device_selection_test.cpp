@@ -290,7 +290,8 @@ TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
     QFile::remove(dir() + QStringLiteral("MobilePhone.dat"));
     control<QPushButton>(*form, "btnMobilePhone")->click();
     ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Error on load from MobilePhone.dat"));
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("The device catalogue could not be loaded: ") + dir() + QStringLiteral("MobilePhone.dat"));
     EXPECT_TRUE(control<QPushButton>(*form, "btnMobilePhone")->isChecked());
     EXPECT_FALSE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
 
@@ -301,7 +302,8 @@ TEST_F(DeviceSelectionTest, MissingOrBrokenCatalogues)
     writeFile(dir() + QStringLiteral("GameConsole.dat"), "<Devices><unclosed></Devices>");
     control<QPushButton>(*form, "btnGameConsole")->click();
     ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages.last().text, QStringLiteral("Error on load from GameConsole.dat"));
+    EXPECT_EQ(prompts.messages.last().text,
+              QStringLiteral("The device catalogue could not be loaded: ") + dir() + QStringLiteral("GameConsole.dat"));
     EXPECT_EQ(control<QComboBox>(*form, "ManufacturerCmb")->count(), 3);
     EXPECT_FALSE(form->Device().Store());
     // Handlers never use the released store: no models offered, the model shown before kept, no message.

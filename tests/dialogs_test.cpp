@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 namespace {
 const QString kBase = QStringLiteral("https://www.example.com/");
 }
@@ -94,6 +97,63 @@ TEST(RequestDeviceForm, RequiredFieldsInOrderAndTheAddress)
     typed.sBitBtn1->click();
     EXPECT_TRUE(prompts.openedUrls.last().contains(QStringLiteral("&devicetype=E-reader&")));
     EXPECT_TRUE(prompts.openedUrls.last().endsWith(QStringLiteral("&comments=%7E%2F%26%2B")));
+}
+
+// Without a browser, each form says so with the address, offers to copy it, and stays open with
+// what was typed; once a browser opens the address, the form closes.
+TEST(FeedbackForms, StayOpenWithTheirTextWhenNoBrowserOpens)
+{
+    struct Form {
+        const char* name;
+        std::function<std::unique_ptr<QDialog>(FakePrompts&)> fill;
+        std::function<QString(QDialog&)> typed;
+        std::function<void(QDialog&)> send;
+    };
+    const Form forms[] = {
+        {"report",
+         [](FakePrompts& p) {
+             auto form = std::make_unique<TfrmReportBug>(p, kBase);
+             form->txbBugDescription->setPlainText(QStringLiteral("It stops at 99 %"));
+             return form;
+         },
+         [](QDialog& d) { return static_cast<TfrmReportBug&>(d).txbBugDescription->toPlainText(); },
+         [](QDialog& d) { static_cast<TfrmReportBug&>(d).Button1->click(); }},
+        {"request",
+         [](FakePrompts& p) {
+             auto form = std::make_unique<TformRequestDevice>(p, kBase);
+             form->txbFullName->setText(QStringLiteral("A"));
+             form->txbEmail->setText(QStringLiteral("B"));
+             form->lstDeviceTypes->setCurrentIndex(1);
+             form->txbManufacturer->setText(QStringLiteral("C"));
+             form->txbModel->setText(QStringLiteral("D"));
+             form->txbComments->setPlainText(QStringLiteral("It stops at 99 %"));
+             return form;
+         },
+         [](QDialog& d) { return static_cast<TformRequestDevice&>(d).txbComments->toPlainText(); },
+         [](QDialog& d) { static_cast<TformRequestDevice&>(d).sBitBtn1->click(); }},
+    };
+    for (const Form& f : forms) {
+        SCOPED_TRACE(f.name);
+        FakePrompts prompts;
+        prompts.openSucceeds = false;
+        prompts.copyAnswer = true;
+        const std::unique_ptr<QDialog> form = f.fill(prompts);
+        f.send(*form);
+        ASSERT_EQ(prompts.openedUrls.size(), 1);
+        const QString url = prompts.openedUrls[0];
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_EQ(prompts.messages[0].text, QStringLiteral("No web browser could open this address: ") + url);
+        EXPECT_EQ(prompts.copyOffers, QStringList{url});
+        EXPECT_EQ(prompts.clipboard, url);
+        EXPECT_EQ(form->result(), 0);
+        EXPECT_EQ(f.typed(*form), QStringLiteral("It stops at 99 %"));
+
+        prompts.openSucceeds = true;
+        f.send(*form);
+        EXPECT_EQ(prompts.openedUrls.size(), 2);
+        EXPECT_EQ(prompts.messages.size(), 1);
+        EXPECT_EQ(form->result(), QDialog::Accepted);
+    }
 }
 
 TEST(AboutForm, NameVersionAndIcon)

@@ -6,6 +6,7 @@
 //   hang       sleep until killed
 //   exit N     end with status N
 //   args       write the received arguments, one per line, to "fake_args.txt" beside the executable
+//   log        append the received arguments, blank-separated on one line, to "fake_log.txt"
 //   touch      create the file named by the last argument, holding "fake"
 //   empty      create the file named by the last argument, empty
 //   copy       create the file named by the last argument, holding the bytes of the "-i" file
@@ -91,6 +92,11 @@ int main(int argc, char** argv)
             std::ofstream args(dir + "/fake_args.txt");
             for (int i = 1; i < argc; ++i)
                 args << argv[i] << '\n';
+        } else if (command == "log") {
+            std::ofstream log(dir + "/fake_log.txt", std::ios::app);
+            for (int i = 1; i < argc; ++i)
+                log << (i > 1 ? " " : "") << argv[i];
+            log << '\n';
         } else if (command == "touch" && argc > 1) {
             std::ofstream(argv[argc - 1]) << "fake";
         } else if (command == "copy" && argc > 1) {

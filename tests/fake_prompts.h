@@ -20,6 +20,14 @@ public:
     {
         messages.append({caption, text, icon});
     }
+    void ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon,
+                             const QString& copyText) override
+    {
+        messages.append({caption, text, icon});
+        copyOffers.append(copyText);
+        if (copyAnswer)
+            clipboard = copyText;
+    }
     bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) override
     {
         questions.append({caption, text, icon});
@@ -34,8 +42,16 @@ public:
         ++folderRequests;
         return folderAnswer;
     }
-    void OpenUrl(const QString& url) override { openedUrls.append(url); }
-    void OpenLocalPath(const QString& path) override { openedPaths.append(path); }
+    bool ShellOpenUrl(const QString& url) override
+    {
+        openedUrls.append(url);
+        return openSucceeds;
+    }
+    bool ShellOpenLocalPath(const QString& path) override
+    {
+        openedPaths.append(path);
+        return openSucceeds;
+    }
     QStringList OpenFiles(const QString& title, const QString& filter) override
     {
         fileDialogs.append(title + QLatin1Char('|') + filter);
@@ -74,8 +90,14 @@ public:
     std::deque<bool> yesNoAnswers;
     QString folderAnswer;
     int folderRequests = 0;
+    // Every address and path handed to the desktop, whether or not it opened.
     QStringList openedUrls;
     QStringList openedPaths;
+    bool openSucceeds = true;
+    // What the messages offered to copy, whether the user chooses "Copy", and what was copied.
+    QStringList copyOffers;
+    bool copyAnswer = false;
+    QString clipboard;
     QStringList overwriteQuestions;
     QStringList fileDialogs;
     QStringList openFilesAnswer;

@@ -118,8 +118,9 @@ TEST_F(ParseOutputTest, ParseErrorsShowTheMessageAndLeaveTheRecordAlone)
         const TFileInfo after = parse({kVideo, QString::fromLatin1(c.line)}, before);
         EXPECT_EQ(after, before);
         ASSERT_EQ(prompts.messages.size(), 1);
-        EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("error"));
-        EXPECT_EQ(prompts.messages[0].text, QString::fromLatin1(c.message));
+        EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(prompts.messages[0].text,
+                  QStringLiteral("The report on %1 cannot be read: %2").arg(mediaFile, QString::fromLatin1(c.message)));
         EXPECT_EQ(prompts.messages[0].icon, PromptIcon::Error);
     }
 }

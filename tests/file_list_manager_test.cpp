@@ -1,5 +1,7 @@
+#include "core/media/add_report.h"
 #include "core/media/file_info_panel.h"
 #include "core/media/file_list_control.h"
+#include "core/media/file_list_loader.h"
 #include "core/media/file_list_manager.h"
 #include "fake_prompts.h"
 #include "test_support.h"
@@ -59,7 +61,7 @@ class FileListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QStringList script;
+        script << QStringLiteral("log");
         for (int i = 1; i <= 5; ++i) {
             const QString name = QStringLiteral("f%1.avi").arg(i);
             script << QStringLiteral("when %1 err   Duration: 00:0%2:00.00, start: 0.000000, bitrate: 100 kb/s\\n")
@@ -74,6 +76,8 @@ protected:
         program.setScript(script);
         manager.SetListView(&list);
     }
+    // Runs the fixture's script with steps of a test's own before it.
+    void scriptFirst(const QStringList& steps) const { program.setScript(steps + script); }
     QStringList exportedPaths() const
     {
         QStringList p;
@@ -83,6 +87,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QStringList script;
     FakeProgramDir program;
     FakePrompts prompts;
     FakeListControl list;
@@ -195,6 +200,129 @@ TEST_F(FileListTest, EmptyListWritesNothingAndErrorsNameTheFile)
             e.message().startsWith(QStringLiteral("Cannot open file \"") + unwritable + QStringLiteral("\". ")));
     }
     EXPECT_EQ(list.RowCount(), 1);
+}
+
+TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
+{
+    scriptFirst({QStringLiteral("when audio err   Duration: 00:00:05.00, start: 0.0, bitrate: 64 kb/s\\n"),
+                 QStringLiteral("when audio err     Stream #0.0: Audio: aac, 44100 Hz, stereo, 64 kb/s\\n"),
+                 QStringLiteral("when broken err Error: cannot open the input file: Invalid data\\n"),
+                 QStringLiteral("when badrate err   Duration: 00:00:05.00, start: 0.0, bitrate: N/A\\n")});
+    struct Case {
+        QString path;
+        TRefusal refusal;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {paths[0], TRefusal::None, ""},
+        {dir.path() + QStringLiteral("/missing.avi"), TRefusal::NotFound, ""},
+        {writeFile(dir.path() + QStringLiteral("/empty.avi"), {}), TRefusal::Empty, ""},
+        {dir.path(), TRefusal::Folder, ""},
+        {writeFile(dir.path() + QStringLiteral("/audio.avi"), "x"), TRefusal::NoVideo, ""},
+        {writeFile(dir.path() + QStringLiteral("/broken.avi"), "x"), TRefusal::Unreadable,
+         "cannot open the input file: Invalid data"},
+        {writeFile(dir.path() + QStringLiteral("/badrate.avi"), "x"), TRefusal::Unreadable,
+         "'N/A' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        const TProbeOutcome outcome = TFileInfoManager::ProbeFile(c.path, program.path());
+        EXPECT_EQ(outcome.Path, c.path);
+        EXPECT_EQ(outcome.Refusal, c.refusal) << c.path.toStdString();
+        EXPECT_EQ(outcome.Detail, QString::fromLatin1(c.detail)) << c.path.toStdString();
+    }
+    // Only the files with something in them started the encoder.
+    EXPECT_EQ(program.loggedRuns().size(), 4);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST(AddReport, OneFileInASentenceSeveralInAList)
+{
+    TAddReport report;
+    EXPECT_TRUE(report.Text().isEmpty());
+    report.Add({QStringLiteral("/v/ok.avi"), {}, TRefusal::None, {}});
+    EXPECT_TRUE(report.IsEmpty());
+    report.Add({QStringLiteral("/v/clip.mp4"), {}, TRefusal::Unreadable, QStringLiteral("moov atom not found")});
+    EXPECT_EQ(report.Text(),
+              QStringLiteral("Sorry, the file format is unsupported or the file is broken: "
+                             "/v/clip.mp4 (moov atom not found)"));
+    const struct {
+        TRefusal refusal;
+        const char* path;
+        const char* line;
+    } more[] = {
+        {TRefusal::NoVideo, "/v/song.mp3", "/v/song.mp3: the file has no video stream"},
+        {TRefusal::NotFound, "/old/gone.avi", "/old/gone.avi: the file was not found"},
+        {TRefusal::Empty, "/v/empty.avi", "/v/empty.avi: the file is empty"},
+        {TRefusal::Folder, "/v/sub", "/v/sub: this is a folder, not a file"},
+    };
+    QString expected =
+        QStringLiteral("5 files were not added:\n\n/v/clip.mp4: the file format is unsupported or the file is broken "
+                       "(moov atom not found)");
+    for (const auto& m : more) {
+        report.Add({QString::fromLatin1(m.path), {}, m.refusal, {}});
+        expected += QLatin1Char('\n') + QString::fromLatin1(m.line);
+    }
+    EXPECT_EQ(report.Text(), expected);
+    // A long report lists the first ones and says how many more there are.
+    for (int i = 0; i < 20; ++i)
+        report.Add({QStringLiteral("/gone/%1.avi").arg(i), {}, TRefusal::NotFound, {}});
+    const QStringList lines = report.Text().split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.constFirst(), QStringLiteral("25 files were not added:"));
+    EXPECT_EQ(lines.size(), 2 + TAddReport::kMaxListed + 1);
+    EXPECT_EQ(lines.constLast(), QStringLiteral("... and 5 more."));
+}
+
+TEST_F(FileListTest, LoaderListsInTheGivenOrderAndReportsOnce)
+{
+    scriptFirst({QStringLiteral("when f1.avi sleep 300")}); // the first probe ends last
+    const QString missing = dir.path() + QStringLiteral("/missing.avi");
+    const QString more = dir.path() + QStringLiteral("/more/");
+    const QString inFolder = writeFile(more + QStringLiteral("f2.avi"), "video");
+    writeFile(more + QStringLiteral("notes.txt"), "x");
+    TFileListLoader loader(manager, program.path(), 3);
+    QList<std::pair<TAddReport, bool>> reports;
+    QObject::connect(&loader, &TFileListLoader::finished, [&](const TAddReport& report, bool cancelled) {
+        reports.append({report, cancelled});
+    });
+
+    // Adds made while one is under way join it, a folder's files in the place of the folder.
+    loader.AddFiles({paths[0], missing});
+    loader.AddFolder(more, {QStringLiteral("avi")});
+    loader.AddFiles({paths[2], paths[3]});
+    EXPECT_TRUE(loader.IsLoading());
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi", "f4.avi"}));
+    EXPECT_EQ(list.captions(), (TextList{"1", "2", "3", "4"}));
+    EXPECT_EQ(exportedPaths(), (QStringList{paths[0], inFolder, paths[2], paths[3], QString()}));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_FALSE(reports[0].second);
+    ASSERT_EQ(reports[0].first.Count(), 1);
+    EXPECT_EQ(reports[0].first.Refused()[0].Path, missing);
+    EXPECT_EQ(reports[0].first.Refused()[0].Refusal, TRefusal::NotFound);
+    EXPECT_EQ(program.loggedRuns().size(), 4); // the missing file started no encoder
+}
+
+TEST_F(FileListTest, CancelStopsTheLoadAndKeepsWhatWasListed)
+{
+    scriptFirst({QStringLiteral("when f3.avi hang")});
+    TFileListLoader loader(manager, program.path(), 1);
+    QList<bool> cancelled;
+    QObject::connect(&loader, &TFileListLoader::finished,
+                     [&](const TAddReport&, bool wasCancelled) { cancelled.append(wasCancelled); });
+    loader.AddFiles(paths);
+    ASSERT_TRUE(waitUntil([&] { return list.RowCount() == 2; }));
+    EXPECT_EQ(loader.PendingPaths(), paths.mid(2));
+    loader.Cancel();
+    EXPECT_FALSE(loader.IsLoading());
+    EXPECT_EQ(cancelled, QList<bool>{true});
+    EXPECT_TRUE(loader.PendingPaths().isEmpty());
+
+    // The hanging probe was ended, so the one worker takes the next add.
+    loader.AddFiles({paths[4]});
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f5.avi"}));
+    EXPECT_EQ(cancelled, (QList<bool>{true, false}));
+    EXPECT_FALSE(program.loggedRuns().join(QLatin1Char('\n')).contains(QStringLiteral("f4.avi")));
 }
 
 TEST(FileInfoPanel, TextsAndNumberFormats)

@@ -1,4 +1,5 @@
 #include "core/media/file_utils.h"
+#include "core/media/video_formats.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -177,4 +178,62 @@ TEST(FindFiles, LinkedFoldersAreNotEntered)
     FindFiles(QStringLiteral("*.avi"), root, true, found);
     found.sort();
     EXPECT_EQ(found, (QStringList{root + QStringLiteral("/a.avi"), root + QStringLiteral("/sub/b.avi")}));
+}
+
+TEST(FindFilesWithExtensions, OneWalkGroupedByExtension)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    for (const char* name :
+         {"a.avi", "b.MKV", "sub/c.mkv", "x.m2ts", "y.ts", "note.txt", ".hidden/d.webm", "avi", "clip.avi.part"})
+        writeFile(root + QLatin1String(name), "x");
+    QDir(root).mkpath(QStringLiteral("folder.avi"));
+    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("sub/loop.mkv")));
+
+    const QStringList extensions{QStringLiteral("avi"), QStringLiteral("mkv"), QStringLiteral("ts"),
+                                 QStringLiteral("m2ts"), QStringLiteral("webm")};
+    QStringList found = FindFilesWithExtensions(dir.path(), extensions);
+    ASSERT_EQ(found.size(), 6);
+    // The two mkv files stand together in the walk's order; sorted here to compare.
+    QStringList mkv = found.mid(1, 2);
+    mkv.sort();
+    found.replace(1, mkv[0]);
+    found.replace(2, mkv[1]);
+    QStringList expected;
+    for (const char* name : {"a.avi", "b.MKV", "sub/c.mkv", "y.ts", "x.m2ts", ".hidden/d.webm"})
+        expected << root + QLatin1String(name);
+    EXPECT_EQ(found, expected);
+
+    EXPECT_TRUE(FindFilesWithExtensions(root, extensions, [] { return true; }).isEmpty());
+    EXPECT_TRUE(FindFilesWithExtensions(root + QStringLiteral("missing"), extensions).isEmpty());
+}
+
+TEST(VideoFormats, TheDialogAndTheFolderSearchTakeTheSameFiles)
+{
+    const QStringList extensions = VideoExtensions();
+    for (const char* extension :
+         {"3g2",  "3gp", "avi",  "asf", "flv", "m4v",  "mov", "mp4", "vob",  "vcd",  "wmv", "mkv",
+          "webm", "ts",  "m2ts", "mts", "mpg", "mpeg", "ogv", "ogg", "divx", "xvid", "3gpp"})
+        EXPECT_TRUE(extensions.contains(QLatin1String(extension))) << extension;
+    // The groups of a folder's files begin in the order they always had.
+    EXPECT_EQ(extensions.mid(0, 10),
+              (QStringList{QStringLiteral("3g2"), QStringLiteral("3gp"), QStringLiteral("avi"), QStringLiteral("asf"),
+                           QStringLiteral("flv"), QStringLiteral("m4v"), QStringLiteral("mp4"), QStringLiteral("vob"),
+                           QStringLiteral("vcd"), QStringLiteral("wmv")}));
+
+    const QStringList pairs = OpenDialogFilter().split(QLatin1Char('|'));
+    ASSERT_EQ(pairs.size() % 2, 0);
+    EXPECT_EQ(pairs[0], QStringLiteral("All Supported Formats"));
+    QStringList all = pairs[1].split(QLatin1Char(';'));
+    QStringList expectedAll;
+    for (const QString& extension : extensions)
+        expectedAll << QStringLiteral("*.") + extension;
+    EXPECT_EQ(all, expectedAll);
+    // Every format's own patterns are among them, and all files come last.
+    for (qsizetype i = 2; i + 2 < pairs.size(); i += 2) {
+        for (const QString& pattern : pairs[i + 1].split(QLatin1Char(';')))
+            EXPECT_TRUE(all.removeOne(pattern)) << pairs[i].toStdString() << ' ' << pattern.toStdString();
+    }
+    EXPECT_TRUE(all.isEmpty()) << all.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(pairs.mid(pairs.size() - 2), (QStringList{QStringLiteral("(*.*) All Files"), QStringLiteral("*.*")}));
 }

@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "window_controls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -34,6 +35,19 @@ protected:
     QString dir() const { return programDir.path() + QLatin1Char('/'); }
     QString preview() const { return dir() + QStringLiteral("preview.m3u"); }
     std::unique_ptr<TMainFrm> start() { return std::make_unique<TMainFrm>(dir(), prompts); }
+    // Files are added off the window's thread; the list is whole once the load is over.
+    static bool listed(const TMainFrm& form)
+    {
+        return waitUntil([&] { return !form.FileList().IsLoading(); });
+    }
+    static QStringList names(const TMainFrm& form)
+    {
+        QStringList n;
+        const auto* list = control<TListBoxDragExt>(form, "FilesLvw");
+        for (int row = 0; row < list->RowCount(); ++row)
+            n << list->topLevelItem(row)->text(1);
+        return n;
+    }
     static bool closeForm(TMainFrm& form)
     {
         QCloseEvent event;
@@ -77,7 +91,7 @@ TEST_F(MainFormTest, FirstStart)
     EXPECT_FALSE(QFile::exists(preview()));
 }
 
-TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
+TEST_F(MainFormTest, ListSurvivesRestartsAndClearSticks)
 {
     {
         auto form = start();
@@ -87,28 +101,33 @@ TEST_F(MainFormTest, ListSurvivesRestartsAndAnEmptyListKeepsTheOldFile)
     }
     QFile file(preview());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
-    file.close();
-    EXPECT_EQ(saved,
+    EXPECT_EQ(file.readAll(),
               corpusFile(QStringLiteral("sample.avi")).toUtf8() + "\r\n"
                   + corpusFile(QStringLiteral("bear.ogv")).toUtf8() + "\r\n");
+    file.close();
     {
         auto form = start();
-        ASSERT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
-        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(1)->text(1), QStringLiteral("bear.ogv"));
+        ASSERT_TRUE(listed(*form));
+        EXPECT_EQ(names(*form), (TextList{"sample.avi", "bear.ogv"}));
         prompts.yesNoAnswers = {false, true};
         form->DoClear(); // No keeps every row
         EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
         form->DoClear();
+        EXPECT_EQ(prompts.questions.last().text, QStringLiteral("Are you sure you want to clear the list?"));
         EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 0);
         EXPECT_TRUE(closeForm(*form));
     }
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), saved);
-    file.close();
+    // The cleared list is what the next start shows.
+    EXPECT_FALSE(QFile::exists(preview()));
+    {
+        auto form = start();
+        ASSERT_TRUE(listed(*form));
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 0);
+    }
     // A zero-byte list file is not loaded.
     writeFile(preview(), {});
     EXPECT_EQ(control<TListBoxDragExt>(*start(), "FilesLvw")->RowCount(), 0);
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 TEST_F(MainFormTest, ListThatCannotBeWrittenKeepsTheWindowOpen)
@@ -141,7 +160,7 @@ TEST_F(MainFormTest, DestinationControlsFollowTheChoice)
     EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->text().isEmpty());
 }
 
-TEST_F(MainFormTest, AddingFilesAndFolders)
+TEST_F(MainFormTest, AddingFilesAndFoldersReportsWhatWasLeftOut)
 {
     QTemporaryDir media;
     const QString avi = media.path() + QStringLiteral("/clip.avi");
@@ -151,31 +170,51 @@ TEST_F(MainFormTest, AddingFilesAndFolders)
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("fixture.3gp")),
                             media.path() + QStringLiteral("/sub/.hidden/phone.3gp")));
     ASSERT_TRUE(QFile::copy(corpusFile(QStringLiteral("sample.flv")), media.path() + QStringLiteral("/sub/a.flv")));
+    QTemporaryDir odd;
+    const QString text = writeFile(odd.path() + QStringLiteral("/notes.mp4"), "a text file, renamed");
+    const QString empty = writeFile(odd.path() + QStringLiteral("/empty.avi"), {});
+    const QString missing = odd.path() + QStringLiteral("/gone.avi");
+    const QString audio = corpusFile(QStringLiteral("no-tags.3g2"));
 
     auto form = start();
-    prompts.openFilesAnswer = {corpusFile(QStringLiteral("no-tags.3g2"))};
+    // One file left out: said in a sentence that names it.
+    prompts.openFilesAnswer = {audio};
     form->DoAddFile();
+    ASSERT_TRUE(listed(*form));
     ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Sorry, the file format is unsuported or file is broken"));
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Sorry, the file has no video stream: ") + audio);
     EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
     EXPECT_TRUE(prompts.fileDialogs[0].startsWith(QStringLiteral("Open file|All Supported Formats|")));
-    prompts.openFilesAnswer = {corpusFile(QStringLiteral("no-tags.3g2")), corpusFile(QStringLiteral("bear.ogv"))};
-    form->DoAddFile();
-    EXPECT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 1);
 
-    // Grouped by extension in the list's order; the .MOV is not among them; hidden folders are searched.
+    // A mixed selection: the readable files listed in the dialog's order, the others in one message.
+    prompts.openFilesAnswer = {text,    corpusFile(QStringLiteral("bear.ogv")),   audio,
+                               missing, corpusFile(QStringLiteral("sample.avi")), empty};
+    form->DoAddFile();
+    ASSERT_TRUE(listed(*form));
+    EXPECT_EQ(names(*form), (TextList{"bear.ogv", "sample.avi"}));
+    ASSERT_EQ(prompts.messages.size(), 2);
+    const QStringList report = prompts.messages[1].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(report.size(), 6);
+    EXPECT_EQ(report[0], QStringLiteral("4 files were not added:"));
+    EXPECT_TRUE(report[2].startsWith(text + QStringLiteral(": the file format is unsupported or the file is broken (")))
+        << report[2].toStdString();
+    EXPECT_EQ(report[3], audio + QStringLiteral(": the file has no video stream"));
+    EXPECT_EQ(report[4], missing + QStringLiteral(": the file was not found"));
+    EXPECT_EQ(report[5], empty + QStringLiteral(": the file is empty"));
+
+    // Grouped by extension in the search's order, the .MOV among them; hidden folders are searched.
     prompts.folderAnswer = media.path();
     form->DoAddFolder();
-    QStringList names;
-    for (int row = 0; row < control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(); ++row)
-        names << control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(row)->text(1);
-    EXPECT_EQ(names, (TextList{"bear.ogv", "phone.3gp", "clip.avi", "a.flv"}));
+    ASSERT_TRUE(listed(*form));
+    EXPECT_EQ(names(*form), (TextList{"bear.ogv", "sample.avi", "phone.3gp", "clip.avi", "a.flv", "clip.MOV"}));
+    EXPECT_EQ(prompts.messages.size(), 2);
 
-    // Dropped folders are refused silently.
+    // A dropped folder is named, the file dropped with it listed.
     form->FilesLvwDropFile({media.path(), avi});
-    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 5);
-    EXPECT_EQ(prompts.messages.size(), 1);
+    ASSERT_TRUE(listed(*form));
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 7);
+    ASSERT_EQ(prompts.messages.size(), 3);
+    EXPECT_EQ(prompts.messages[2].text, QStringLiteral("Sorry, this is a folder, not a file: ") + media.path());
 }
 
 TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
@@ -228,6 +267,25 @@ TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)
     EXPECT_EQ(list->RowCount(), 2);
 }
 
+TEST_F(MainFormTest, WhatCannotBeOpenedIsNamedAndOfferedForCopying)
+{
+    auto form = start();
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    control<TListBoxDragExt>(*form, "FilesLvw")->topLevelItem(0)->setSelected(true);
+    prompts.openSucceeds = false;
+    control<QAction>(*form, "Forum1")->trigger();
+    form->DoPlay();
+    ASSERT_EQ(prompts.openedUrls.size(), 1);
+    EXPECT_TRUE(prompts.openedUrls[0].endsWith(QStringLiteral("forum/")));
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("No web browser could open this address: ") + prompts.openedUrls[0]);
+    EXPECT_EQ(prompts.messages[1].text,
+              QStringLiteral("The file could not be opened: ") + corpusFile(QStringLiteral("sample.avi")));
+    EXPECT_EQ(prompts.copyOffers, (QStringList{prompts.openedUrls[0], corpusFile(QStringLiteral("sample.avi"))}));
+    EXPECT_TRUE(prompts.clipboard.isEmpty()); // "Copy" was not chosen
+}
+
 TEST_F(MainFormTest, SavingAndLoadingPlaylists)
 {
     QTemporaryDir lists;
@@ -248,6 +306,7 @@ TEST_F(MainFormTest, SavingAndLoadingPlaylists)
 
     prompts.openFileAnswer = lists.path() + QStringLiteral("/list.m3u");
     form->DoLoadPlaylist();
+    ASSERT_TRUE(listed(*form));
     EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 2);
     EXPECT_TRUE(prompts.fileDialogs.last().startsWith(QStringLiteral("Open files list|Play List(*.m3u)|*.m3u")));
 }

@@ -3,9 +3,12 @@
 #include "core/media/child_process.h"
 #include "core/media/pipe_parser.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +35,14 @@ QStringList FakeProgramDir::receivedArguments() const
     if (!args.isEmpty() && args.last().isEmpty())
         args.removeLast();
     return args;
+}
+
+QStringList FakeProgramDir::loggedRuns() const
+{
+    QFile file(m_dir.path() + QStringLiteral("/encoder/fake_log.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return TPipeParser::SplitLines(file.readAll());
 }
 
 qint64 FakeProgramDir::receivedPid() const
@@ -65,6 +76,17 @@ QString copyOfCorpusFile(const QString& name, const QString& folder, const QStri
     // A copy keeps the corpus file's read-only mode; the tests may delete or replace it.
     QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOwner);
     return copy;
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    // As QTest::qWaitFor does, for the tests that do without QtTest.
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done();
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -36,6 +37,8 @@ public:
     void setScript(const QStringList& lines) const;
     // The arguments the fake received at its last "args" step.
     QStringList receivedArguments() const;
+    // The lines the fake appended at its "log" steps, one a run.
+    QStringList loggedRuns() const;
     // The process id the fake wrote at its last "pid" step; 0 when there was none.
     qint64 receivedPid() const;
 
@@ -72,6 +75,10 @@ struct ProgramRun {
 // Runs a program to its end (killed after timeoutMs), collecting standard error.
 ProgramRun runProgram(const QString& program, const QStringList& args, int timeoutMs = 120000);
 QString realEncoder();
+
+// Handles events until done() says true or timeoutMs pass (a guard against a hang, not a
+// measure); returns done()'s last answer.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
 // Writes bytes to a file, creating its folders; returns the path.
 QString writeFile(const QString& path, const QByteArray& bytes);

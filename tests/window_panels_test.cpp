@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +178,44 @@ TEST_F(WindowPanels, FileListPanelOpensCountsAndStoresItsList)
     EXPECT_FALSE(control<QTimer>(panel, "InterfaceInteractive")->isActive());
     TFileListPanel reopened(dir, prompts, nullptr);
     reopened.OpenList(listFile);
+    ASSERT_TRUE(waitUntil([&] { return !reopened.IsLoading(); }));
     EXPECT_EQ(fieldsOf(reopened).FileCount, 1);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(WindowPanels, FileListPanelShowsItsLoadCancelsItAndKeepsUnlistedFilesOnClose)
+{
+    FakeProgramDir program;
+    program.setScript({QStringLiteral("when b.avi hang"),
+                       QStringLiteral("err   Duration: 00:00:01.00, start: 0.0, bitrate: 1 kb/s\\n"),
+                       QStringLiteral("err     Stream #0.0: Video: h264, yuv420p, 320x240, 25.00 fps(r)\\n")});
+    QTemporaryDir media;
+    QByteArray lines;
+    for (const char* name : {"a.avi", "b.avi", "c.avi"})
+        lines += writeFile(media.path() + QLatin1Char('/') + QLatin1String(name), "x").toUtf8() + "\r\n";
+    const QString cancelled = writeFile(media.path() + QStringLiteral("/cancelled.m3u"), lines);
+    const QString closed = writeFile(media.path() + QStringLiteral("/closed.m3u"), lines);
+    FakePrompts prompts;
+    for (const QString& listFile : {cancelled, closed}) {
+        TFileListPanel panel(program.path(), prompts, nullptr);
+        QSignalSpy loading(&panel, &TFileListPanel::loadingChanged);
+        panel.OpenList(listFile);
+        EXPECT_TRUE(panel.IsLoading());
+        ASSERT_TRUE(waitUntil([&] { return fieldsOf(panel).FileCount == 1; })); // b.avi never ends
+        EXPECT_TRUE(control<QFrame>(panel, "LoadPanel")->isVisibleTo(&panel));
+        EXPECT_EQ(control<QLabel>(panel, "LoadProgressLbl")->text(), QStringLiteral("Adding 1 of 3 files\u2026"));
+        if (listFile == cancelled) {
+            control<QPushButton>(panel, "LoadCancelBtn")->click();
+            EXPECT_FALSE(panel.IsLoading());
+            EXPECT_FALSE(control<QFrame>(panel, "LoadPanel")->isVisibleTo(&panel));
+            EXPECT_EQ(loading.size(), 2);
+            EXPECT_EQ(fieldsOf(panel).FileCount, 1);
+        }
+        // Closed during a load, the files not yet listed are kept behind the listed ones.
+        EXPECT_TRUE(panel.CloseList(listFile));
+        QFile file(listFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), listFile == cancelled ? lines.left(lines.indexOf('\n') + 1) : lines);
+    }
     EXPECT_TRUE(prompts.messages.isEmpty());
 }

@@ -34,32 +34,38 @@ std::optional<TRequestRefusal> TConversionRequest::Check(const TConversionFields
     const bool noChannel = !f.Stereo && !f.Mono;
     const bool badFolder = !f.PreserveLocation && !QFileInfo(f.DestinationFolder).isDir();
     // In order; the first failing check is the one reported. The first four ask a question of the user.
+    const auto notANumber = [](const char* field, const QString& text) {
+        return QStringLiteral("The %1 is not a number: \"%2\"").arg(QLatin1String(field), text);
+    };
     const struct {
         bool fails;
-        const char* message;
+        QString message;
     } checks[] = {
-        {f.FileCount == 0, "Please add files to conversion list"},
-        {f.DeviceClass == 0, "Please select device type"},
-        {f.Manufacturer.isEmpty(), "Please select device manufacturer"},
-        {f.Model.isEmpty(), "Please select device model"},
-        {!p.UseAudioBitRateFromDataBase && f.AudioBitRate.isEmpty(), "Please enter Audio Bitrate"},
-        {!p.UseSamplingFromDataBase && f.Sampling.isEmpty(), "Please enter Sampling"},
-        {noChannel && !p.UseChannelsCountFromDataBase, "Please enter Chanels"},
-        {!p.UseVideoBitRateFromDataBase && f.VideoBitRate.isEmpty(), "Please enter Video Bitrate"},
-        {!p.UseFrameRateFromDataBase && f.FrameRate.isEmpty(), "Please enter FrameRate"},
-        {f.Volume.isEmpty(), "Please enter Volume level"},
-        {f.ZoomIndex < 0, "Please enter Zoom mode"},
-        {f.ResolutionX.isEmpty(), "Please enter Resolution width"},
-        {f.ResolutionY.isEmpty(), "Please enter Resolution heigth"},
-        {badFolder, "Please enter correct Destination Path"},
-        {!readsAsFloat(f.VideoBitRate), "Please input valid Video BitRate"},
-        {!readsAsFloat(f.AudioBitRate), "Please input valid Audio BitRate"},
-        {!readsAsFloat(f.FrameRate), "Please input valid FrameRate"},
-        {!readsAsInteger(f.Sampling), "Please input valid Sampling"},
+        {f.FileCount == 0, QStringLiteral("Please add files to the conversion list")},
+        {f.DeviceClass == 0, QStringLiteral("Please select a device type")},
+        {f.Manufacturer.isEmpty(), QStringLiteral("Please select the device's manufacturer")},
+        {f.Model.isEmpty(), QStringLiteral("Please select the device's model")},
+        {!p.UseAudioBitRateFromDataBase && f.AudioBitRate.isEmpty(), QStringLiteral("Please enter the audio Bit Rate")},
+        {!p.UseSamplingFromDataBase && f.Sampling.isEmpty(), QStringLiteral("Please enter the audio Sampling")},
+        {noChannel && !p.UseChannelsCountFromDataBase,
+         QStringLiteral("Please choose the audio Channels: Stereo or Mono")},
+        {!p.UseVideoBitRateFromDataBase && f.VideoBitRate.isEmpty(), QStringLiteral("Please enter the video Bit Rate")},
+        {!p.UseFrameRateFromDataBase && f.FrameRate.isEmpty(), QStringLiteral("Please enter the video Frame Rate")},
+        {f.Volume.isEmpty(), QStringLiteral("Please enter the audio Volume level")},
+        {f.ZoomIndex < 0, QStringLiteral("Please choose a video Zoom Mode")},
+        {f.ResolutionX.isEmpty(), QStringLiteral("Please enter the video Resolution width")},
+        {f.ResolutionY.isEmpty(), QStringLiteral("Please enter the video Resolution height")},
+        {badFolder,
+         QStringLiteral("Please choose an existing folder to save the files to: \"%1\"").arg(f.DestinationFolder)},
+        {!readsAsFloat(f.VideoBitRate), notANumber("video Bit Rate", f.VideoBitRate)},
+        {!readsAsFloat(f.AudioBitRate), notANumber("audio Bit Rate", f.AudioBitRate)},
+        {!readsAsFloat(f.FrameRate), notANumber("video Frame Rate", f.FrameRate)},
+        {!readsAsInteger(f.Sampling),
+         QStringLiteral("The audio Sampling is not a whole number: \"%1\"").arg(f.Sampling)},
     };
     for (size_t i = 0; i < std::size(checks); ++i) {
         if (checks[i].fails)
-            return TRequestRefusal{QStringLiteral("Warning"), QString::fromLatin1(checks[i].message),
+            return TRequestRefusal{QStringLiteral("Warning"), checks[i].message,
                                    i < 4 ? PromptIcon::Question : PromptIcon::Warning};
     }
     return std::nullopt;

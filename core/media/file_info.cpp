@@ -129,6 +129,7 @@ void TFileInfoParser::Probe(TFileInfo& info)
 void TFileInfoParser::ParseOutput(TFileInfo& info)
 {
     TFileInfo work;
+    ParseError.clear();
     try {
         // Every line goes through every step, so a later line overrides an earlier one.
         for (const QString& line : Output) {
@@ -139,8 +140,11 @@ void TFileInfoParser::ParseOutput(TFileInfo& info)
             parseAudio(s, work);
         }
     } catch (const EConvertError& e) {
+        ParseError = e.message();
         if (m_prompts)
-            m_prompts->ShowMessage(QStringLiteral("error"), e.message(), PromptIcon::Error);
+            m_prompts->ShowMessage(QStringLiteral("Error"),
+                                   QStringLiteral("The report on %1 cannot be read: %2").arg(MediaFile, e.message()),
+                                   PromptIcon::Error);
         return;
     }
     work.SizeMb = static_cast<double>(FileSizeOf(MediaFile)) / 1048576.0;

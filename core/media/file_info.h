@@ -41,6 +41,8 @@ public:
     void ParseOutput(TFileInfo& info);
 
     QString MediaFile;
+    // The message of the last parse error, empty when the report was read.
+    QString ParseError;
 
 private:
     TUserPrompts* m_prompts;

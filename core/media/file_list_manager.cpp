@@ -2,12 +2,28 @@
 
 #include "core/conversion/duration_parser.h"
 #include "core/media/file_list_control.h"
+#include "core/media/file_utils.h"
 #include "core/media/pipe_parser.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+namespace {
+
+// The encoder's own words on a file it cannot read: its last "Error:" line, without the prefix.
+QString encoderError(const QStringList& report)
+{
+    for (auto line = report.crbegin(); line != report.crend(); ++line) {
+        if (line->startsWith(QLatin1String("Error:")))
+            return line->mid(6).trimmed();
+    }
+    return {};
+}
+
+} // namespace
 
 TFileInfoManager::TFileInfoManager(const QString& programDir, TUserPrompts& prompts)
     : m_programDir(programDir), m_prompts(prompts)
@@ -20,22 +36,54 @@ int TFileInfoManager::RowNumber(int row) const
     return ok ? number : 0;
 }
 
+TProbeOutcome TFileInfoManager::ProbeFile(const QString& path, const QString& programDir,
+                                          const std::function<bool()>& stopped)
+{
+    TProbeOutcome outcome;
+    outcome.Path = path;
+    if (FileSizeOf(path) == 0) {
+        const QFileInfo file(path);
+        outcome.Refusal = !file.exists() ? TRefusal::NotFound : file.isDir() ? TRefusal::Folder : TRefusal::Empty;
+        return outcome;
+    }
+    try {
+        TFileInfoParser parser(path, programDir, nullptr);
+        parser.Stopped = stopped;
+        parser.Probe(outcome.Info);
+        if (!IsUnsupported(outcome.Info))
+            return outcome;
+        outcome.Refusal = TRefusal::Unreadable;
+        if (!parser.ParseError.isEmpty())
+            outcome.Detail = parser.ParseError;
+        else if (!parser.Started)
+            outcome.Detail = QStringLiteral("the encoder could not be started");
+        else if (outcome.Info.VideoCodec.isEmpty() && !outcome.Info.AudioCodec.isEmpty())
+            outcome.Refusal = TRefusal::NoVideo;
+        else if (outcome.Info.SizeMb == 0)
+            outcome.Refusal = TRefusal::NotFound; // gone while it was probed
+        else
+            outcome.Detail = encoderError(parser.Output);
+    } catch (const std::exception& e) {
+        outcome.Refusal = TRefusal::Unreadable;
+        outcome.Detail = QString::fromStdString(e.what());
+    }
+    return outcome;
+}
+
+bool TFileInfoManager::AddProbed(const TProbeOutcome& outcome)
+{
+    if (outcome.Refusal != TRefusal::None)
+        return false;
+    const int number = ListView->RowCount() + 1;
+    Entries.append({number, outcome.Info});
+    ListView->AppendRow(QString::number(number), outcome.Info.FileName,
+                        TDurationParser(outcome.Info.Duration).ShortText());
+    return true;
+}
+
 quint8 TFileInfoManager::AddFile(const QString& path)
 {
-    try {
-        TFileInfo info;
-        TFileInfoParser parser(path, m_programDir, &m_prompts);
-        parser.Probe(info);
-        if (IsUnsupported(info))
-            return Refused;
-        const int number = ListView->RowCount() + 1;
-        Entries.append({number, info});
-        ListView->AppendRow(QString::number(number), info.FileName, TDurationParser(info.Duration).ShortText());
-        return Added;
-    } catch (const std::exception& e) {
-        m_prompts.ShowMessage(QStringLiteral("Error"), QString::fromStdString(e.what()), PromptIcon::Error);
-        return Refused;
-    }
+    return AddProbed(ProbeFile(path, m_programDir)) ? Added : Refused;
 }
 
 void TFileInfoManager::AddFiles(const QStringList& paths)
@@ -128,7 +176,11 @@ QStringList TFileInfoManager::PathsInListOrder() const
 
 void TFileInfoManager::SaveToFile(const QString& fileName) const
 {
-    const QStringList paths = PathsInListOrder();
+    WritePlaylist(fileName, PathsInListOrder());
+}
+
+void TFileInfoManager::WritePlaylist(const QString& fileName, const QStringList& paths)
+{
     if (paths.isEmpty())
         return;
     QByteArray text;
@@ -142,10 +194,20 @@ void TFileInfoManager::SaveToFile(const QString& fileName) const
 
 void TFileInfoManager::LoadFromFile(const QString& fileName)
 {
+    AddFiles(ReadPlaylist(fileName));
+}
+
+QStringList TFileInfoManager::ReadPlaylist(const QString& fileName)
+{
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
-    AddFiles(TPipeParser::SplitLines(file.readAll()));
+    QStringList paths;
+    for (const QString& line : TPipeParser::SplitLines(file.readAll())) {
+        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
+            paths.append(line);
+    }
+    return paths;
 }
 
 TFileInfoArray TFileInfoManager::ExportInfos() const
@@ -159,8 +221,14 @@ qint32 TFileInfoManager::TotalDuration() const
 {
     qint32 total = 0;
     for (const TSingleFileInfoStorage& entry : Entries) {
-        if (entry.Number != -1 && !entry.Info.Duration.isEmpty())
+        if (entry.Number == -1 || entry.Info.Duration.isEmpty())
+            continue;
+        try {
             total += TDurationParser(entry.Info.Duration).TotalTenths();
+        } catch (const EConvertError& e) {
+            throw EConvertError(
+                QStringLiteral("The running time of %1 cannot be read: %2").arg(entry.Info.FilePath, e.message()));
+        }
     }
     return total;
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <stdexcept>
 
 class TFileListControl;
@@ -22,6 +23,18 @@ private:
     QString m_message;
 };
 
+// Why a file was not added to the list.
+enum class TRefusal : quint8 { None, NotFound, Empty, Folder, Unreadable, NoVideo };
+
+// One file's probe as the list takes it: the media record, or why the file is refused.
+struct TProbeOutcome {
+    QString Path;
+    TFileInfo Info;
+    TRefusal Refusal = TRefusal::None;
+    // For an unreadable file, the encoder's error or the report's parse error, when there is one.
+    QString Detail;
+};
+
 struct TSingleFileInfoStorage {
     qint32 Number = 0; // the row this entry belongs to, 1 to n; -1 once the row was removed
     TFileInfo Info;
@@ -34,8 +47,16 @@ public:
     TFileInfoManager(const QString& programDir, TUserPrompts& prompts);
 
     void SetListView(TFileListControl* listView) { ListView = listView; }
+    // Probes the file and lists it (on this thread): Added, or Refused for the reasons ProbeFile gives.
     quint8 AddFile(const QString& path);
     void AddFiles(const QStringList& paths);
+    // Probes one file, safe on any thread and without any prompt. A path that FileSizeOf finds
+    // nothing at (missing, empty, a folder) is refused without starting the encoder. stopped,
+    // when given, ends a running probe early.
+    static TProbeOutcome ProbeFile(const QString& path, const QString& programDir,
+                                   const std::function<bool()>& stopped = {});
+    // Lists a probed file at the end; false, with nothing changed, when the outcome refuses it.
+    bool AddProbed(const TProbeOutcome& outcome);
     void Clear();
     void RemoveSelected();
     void Renumber();
@@ -45,12 +66,19 @@ public:
     // Writes one path per row, each followed by CR LF; an empty list writes nothing at all.
     // Throws EFileError "Cannot create file "<name>". <reason>".
     void SaveToFile(const QString& fileName) const;
-    // Appends every line of the file (CR LF, CR or LF) as a file to probe.
-    // Throws EFileError "Cannot open file "<name>". <reason>".
+    // Appends every path of the playlist (ReadPlaylist), each probed here.
     void LoadFromFile(const QString& fileName);
+    // The paths of an m3u playlist: its lines (ending in CR LF, CR or LF) as they are, but for
+    // blank lines and "#" comment lines, which name no file.
+    // Throws EFileError "Cannot open file "<name>". <reason>".
+    static QStringList ReadPlaylist(const QString& fileName);
+    // Writes one path per line, each followed by CR LF, replacing the file only once it is whole;
+    // an empty list writes nothing at all. Throws EFileError "Cannot create file "<name>". <reason>".
+    static void WritePlaylist(const QString& fileName, const QStringList& paths);
     // One record per row in display order, then one empty record.
     TFileInfoArray ExportInfos() const;
-    // Tenths of a second over every listed file; throws EConvertError for a broken duration.
+    // Tenths of a second over every listed file; throws EConvertError naming the file for a
+    // broken duration.
     qint32 TotalDuration() const;
 
     QList<TSingleFileInfoStorage> Entries;

@@ -81,6 +81,49 @@ void FindFiles(const QString& mask, QString folder, bool recursive, QStringList&
     }
 }
 
+namespace {
+
+void collectByExtension(const QString& folder, const QStringList& extensions, const std::function<bool()>& stopped,
+                        QList<QStringList>& groups)
+{
+    const QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : entries) {
+        if (stopped && stopped())
+            return;
+        const QString path = folder + entry.fileName();
+        if (entry.isDir()) {
+            if (!entry.isSymLink())
+                collectByExtension(path + QLatin1Char('/'), extensions, stopped, groups);
+            continue;
+        }
+        const QString name = entry.fileName();
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot < 0)
+            continue;
+        const qsizetype group = extensions.indexOf(name.mid(dot + 1).toLower());
+        if (group >= 0)
+            groups[group].append(path);
+    }
+}
+
+} // namespace
+
+QStringList FindFilesWithExtensions(const QString& folder, const QStringList& extensions,
+                                    const std::function<bool()>& stopped)
+{
+    if (folder.isEmpty())
+        return {};
+    QList<QStringList> groups(extensions.size());
+    collectByExtension(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), extensions, stopped,
+                       groups);
+    QStringList found;
+    for (const QStringList& group : groups)
+        found.append(group);
+    return found;
+}
+
 QString UrlEncode(const QString& text)
 {
     static const char kHex[] = "0123456789ABCDEF";

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Size in bytes of the file the path names; 0 for a missing file, an empty file or a folder,
 // so callers use a result above 0 as the existence test.
 qint64 FileSizeOf(const QString& path);
@@ -27,6 +29,14 @@ void CopyFileTimes(const QString& source, const QString& destination);
 // ("*" any run, "?" any one character, letters without regard to case), descending into
 // subfolders when recursive is true: a depth-first, pre-order walk in listing order.
 void FindFiles(const QString& mask, QString folder, bool recursive, QStringList& list);
+
+// The full paths of the files (not folders) below folder whose extension is one of extensions
+// (lower case, without the dot; names compared without regard to case), found in one walk of the
+// tree with hidden entries included and linked folders not followed. Grouped by extension in the
+// order given, each group in the depth-first order of the walk. stopped, when given, is asked
+// along the way and ends the walk early.
+QStringList FindFilesWithExtensions(const QString& folder, const QStringList& extensions,
+                                    const std::function<bool()>& stopped = {});
 
 // Percent-encodes the UTF-8 bytes of the text for a URL query: letters, digits and "-._" stay,
 // a blank becomes "%20", every other byte "%XX".

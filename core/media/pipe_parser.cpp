@@ -37,18 +37,30 @@ void TPipeParser::Run(bool readStdErr)
 {
     const QStringList args = ArgumentList.isEmpty() ? SplitArguments(Arguments) : ArgumentList;
     TChildProcess child;
+    Started = false;
     if (!child.Start(EncoderPath, args, readStdErr ? TChildProcess::Stream::StdErr : TChildProcess::Stream::StdOut))
         return;
+    Started = true;
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
     QByteArray buffer;
     char piece[kReadPieceBytes];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (Stopped && Stopped()) {
+            child.Kill();
+            child.Wait();
+            Output.clear();
+            return;
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        left = std::max<long long>(left, 0);
+        const bool lastWait = !Stopped || left <= kStopCheckMs;
         size_t got = 0;
-        const auto status = child.Read(piece, sizeof piece, static_cast<int>(std::max<long long>(left, 0)), got);
+        const auto status = child.Read(piece, sizeof piece, static_cast<int>(lastWait ? left : kStopCheckMs), got);
         if (status == TChildProcess::ReadStatus::TimedOut) {
+            if (!lastWait)
+                continue; // time to ask Stopped again
             // A probe that never ends must not hold the program: its file counts as unsupported.
             child.Kill();
             child.Wait();

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class TPipeParser {
 public:
     // programDir: the program directory with its trailing separator; the encoder lies below it.
@@ -13,8 +15,8 @@ public:
     TPipeParser& operator=(const TPipeParser&) = delete;
 
     // Runs the encoder and replaces Output with the lines of the chosen stream (true: standard
-    // error). After a failed start Output is unchanged; a child still running after TimeoutMs is
-    // killed and its output discarded.
+    // error). After a failed start Output is unchanged and Started false; a child still running
+    // after TimeoutMs, or when Stopped says so, is killed and its output discarded.
     void Run(bool readStdErr);
 
     // "a\r\nb\rc\nd" -> a, b, c, d; a break at the very end adds no empty line.
@@ -30,6 +32,12 @@ public:
     // the text form. A path holding a double quote or a blank is never mis-split this way.
     QStringList ArgumentList;
     int TimeoutMs = 60000;
+    // Asked while the child runs (from the running thread); true ends the run early.
+    std::function<bool()> Stopped;
+    // Whether the last run could start the encoder.
+    bool Started = false;
 
     static constexpr size_t kReadPieceBytes = 256;
+    // How often Stopped is asked while the child is quiet.
+    static constexpr int kStopCheckMs = 50;
 };

@@ -16,14 +16,19 @@ public:
 
     // A modal message with one OK button.
     virtual void ShowMessage(const QString& caption, const QString& text, PromptIcon icon) = 0;
+    // A modal message that also offers to put copyText on the clipboard ("Copy" beside "OK").
+    virtual void ShowMessageWithCopy(const QString& caption, const QString& text, PromptIcon icon,
+                                     const QString& copyText) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const QString& caption, const QString& text, PromptIcon icon) = 0;
     // The folder picker titled "Please specify a directory"; empty text when cancelled.
     virtual QString BrowseForFolder() = 0;
-    // Hands a web address to the user's browser and returns at once.
-    virtual void OpenUrl(const QString& url) = 0;
-    // Opens a file or folder in the program the desktop associates with it.
-    virtual void OpenLocalPath(const QString& path) = 0;
+    // Hands a web address to the user's browser and returns at once. When no browser could be
+    // started, says so with the address, offers to copy it, and returns false.
+    bool OpenUrl(const QString& url);
+    // Opens a file or folder in the program the desktop associates with it. When nothing could
+    // open it, says so with the path, offers to copy it, and returns false.
+    bool OpenLocalPath(const QString& path);
     // File dialogs. filter: "description|patterns|description|patterns..." pairs.
     // Empty results when cancelled.
     virtual QStringList OpenFiles(const QString& title, const QString& filter) = 0;
@@ -48,4 +53,9 @@ public:
         Q_UNUSED(title);
         Q_UNUSED(text);
     }
+
+protected:
+    // The desktop's openers, saying nothing themselves; false when nothing took the address or path.
+    virtual bool ShellOpenUrl(const QString& url) = 0;
+    virtual bool ShellOpenLocalPath(const QString& path) = 0;
 };

@@ -23,6 +23,8 @@ public:
 
     // Whether the last write reached the store (a read-only or broken settings file does not).
     bool WriteFailed() const;
+    // The settings file the fields are stored in, to name it when it cannot be written.
+    QString FileName() const { return m_settings->fileName(); }
 
     // Each remembered field: its type, its name (the settings key and the accessors' suffix) and
     // the value read when the store holds none (or holds something unreadable).

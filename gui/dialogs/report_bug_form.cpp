@@ -49,6 +49,7 @@ void TfrmReportBug::Button1Click()
                               PromptIcon::Warning);
         return;
     }
-    m_prompts.OpenUrl(ReportBugUrl(m_siteBase, txbName->text(), txbEmail->text(), description));
-    accept();
+    // Without a browser the form stays open, so that what was typed is not lost.
+    if (m_prompts.OpenUrl(ReportBugUrl(m_siteBase, txbName->text(), txbEmail->text(), description)))
+        accept();
 }

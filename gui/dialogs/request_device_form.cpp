@@ -104,6 +104,7 @@ void TformRequestDevice::SendRequest()
     request.Model = txbModel->text();
     request.SpecificationUrl = txbSpecificationURL->text();
     request.Comments = txbComments->toPlainText();
-    m_prompts.OpenUrl(RequestDeviceUrl(m_siteBase, request));
-    accept();
+    // Without a browser the form stays open, so that what was typed is not lost.
+    if (m_prompts.OpenUrl(RequestDeviceUrl(m_siteBase, request)))
+        accept();
 }

@@ -1,0 +1,58 @@
+#include "core/media/add_report.h"
+
+namespace {
+
+QString reasonPhrase(TRefusal refusal)
+{
+    switch (refusal) {
+    case TRefusal::NotFound:
+        return QStringLiteral("the file was not found");
+    case TRefusal::Empty:
+        return QStringLiteral("the file is empty");
+    case TRefusal::Folder:
+        return QStringLiteral("this is a folder, not a file");
+    case TRefusal::NoVideo:
+        return QStringLiteral("the file has no video stream");
+    case TRefusal::Unreadable:
+    case TRefusal::None:
+        break;
+    }
+    return QStringLiteral("the file format is unsupported or the file is broken");
+}
+
+QString inBrackets(const QString& detail)
+{
+    return detail.isEmpty() ? QString() : QStringLiteral(" (") + detail + QLatin1Char(')');
+}
+
+} // namespace
+
+void TAddReport::Add(const TProbeOutcome& outcome)
+{
+    if (outcome.Refusal != TRefusal::None)
+        m_refused.append(outcome);
+}
+
+QString TAddReport::ReasonText(TRefusal refusal, const QString& detail)
+{
+    return reasonPhrase(refusal) + inBrackets(detail);
+}
+
+QString TAddReport::Text() const
+{
+    if (m_refused.isEmpty())
+        return {};
+    if (m_refused.size() == 1) {
+        const TProbeOutcome& only = m_refused.constFirst();
+        return QStringLiteral("Sorry, ") + reasonPhrase(only.Refusal) + QStringLiteral(": ") + only.Path
+            + inBrackets(only.Detail);
+    }
+    QString text = QStringLiteral("%1 files were not added:\n").arg(m_refused.size());
+    for (qsizetype i = 0; i < m_refused.size() && i < kMaxListed; ++i) {
+        const TProbeOutcome& refused = m_refused[i];
+        text += QLatin1Char('\n') + refused.Path + QStringLiteral(": ") + ReasonText(refused.Refusal, refused.Detail);
+    }
+    if (m_refused.size() > kMaxListed)
+        text += QStringLiteral("\n... and %1 more.").arg(m_refused.size() - kMaxListed);
+    return text;
+}
