@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -75,3 +76,9 @@ QString realEncoder();
 
 // Writes bytes to a file, creating its folders; returns the path.
 QString writeFile(const QString& path, const QByteArray& bytes);
+
+// Runs check with the rights of an ordinary user, for tests of read-only files and folders. As
+// root, whom file modes do not stop, it runs in a child process under the "nobody" account, which
+// is first given the folder (and everything in it); otherwise it runs here. True when check
+// returned true.
+bool asOrdinaryUser(const QString& folder, const std::function<bool()>& check);
