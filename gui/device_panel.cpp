@@ -152,7 +152,7 @@ bool TDevicePanel::LoadCatalogue()
         return fail();
     try {
         if (m_catalogueStore) {
-            m_catalogueStore->Save(); // the previous catalogue goes back to its own file
+            m_catalogueStore->WriteBack(); // the previous catalogue goes back to its file unless that is read-only
             m_catalogueStore.reset();
         }
         m_xml.reset();

@@ -4,6 +4,7 @@
 // and shows the options.
 #include "gui/main_form.h"
 
+#include "core/media/file_list_manager.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
 #include "gui/device_panel.h"
@@ -13,6 +14,8 @@
 #include "gui/quality_panel.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -122,12 +125,19 @@ void TMainFrm::DoAppInitialize()
     SelectDeviceClass();
 }
 
+QString TMainFrm::ListFilePath() const
+{
+    return KeptListPath(m_programDir);
+}
+
 bool TMainFrm::DoAppClose()
 {
     if (!m_fileList->FileListManager())
         return true;
     SaveInterfaceFields();
-    return m_fileList->CloseList(ListFilePath());
+    const QString listFile = ListFilePath();
+    QDir().mkpath(QFileInfo(listFile).path()); // the user's data folder may not exist yet
+    return m_fileList->CloseList(listFile);
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event)

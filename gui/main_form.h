@@ -67,7 +67,9 @@ private:
     // Every panel, in the order their remembered fields are restored: choosing the device's model
     // fills the quality fields, which the quality panel's stored values then replace.
     std::array<TWindowPanel*, 4> panels() const;
-    QString ListFilePath() const { return m_programDir + QStringLiteral("preview.m3u"); }
+    // The list kept between runs: in the program directory, or the user's data folder when the
+    // program directory is read-only.
+    QString ListFilePath() const;
 
     // Handlers
     void DoAppInitialize();

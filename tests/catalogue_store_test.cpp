@@ -362,3 +362,24 @@ TEST_F(CatalogueTest, AWriteBackThatFailsLeavesTheOldFileWhole)
         EXPECT_EQ(inside.readAll(), QByteArray("kept"));
     }
 }
+
+// Switching the class writes the catalogue left back only where its file may be written: a
+// read-only one (an installed program directory) stays as it was, and nothing is thrown.
+TEST_F(CatalogueTest, WriteBackSkipsAReadOnlyFile)
+{
+    const auto store = load(kCatalogue);
+    ASSERT_TRUE(store);
+    auto contents = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_TRUE(asOrdinaryUser(dir.path(), [&] { return !store->WriteBack(); }));
+    EXPECT_EQ(contents(), before);
+
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_TRUE(asOrdinaryUser(dir.path(), [&] { return store->WriteBack(); }));
+    EXPECT_NE(contents(), before); // written again, without the indentation read
+}

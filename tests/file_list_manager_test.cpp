@@ -6,6 +6,7 @@
 #include "fake_prompts.h"
 #include "test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -354,4 +355,30 @@ TEST(FileInfoPanel, TextsAndNumberFormats)
     info.Channels = 1;
     EXPECT_EQ(FileInfoPanelTexts(info).Chanels, QStringLiteral("mono"));
     QLocale::setDefault(QLocale::c());
+}
+
+// A portable copy keeps its list in its own folder; an installed, read-only program directory
+// leaves it to the user's data folder, as does a list file there that may not be written.
+TEST(KeptList, InTheProgramDirectoryOnlyWhileTheUserMayWriteThere)
+{
+    QTemporaryDir root;
+    const QString programDir = root.path() + QStringLiteral("/program/");
+    const QString dataFolder = root.path() + QStringLiteral("/data");
+    ASSERT_TRUE(QDir().mkpath(programDir));
+    const QString inProgramDir = programDir + QStringLiteral("preview.m3u");
+    const QString inDataFolder = dataFolder + QStringLiteral("/preview.m3u");
+    auto keptIn = [&](const QString& expected) {
+        return asOrdinaryUser(root.path(), [&] { return KeptListPath(programDir, dataFolder) == expected; });
+    };
+    EXPECT_TRUE(keptIn(inProgramDir));
+
+    writeFile(inProgramDir, "/videos/clip.avi\r\n");
+    ASSERT_TRUE(QFile::setPermissions(inProgramDir, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_TRUE(keptIn(inDataFolder));
+
+    const auto readOnlyFolder =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::remove(inProgramDir));
+    ASSERT_TRUE(QFile::setPermissions(programDir, readOnlyFolder));
+    EXPECT_TRUE(keptIn(inDataFolder));
 }

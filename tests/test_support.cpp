@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 FakeProgramDir::FakeProgramDir()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("encoder"));
@@ -134,4 +140,34 @@ ProgramRun runProgram(const QString& program, const QStringList& args, int timeo
 QString realEncoder()
 {
     return realProgramDir() + QStringLiteral("encoder/encoder");
+}
+
+bool asOrdinaryUser(const QString& folder, const std::function<bool()>& check)
+{
+    if (geteuid() != 0)
+        return check();
+    const passwd* nobody = getpwnam("nobody");
+    const uid_t uid = nobody ? nobody->pw_uid : 65534;
+    const gid_t gid = nobody ? nobody->pw_gid : 65534;
+    const pid_t pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        int status = 1;
+        try {
+            const std::filesystem::path top(folder.toStdString());
+            bool owned = ::chown(top.c_str(), uid, gid) == 0;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(top))
+                owned = ::lchown(entry.path().c_str(), uid, gid) == 0 && owned;
+            if (owned && setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0)
+                status = check() ? 0 : 1;
+        } catch (...) {
+            status = 2;
+        }
+        _exit(status); // none of the parent's clean-up runs twice
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -82,3 +82,9 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
 // Writes bytes to a file, creating its folders; returns the path.
 QString writeFile(const QString& path, const QByteArray& bytes);
+
+// Runs check with the rights of an ordinary user, for tests of read-only files and folders. As
+// root, whom file modes do not stop, it runs in a child process under the "nobody" account, which
+// is first given the folder (and everything in it); otherwise it runs here. True when check
+// returned true.
+bool asOrdinaryUser(const QString& folder, const std::function<bool()>& check);

@@ -1,6 +1,7 @@
 #include "core/catalogue/device_options_storage.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cstdlib>
@@ -214,4 +215,16 @@ void TDeviceOptionsStorage::Save() const
     // a file never committed is removed and the catalogue stays as it was.
     if (!file.flush() || !file.commit())
         throw ECatalogueError("cannot write " + FileName.toStdString());
+}
+
+bool TDeviceOptionsStorage::WriteBack() const noexcept
+{
+    if (FileName.isEmpty() || !QFileInfo(FileName).isWritable())
+        return false;
+    try {
+        Save();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }

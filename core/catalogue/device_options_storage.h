@@ -44,6 +44,10 @@ public:
     // the one read) through a temporary file that takes the file's place only when whole, so that a
     // failure leaves the old file as it was; throws ECatalogueError when it cannot be written.
     void Save() const;
+    // Save() when switching to another catalogue: skipped (false) when the file is not writable,
+    // as in an installed program directory, and false when the writing fails. It never throws, so
+    // that the switch goes on: nothing the program adds to a catalogue is needed to read it again.
+    bool WriteBack() const noexcept;
 
     QString FileName;
     pugi::xml_document& Document;

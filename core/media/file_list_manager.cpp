@@ -10,6 +10,26 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+const QString kKeptListName = QStringLiteral("preview.m3u");
+} // namespace
+
+QString KeptListPath(const QString& programDir, const QString& userDataFolder)
+{
+    const QFileInfo inProgramDir(programDir + kKeptListName);
+    // The folder must take the temporary file the list is written through, and a list already
+    // there must be writable itself.
+    if (QFileInfo(programDir).isWritable() && (!inProgramDir.exists() || inProgramDir.isWritable()))
+        return inProgramDir.filePath();
+    return userDataFolder + QLatin1Char('/') + kKeptListName;
+}
+
+QString KeptListPath(const QString& programDir)
+{
+    return KeptListPath(programDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
 
 namespace {
 

@@ -35,6 +35,13 @@ struct TProbeOutcome {
     QString Detail;
 };
 
+// Where the list kept between runs ("preview.m3u") is stored: in the program directory while the
+// user may write there, so that a portable copy keeps everything in its folder; otherwise (an
+// installed, read-only program directory) in userDataFolder.
+QString KeptListPath(const QString& programDir, const QString& userDataFolder);
+// The same with the user's data folder of the program (QStandardPaths::AppDataLocation).
+QString KeptListPath(const QString& programDir);
+
 struct TSingleFileInfoStorage {
     qint32 Number = 0; // the row this entry belongs to, 1 to n; -1 once the row was removed
     TFileInfo Info;
