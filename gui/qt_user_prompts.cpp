@@ -79,6 +79,7 @@ void TQtUserPrompts::ShowMessageWithCopy(const QString& caption, const QString& 
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, m_owner);
     QPushButton* copy = box.addButton(QStringLiteral("Copy"), QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok); // Escape or the title bar's close button copy nothing
     box.exec();
     if (box.clickedButton() == copy)
         QGuiApplication::clipboard()->setText(copyText);
