@@ -102,10 +102,16 @@ TBatchConversion::~TBatchConversion()
 {
     // A worker still running must not report its end to a driver that is going away.
     m_stopRequested = true;
+    KillRuns();
+}
+
+void TBatchConversion::KillRuns()
+{
     for (TRun& run : m_runs) {
         if (run.Child)
             run.Child->Kill();
     }
+    // The workers run out on the closed pipes and reap the encoders; wait for them here.
     for (TRun& run : m_runs) {
         if (run.Worker.joinable())
             run.Worker.join();
@@ -562,15 +568,7 @@ bool TBatchConversion::CheckOverwrites()
 void TBatchConversion::DoStopBtnClick()
 {
     m_stopRequested = true;
-    for (TRun& run : m_runs) {
-        if (run.Child)
-            run.Child->Kill();
-    }
-    // The workers run out on the closed pipes and reap the encoders; wait for them here.
-    for (TRun& run : m_runs) {
-        if (run.Worker.joinable())
-            run.Worker.join();
-    }
+    KillRuns();
     m_paused = false;
     SetEstimateClock(false);
     Stopped = true;

@@ -139,6 +139,8 @@ private:
         bool Done = false;
         TRunOutcome Outcome;
     };
+    // Ends every running encoder and waits for its worker.
+    void KillRuns();
 
     // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
     // batch settings and its process.
