@@ -69,8 +69,9 @@ int listDevices(const TCliOptions& o, const TDeviceDirectory& devices, QTextStre
         if (o.Json) {
             writeJson(out, modelObject(path, model));
         } else {
-            out << QStringLiteral("%1  %2x%3  %4  %5/%6")
-                       .arg(name.leftJustified(28), model.ResolutionX, model.ResolutionY, model.FileFormat,
+            const QString size = model.ResolutionX + QLatin1Char('x') + model.ResolutionY;
+            out << QStringLiteral("%1  %2  %3  %4/%5")
+                       .arg(name.leftJustified(28), size.leftJustified(9), model.FileFormat.leftJustified(4),
                             model.VideoCodec, model.AudioCodec)
                 << '\n';
         }
