@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -116,11 +117,12 @@ void writeList(const QString& fileName, const QStringList& paths)
 
 void report(const char* what, qsizetype listed, const TRunFigures& f)
 {
-    std::printf("%s: %lld lines; first row after %lld ms; whole list shown after %.2f s "
+    const std::string firstRow =
+        f.firstRowMs < 0 ? std::string("no row") : "first row after " + std::to_string(f.firstRowMs) + " ms";
+    std::printf("%s: %lld lines; %s; whole list shown after %.2f s "
                 "(%d rows, %d message%s); longest unresponsive gap %lld ms\n",
-                what, static_cast<long long>(listed), static_cast<long long>(f.firstRowMs),
-                static_cast<double>(f.shownMs) / 1000.0, f.rows, f.messages, f.messages == 1 ? "" : "s",
-                static_cast<long long>(f.longestGapMs));
+                what, static_cast<long long>(listed), firstRow.c_str(), static_cast<double>(f.shownMs) / 1000.0, f.rows,
+                f.messages, f.messages == 1 ? "" : "s", static_cast<long long>(f.longestGapMs));
     std::fflush(stdout);
 }
 
