@@ -267,17 +267,22 @@ void TBatchConversion::BeginConversion()
 void TBatchConversion::StartStatuses(const QStringList& sources)
 {
     Statuses.clear();
-    const QString extension = OutputExtension(Parameters.FileFormat);
     for (qsizetype i = 0; i < sources.size(); ++i) {
         TFileStatus status;
         status.SourcePath = sources[i];
         status.OutputPath = m_plannedOutputs.value(i);
-        status.Renamed = status.OutputPath
-            != plainOutput(sources[i], Parameters.OutputLocation, Parameters.DestinationFolder, extension);
+        status.Renamed = IsRenamed(sources[i], status.OutputPath);
         Statuses.append(status);
     }
     for (qsizetype i = 0; i < Statuses.size(); ++i)
         m_view.ShowFileStatus(static_cast<int>(i), Statuses[i]);
+}
+
+bool TBatchConversion::IsRenamed(const QString& source, const QString& output) const
+{
+    return output
+        != plainOutput(source, Parameters.OutputLocation, Parameters.DestinationFolder,
+                       OutputExtension(Parameters.FileFormat));
 }
 
 void TBatchConversion::SetStatus(int index, TFileState state, const QString& reason, const QString& detail)
@@ -292,9 +297,7 @@ void TBatchConversion::SetStatus(int index, TFileState state, const QString& rea
         status.Percent = 0;
         // The overwrite check may have given it a new name.
         status.OutputPath = OutputFile;
-        status.Renamed = OutputFile
-            != plainOutput(SourceFile, Parameters.OutputLocation, Parameters.DestinationFolder,
-                           OutputExtension(Parameters.FileFormat));
+        status.Renamed = IsRenamed(SourceFile, OutputFile);
     }
     m_view.ShowFileStatus(index, status);
 }

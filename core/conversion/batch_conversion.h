@@ -141,6 +141,8 @@ private:
     };
     // Ends every running encoder and waits for its worker.
     void KillRuns();
+    // Whether output is not the name the batch's settings give source by themselves.
+    bool IsRenamed(const QString& source, const QString& output) const;
 
     // Runs in the worker thread on its own copies of what it needs: the file's record, its paths, the
     // batch settings and its process.
