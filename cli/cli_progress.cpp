@@ -70,8 +70,7 @@ void TCliProgress::ShowFileStatus(int index, const TFileStatus& status)
             return;
         }
         m_running[index].Percent = status.Percent;
-        if (m_mode != Mode::Terminal && status.Percent / kPlainStep == m_shownPercent[index] / kPlainStep
-            && m_mode != Mode::Json)
+        if (m_mode == Mode::Plain && status.Percent / kPlainStep == m_shownPercent[index] / kPlainStep)
             return;
         m_shownPercent[index] = status.Percent;
         Event(QStringLiteral("progress"), index, status);
