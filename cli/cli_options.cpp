@@ -194,7 +194,9 @@ TCliParse ParseCliArguments(const QStringList& args, const TDeviceDirectory& dev
     try {
         if (args.isEmpty())
             throw TUsage{QStringLiteral("no command given (devices, convert or info; --help lists them)")};
-        if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))
+        // After "--" everything is a file, "-h" too.
+        const QStringList options = args.mid(0, args.indexOf(QStringLiteral("--")));
+        if (options.contains(QStringLiteral("--help")) || options.contains(QStringLiteral("-h"))
             || args.front() == QLatin1String("help")) {
             o.Command = TCliCommand::Help;
             return parse;

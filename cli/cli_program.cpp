@@ -7,9 +7,11 @@
 #include "core/conversion/duration_parser.h"
 #include "core/media/file_info.h"
 #include "core/media/file_utils.h"
+#include "core/media/source_identity.h"
 #include "core/media/text_convert.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -144,7 +146,8 @@ int convert(const TCliOptions& o, const TCliEnvironment& env, TCliProgress::Mode
     qint32 total = 0;
     TCliProgress probePrompts(TCliProgress::Mode::Plain, *env.Err, {}, {}); // a probe's messages
     for (const QString& file : o.Files) {
-        const QString path = QFileInfo(file).absoluteFilePath();
+        // Absolute, with ".." taken after links as the system takes it, never cut away as text.
+        const QString path = LocalPathFromArgument(QFile::encodeName(file), nullptr);
         TFileInfo info;
         if (FileSizeOf(path) != 0)
             info = probe(path, env.ProgramDir, probePrompts);
@@ -161,6 +164,7 @@ int convert(const TCliOptions& o, const TCliEnvironment& env, TCliProgress::Mode
     }
     files.append(TFileInfo()); // the batch's closing empty record
     TCliProgress view(mode, *env.Out, durations, env.InIsTerminal ? env.ReadLine : std::function<QString()>());
+    view.SetMessageStream(*env.Err);
     TBatchConversion batch(env.ProgramDir, view, view);
     batch.Parameters = o.Parameters;
     batch.Parameters.TotalDuration = total;

@@ -516,7 +516,7 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     // Stop at the first progress shown: the encoder has written part of its output and hangs.
     view.onFileProgress = [this](int position) {
         if (position > 0 && !batch.Stopped) {
-            EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
+            EXPECT_EQ(encoderLeftovers(work.path()).size(), 1);
             batch.DoStopBtnClick();
         }
     };
@@ -524,9 +524,12 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
 
     EXPECT_TRUE(batch.Stopped);
     EXPECT_FALSE(batch.WorkerDone);
-    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
-    EXPECT_FALSE(QFile::exists(log));
+    // A file of the user's beside the output is not the run's log: it stays.
+    EXPECT_EQ(readFile(log), QByteArray("log"));
+    // The stopped run's own log is gone from the log folder.
+    EXPECT_EQ(QDir(batch.LogFolder).entryList(QDir::Files), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/second.mp4")));
     EXPECT_TRUE(QFile::exists(first));
     EXPECT_EQ(countOf(QStringLiteral("Files 2 of 2")), 0);
@@ -724,6 +727,6 @@ TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
     EXPECT_EQ(batch.Statuses[0].State, TFileState::Done);
     EXPECT_EQ(batch.Statuses[1].State, TFileState::Stopped);
     EXPECT_EQ(processState(pid), 0); // the held encoder was ended and reaped
-    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/held.mp4.part")));
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(batch.Paused());
 }

@@ -2,6 +2,7 @@
 
 #include "core/conversion/duration_parser.h"
 #include "core/conversion/exec_str_calculator.h"
+#include "core/conversion/output_names.h"
 #include "core/conversion/progress_math.h"
 #include "core/conversion/run_log.h"
 #include "core/media/file_utils.h"
@@ -200,7 +201,8 @@ void TBatchConversion::BeginConversion()
         sources.append(Files[i].FilePath);
     m_plannedOutputs = PlanOutputFiles(sources, Parameters.OutputLocation, Parameters.DestinationFolder,
                                        OutputExtension(Parameters.FileFormat),
-                                       [](const QString& path) { return FileSizeOf(path) != 0; });
+                                       // A folder under an output's name counts as taken too.
+                                       [](const QString& path) { return IsOutputNameTaken(path); });
     m_reserved = TFileNameSet();
     for (qint32 i = 0; i < listed; ++i) {
         if (FileSizeOf(sources[i]) != 0) {
@@ -357,6 +359,8 @@ void TBatchConversion::StartCurrentFile()
     run.Index = FileIndex;
     run.Source = SourceFile;
     run.Output = OutputFile;
+    // Delete-after removes the source only while it is still this file.
+    run.SourceIdentity = TFileIdentity::Of(SourceFile);
     run.Child = std::make_unique<TChildProcess>();
     if (m_paused)
         run.Child->Pause(); // held from its start, like the clocks
@@ -368,15 +372,15 @@ void TBatchConversion::FinishRun(TRun& run)
 {
     if (run.Worker.joinable())
         run.Worker.join();
+    // The encoder writes to a temporary file of its own and gives it the output's name only when
+    // it is whole. One killed (by Stop or otherwise) may leave that file under its hidden name;
+    // only that is removed, never anything under the output's name. The stopped run's log went
+    // with its worker.
+    if (run.Child)
+        RemoveEncoderLeftovers(run.Output, run.Child->Pid());
     run.Child.reset();
-    if (run.Done) {
+    if (run.Done)
         AfterConversion(run);
-        return;
-    }
-    // Stopped. The encoder writes to a temporary file and gives it the output's name only when it
-    // is whole, so a stopped run leaves that file and a log; an output that existed before stays.
-    QFile::remove(run.Output + QStringLiteral(".log"));
-    QFile::remove(run.Output + QStringLiteral(".part"));
 }
 
 qint32 TBatchConversion::MoveTotal(qint32 before, qint32 after, bool finished)
@@ -503,7 +507,7 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
             : QStringLiteral("Error: the encoder ended with status %1").arg(outcome.ExitCode);
     }
     if (m_stopRequested)
-        log.Close(QStringLiteral("Stopped by the user."));
+        log.Discard(); // a stopped run keeps nothing of its own
     else if (outcome.ExitCode < 0)
         log.Close(QStringLiteral("The encoder was ended by a signal."));
     else
@@ -529,8 +533,9 @@ void TBatchConversion::AfterConversion(TRun& run)
     if (Parameters.SetConvertedAsOriginal && FileSizeOf(run.Output) > 0)
         CopyFileTimes(run.Source, run.Output);
     // A source is given up only for a complete output: a failed run never costs the user the file.
+    // Nor one that is no longer the file that was converted (saved over meanwhile, say).
     if (Parameters.DeleteAfterConversion && complete)
-        QFile::remove(run.Source);
+        RemoveIfStillSame(run.Source, run.SourceIdentity);
 }
 
 bool TBatchConversion::CheckOverwrites()
@@ -540,7 +545,12 @@ bool TBatchConversion::CheckOverwrites()
         m_skipCause = TSkipCause::OwnSource;
         return true;
     }
-    if (FileSizeOf(OutputFile) == 0)
+    // A folder under the output's name is never replaced: only a new name gets past it.
+    if (IsFolderInTheWay(OutputFile) && mode != omNewName) {
+        m_skipCause = TSkipCause::FolderInTheWay;
+        return true;
+    }
+    if (!IsOutputNameTaken(OutputFile))
         return false;
     switch (mode) {
     case omAsk:
@@ -557,7 +567,7 @@ bool TBatchConversion::CheckOverwrites()
     case omNewName:
         // Nor may the new name be one that another file of the batch was given, or a listed source.
         OutputFile = GenerateNewName(OutputFile, OutputExtension(Parameters.FileFormat), [this](const QString& name) {
-            return FileSizeOf(name) != 0 || SameFile(name, SourceFile) || m_reserved.Contains(name);
+            return IsOutputNameTaken(name) || SameFile(name, SourceFile) || m_reserved.Contains(name);
         });
         // Taken from now on, whether or not its run has written it yet, so that the names do not
         // depend on how many files convert at once or on how an earlier run ended.

@@ -9,6 +9,7 @@
 #include "core/conversion/file_status.h"
 #include "core/media/child_process.h"
 #include "core/media/file_info.h"
+#include "core/media/source_identity.h"
 
 #include <QObject>
 #include <QSet>
@@ -134,6 +135,7 @@ private:
         int Index = 0;
         QString Source;
         QString Output;
+        TFileIdentity SourceIdentity; // the source as it was when its encoder started
         std::unique_ptr<TChildProcess> Child;
         std::thread Worker;
         bool Done = false;

@@ -103,6 +103,8 @@ QString SkipReason(TSkipCause cause)
         return QStringLiteral("the output file exists; kept it, as the overwrite choice is Skip");
     case TSkipCause::KeptByAnswer:
         return QStringLiteral("the output file exists; kept it, as answered");
+    case TSkipCause::FolderInTheWay:
+        return QStringLiteral("a folder has the output's name");
     }
     return {};
 }
