@@ -44,10 +44,11 @@ std::string temporaryNamePrefix(pid_t pid)
     return ".kovirta-" + std::to_string(pid) + "-";
 }
 
-TemporaryOutput::TemporaryOutput(const std::string& outputPath)
+TemporaryOutput::TemporaryOutput(const std::string& outputPath, bool nameless)
     : m_folder(folderOf(outputPath)), m_outputName(outputPath)
 {
-    createAnonymous();
+    if (nameless)
+        createAnonymous();
     if (m_fd < 0)
         createNamed();
 }

@@ -18,7 +18,8 @@ public:
     // Creates the temporary file in the folder of outputPath. Where the file system allows it the
     // file has no name at all until it is put in place (nothing is left behind by a killed run);
     // elsewhere it gets a new hidden name of its own. Throws EncoderError when neither can be made.
-    explicit TemporaryOutput(const std::string& outputPath);
+    // nameless false: a hidden name from the start (what a file system without nameless files gets).
+    explicit TemporaryOutput(const std::string& outputPath, bool nameless = true);
     // A file that was not put in place is closed and removed.
     ~TemporaryOutput();
     TemporaryOutput(const TemporaryOutput&) = delete;
@@ -36,9 +37,9 @@ public:
     static void removeNamedNow();
 
 private:
-    std::string m_folder;      // the output's folder, "." for a bare name
-    std::string m_outputName;  // the output's path
-    std::string m_namedPath;   // the hidden name, when the file has one
+    std::string m_folder;     // the output's folder, "." for a bare name
+    std::string m_outputName; // the output's path
+    std::string m_namedPath;  // the hidden name, when the file has one
     int m_fd = -1;
     bool m_placed = false;
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <vector>
 
@@ -729,4 +730,62 @@ TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
     EXPECT_EQ(processState(pid), 0); // the held encoder was ended and reaped
     EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(batch.Paused());
+}
+
+// Delete-after removes the source only while it is still the file that was converted: one saved
+// over it while it converted stays.
+TEST_F(BatchTest, DeleteAfterKeepsASourceReplacedWhileItConverted)
+{
+    program.setScript(
+        {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("touch"), QStringLiteral("exit 0")});
+    const QString replaced = source(QStringLiteral("replaced.avi"), "the first take");
+    const QString kept = source(QStringLiteral("kept.avi"));
+    list({mediaRecord(replaced, "00:00:01.00"), mediaRecord(kept, "00:00:01.00")});
+    batch.Parameters.DeleteAfterConversion = true;
+    bool savedOver = false;
+    view.onFileProgress = [&](int position) {
+        if (position > 0 && !savedOver) {
+            savedOver = true;
+            writeFile(replaced + QStringLiteral(".new"), "the second take");
+            ASSERT_TRUE(QFile::remove(replaced));
+            ASSERT_TRUE(QFile::rename(replaced + QStringLiteral(".new"), replaced));
+        }
+    };
+    batch.BeginConversion();
+
+    ASSERT_TRUE(savedOver);
+    EXPECT_EQ(batch.Statuses[0].State, TFileState::Done);
+    EXPECT_EQ(readFile(replaced), QByteArray("the second take"));
+    EXPECT_FALSE(QFile::exists(kept)); // unchanged: deleted as asked
+}
+
+// An encoder killed from outside leaves its temporary file under its hidden name; the driver
+// removes exactly that, nothing of another process and nothing that is not a plain file.
+TEST_F(BatchTest, KilledEncoderLeavesNothingBehind)
+{
+    program.setScript(
+        {QStringLiteral("partial"), QStringLiteral("pid"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("hang")});
+    const QString clip = source(QStringLiteral("clip.avi"));
+    list({mediaRecord(clip, "00:00:05.00")});
+    const QString others = writeFile(work.path() + QStringLiteral("/.kovirta-1-0.part"), "another run's");
+    view.onFileProgress = [&](int position) {
+        if (position == 0)
+            return;
+        const qint64 pid = program.receivedPid();
+        ASSERT_GT(pid, 0);
+        // A link under a name of the same process is not the encoder's file.
+        QFile::link(clip, work.path() + QStringLiteral("/.kovirta-%1-1.part").arg(pid));
+        kill(static_cast<pid_t>(pid), SIGKILL);
+    };
+    batch.BeginConversion();
+
+    EXPECT_EQ(batch.Statuses[0].State, TFileState::Failed);
+    const QStringList left = encoderLeftovers(work.path());
+    EXPECT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    EXPECT_TRUE(left.contains(QStringLiteral(".kovirta-1-0.part")));
+    EXPECT_EQ(readFile(others), QByteArray("another run's"));
+    EXPECT_EQ(readFile(clip), QByteArray("video"));
 }
