@@ -10,9 +10,9 @@ const QString kFileUrlStart = QStringLiteral("file://");
 
 bool needsUrl(const QString& path)
 {
-    const bool control = std::any_of(path.begin(), path.end(), [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
-    return control || path.startsWith(QLatin1Char('#')) || path.startsWith(kFileUrlStart)
-        || path != path.trimmed();
+    const bool control =
+        std::any_of(path.begin(), path.end(), [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7f; });
+    return control || path.startsWith(QLatin1Char('#')) || path.startsWith(kFileUrlStart) || path != path.trimmed();
 }
 
 } // namespace
@@ -32,6 +32,7 @@ QString PathOfPlaylistLine(const QString& line, const QString& playlistFolder)
     }
     if (line.startsWith(QLatin1Char('/')))
         return line;
-    const QString folder = playlistFolder.endsWith(QLatin1Char('/')) ? playlistFolder : playlistFolder + QLatin1Char('/');
+    const QString folder =
+        playlistFolder.endsWith(QLatin1Char('/')) ? playlistFolder : playlistFolder + QLatin1Char('/');
     return folder + line;
 }
