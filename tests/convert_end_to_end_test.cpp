@@ -465,12 +465,13 @@ TEST(HostileGround, CommandLineLosesNothing)
          [](const QString& w, QStringList& kept) {
              sampleIn(w + QStringLiteral("/other"), QStringLiteral("clip.avi"));
              QDir(w).mkpath(QStringLiteral("other/sub"));
+             QDir(w).mkpath(QStringLiteral("other/out"));
              QFile::link(QStringLiteral("other/sub"), w + QStringLiteral("/link"));
              kept << sampleIn(w, QStringLiteral("clip.avi"));
          },
-         QStringLiteral("--delete-source --output-dir out link/../clip.avi"),
+         QStringLiteral("--delete-source --output-dir link/../out link/../clip.avi"),
          0,
-         {QStringLiteral("out/clip.mp4")},
+         {QStringLiteral("other/out/clip.mp4")},
          {QStringLiteral("other/clip.avi")}},
         {"files after \"--\" that look like options",
          [](const QString& w, QStringList&) {
