@@ -1,4 +1,5 @@
 #include "core/conversion/batch_conversion.h"
+#include "core/conversion/output_names.h"
 #include "core/media/file_utils.h"
 #include "fake_prompts.h"
 #include "test_support.h"
@@ -788,4 +789,59 @@ TEST_F(BatchTest, KilledEncoderLeavesNothingBehind)
     EXPECT_TRUE(left.contains(QStringLiteral(".kovirta-1-0.part")));
     EXPECT_EQ(readFile(others), QByteArray("another run's"));
     EXPECT_EQ(readFile(clip), QByteArray("video"));
+}
+
+TEST(OutputNames, WhatCountsAsTaken)
+{
+    QTemporaryDir dir;
+    const QString w = dir.path();
+    writeFile(w + QStringLiteral("/full.mp4"), "video");
+    writeFile(w + QStringLiteral("/empty.mp4"), "");
+    QDir(w).mkpath(QStringLiteral("folder.mp4"));
+    QFile::link(w + QStringLiteral("/folder.mp4"), w + QStringLiteral("/to-folder.mp4"));
+    QFile::link(w + QStringLiteral("/nowhere"), w + QStringLiteral("/broken.mp4"));
+    const struct {
+        const char* name;
+        bool taken;
+        bool folder;
+    } cases[] = {
+        {"missing.mp4", false, false}, {"empty.mp4", false, false},   {"full.mp4", true, false},
+        {"folder.mp4", true, true},    {"to-folder.mp4", true, true}, {"broken.mp4", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = w + QLatin1Char('/') + QLatin1String(c.name);
+        EXPECT_EQ(IsOutputNameTaken(path), c.taken);
+        EXPECT_EQ(IsFolderInTheWay(path), c.folder);
+    }
+}
+
+// A folder under the output's name is never asked about nor written over: every mode but
+// rename skips the file, rename passes the folder by.
+TEST_F(BatchTest, FolderUnderTheOutputsNameIsPassedOrSkipped)
+{
+    program.setScript({QStringLiteral("touch")});
+    for (const TOverwriteMode mode : {omAsk, omReplace, omSkip, omNewName}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        QTemporaryDir folder;
+        const QString clip = writeFile(folder.path() + QStringLiteral("/clip.avi"), "video");
+        writeFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt"), "kept");
+        FakePrompts answers;
+        RecordingView shown;
+        TBatchConversion run(program.path(), answers, shown);
+        run.LogFolder = folder.path() + QStringLiteral("/logs");
+        run.Parameters = batch.Parameters;
+        run.Parameters.OverwriteMode = mode;
+        run.Files = {mediaRecord(clip, "00:00:01.00"), TFileInfo{}};
+        run.BeginConversion();
+        EXPECT_TRUE(answers.overwriteQuestions.isEmpty());
+        EXPECT_EQ(readFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt")), QByteArray("kept"));
+        if (mode == omNewName) {
+            EXPECT_EQ(run.Statuses[0].State, TFileState::Done);
+            EXPECT_EQ(run.Statuses[0].OutputPath, folder.path() + QStringLiteral("/clip_1.mp4"));
+        } else {
+            EXPECT_EQ(run.Statuses[0].State, TFileState::Skipped);
+            EXPECT_EQ(run.Statuses[0].Reason, SkipReason(TSkipCause::FolderInTheWay));
+        }
+    }
 }

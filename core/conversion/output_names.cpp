@@ -17,7 +17,8 @@ bool IsFolderInTheWay(const QString& path)
 
 bool IsOutputNameTaken(const QString& path)
 {
-    return FileSizeOf(path) != 0 || IsFolderInTheWay(path);
+    // A link, even one that leads nowhere, is the user's too.
+    return FileSizeOf(path) != 0 || IsFolderInTheWay(path) || QFileInfo(path).isSymLink();
 }
 
 QString EncoderTemporaryPrefix(qint64 pid)

@@ -7,7 +7,8 @@
 // mode may put an output there; a new name is sought or the file is skipped.
 bool IsFolderInTheWay(const QString& path);
 
-// A name an output may not take without the overwrite mode's say: a non-empty file, or a folder.
+// A name an output may not take without the overwrite mode's say: a non-empty file, a folder or
+// a link (even a broken one).
 bool IsOutputNameTaken(const QString& path);
 
 // The start of the hidden names an encoder process with this id gives its temporary file in the
