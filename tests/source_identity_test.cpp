@@ -29,6 +29,7 @@ TEST(SourceIdentity, ArgumentsNameTheFileTheSystemMeans)
     const QByteArray base = QFile::encodeName(w);
     const Case cases[] = {
         {"a plain name", base + "/clip.avi", w + QStringLiteral("/clip.avi")},
+        {"a link without \"..\" keeps its spelling", base + "/link/./x.avi", w + QStringLiteral("/link/x.avi")},
         {"\"..\" after a link leads out of the link's target", base + "/link/../clip.avi",
          w + QStringLiteral("/other/clip.avi")},
         {"\".\" and a link in the folder part", base + "/./link/../../clip.avi", w + QStringLiteral("/clip.avi")},

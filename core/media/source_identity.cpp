@@ -92,6 +92,10 @@ QString LocalPathFromArgument(const QByteArray& argument, QString* refusal)
     const QString text = QFile::decodeName(argument);
     // Made absolute by joining, not by QFileInfo, which would cut "link/.." away as text.
     const QString absolute = text.startsWith(QLatin1Char('/')) ? text : QDir::currentPath() + QLatin1Char('/') + text;
+    // Without "..", cleaning the text changes nothing the system sees, and keeps the user's
+    // spelling of links; with it, the folder is what the system makes of it.
+    if (!absolute.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+        return QDir::cleanPath(absolute);
     return ResolveFolderOfPath(absolute);
 }
 

@@ -37,7 +37,7 @@ QString ArgumentRefusal(const QByteArray& argument);
 
 // A path given on a command line, as its bytes, in the form the rest of the program uses: made
 // absolute, and with ".." taken after the links before it as the system takes it (the folder part
-// resolved to its real path), never by cutting text. Empty, with *refusal set, when the bytes do
+// of a path holding ".." resolved to its real path), never by cutting text. Empty, with *refusal set, when the bytes do
 // not read back to themselves as a file name here (not valid in the system's encoding): such a
 // name could only stand for another file.
 QString LocalPathFromArgument(const QByteArray& argument, QString* refusal);
