@@ -104,6 +104,11 @@ TBatchConversion::~TBatchConversion()
     // A worker still running must not report its end to a driver that is going away.
     m_stopRequested = true;
     KillRuns();
+    // What the killed encoders left under their hidden names goes with them, as on Stop.
+    for (TRun& run : m_runs) {
+        if (run.Child)
+            RemoveEncoderLeftovers(run.Output, run.Child->Pid());
+    }
 }
 
 void TBatchConversion::KillRuns()
