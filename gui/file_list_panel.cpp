@@ -250,7 +250,8 @@ bool TFileListPanel::IsLoading() const
 void TFileListPanel::loadPlaylist(const QString& fileName)
 {
     try {
-        m_loader->AddFiles(TFileInfoManager::ReadPlaylist(fileName));
+        // A playlist is listed as it was written, a file named twice included.
+        m_loader->AddFiles(TFileInfoManager::ReadPlaylist(fileName), TFileListLoader::TListed::Keep);
     } catch (const EFileError& e) {
         m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
     }
@@ -281,8 +282,10 @@ void TFileListPanel::showLoadProgress()
 void TFileListPanel::loadFinished(const TAddReport& report)
 {
     showLoadProgress();
-    if (!report.IsEmpty())
+    if (report.HasRefusals())
         m_prompts.ShowMessage(QStringLiteral("Warning"), report.Text(), PromptIcon::Warning);
+    else if (!report.IsEmpty())
+        m_prompts.ShowMessage(QStringLiteral("Kovirta"), report.Text(), PromptIcon::Information);
 }
 
 void TFileListPanel::FillConversionFields(TConversionFields& fields) const
