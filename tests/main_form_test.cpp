@@ -88,7 +88,17 @@ TEST_F(MainFormTest, FirstStart)
     EXPECT_FALSE(control<QLineEdit>(*form, "VolumeInputEdt")->isEnabled());
     EXPECT_EQ(control<QToolButton>(*form, "DoRemovePopupShowBtn")->text(), QStringLiteral("  Remove  "));
     EXPECT_TRUE(control<QTimer>(*form, "InterfaceInteractive")->isActive());
+    // The first steps: what fills the list, and what comes first on the empty output side.
+    auto* list = control<TListBoxDragExt>(*form, "FilesLvw");
+    EXPECT_EQ(list->ShownHint(), QStringLiteral("Add videos with Add, or drop them here"));
+    EXPECT_TRUE(control<QLabel>(*form, "NextStepLbl")->isVisible());
+    EXPECT_EQ(control<QLabel>(*form, "NextStepLbl")->text(), QStringLiteral("Choose the kind of device above"));
     EXPECT_TRUE(prompts.messages.isEmpty());
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    EXPECT_TRUE(list->ShownHint().isEmpty());
+    prompts.yesNoAnswers = {true};
+    form->DoClear();
+    EXPECT_FALSE(list->ShownHint().isEmpty());
     EXPECT_TRUE(closeForm(*form));
     EXPECT_FALSE(QFile::exists(preview()));
 }

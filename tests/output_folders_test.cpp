@@ -63,8 +63,9 @@ TEST(OutputFolders, AFolderThatTakesNoNewFileIsFoundAndLeftAsItWas)
     const QString closed = dir.path() + QStringLiteral("/closed");
     ASSERT_TRUE(QDir().mkpath(open));
     ASSERT_TRUE(QDir().mkpath(closed));
-    ASSERT_TRUE(QFile::setPermissions(closed, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                                  | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(closed,
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther));
     const QString missing = dir.path() + QStringLiteral("/missing");
     EXPECT_TRUE(asOrdinaryUser(dir.path(), [&] {
         const QList<TFolderRefusal> refused = UnwritableFolders({open, closed, missing});
