@@ -1,17 +1,20 @@
 #include "gui/list_box_drag_ext.h"
 
+#include <QAbstractItemDelegate>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QStyleOptionViewItem>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace {
 
+constexpr int kNumberColumn = 0;
 constexpr int kNameColumn = 1;
 constexpr int kDurationColumn = 2;
 constexpr int kStatusColumn = 3;
@@ -31,9 +34,13 @@ TListBoxDragExt::TListBoxDragExt(QWidget* parent) : QTreeWidget(parent)
     // The number, the duration and the status are as wide as their texts, whatever the font; the
     // file name takes what is left, down to a least width beyond which the list scrolls sideways.
     header()->setStretchLastSection(false);
-    for (int column : {0, kDurationColumn, kStatusColumn})
-        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    header()->setSectionResizeMode(kNameColumn, QHeaderView::Fixed);
+    // The number and duration columns grow with each row added (measuring every row again at
+    // each add would keep the window from answering while a long list fills); the status
+    // column, shown after a conversion, is measured whole.
+    header()->setSectionResizeMode(QHeaderView::Fixed);
+    header()->setSectionResizeMode(kStatusColumn, QHeaderView::ResizeToContents);
+    setColumnWidth(kNumberColumn, 0);
+    setColumnWidth(kDurationColumn, 0);
     connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
         if (column != kNameColumn)
             fitNameColumn();
@@ -64,7 +71,25 @@ void TListBoxDragExt::SetRowCaption(int row, const QString& caption)
 void TListBoxDragExt::AppendRow(const QString& caption, const QString& fileName, const QString& duration)
 {
     ClearStatuses();
-    addTopLevelItem(new QTreeWidgetItem(QStringList{caption, fileName, duration}));
+    auto* item = new QTreeWidgetItem(QStringList{caption, fileName, duration});
+    addTopLevelItem(item);
+    widenToHold(item);
+}
+
+void TListBoxDragExt::widenToHold(QTreeWidgetItem* item)
+{
+    for (int column : {kNumberColumn, kDurationColumn}) {
+        // Numbers and durations are digits of one width: only a longer text can need more room.
+        qsizetype& longest = column == kNumberColumn ? m_longestNumber : m_longestDuration;
+        if (item->text(column).size() <= longest)
+            continue;
+        longest = item->text(column).size();
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const int width = itemDelegate()->sizeHint(option, indexFromItem(item, column)).width();
+        if (width > columnWidth(column))
+            setColumnWidth(column, width);
+    }
 }
 
 void TListBoxDragExt::DeleteRow(int row)
@@ -76,6 +101,10 @@ void TListBoxDragExt::DeleteAllRows()
 {
     ClearStatuses();
     clear();
+    m_longestNumber = 0;
+    m_longestDuration = 0;
+    setColumnWidth(kNumberColumn, 0);
+    setColumnWidth(kDurationColumn, 0);
 }
 
 void TListBoxDragExt::SetRowStatus(int row, const QString& text, const QString& toolTip)

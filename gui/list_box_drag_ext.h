@@ -57,6 +57,11 @@ protected:
 private:
     // The file name takes the width the other columns leave.
     void fitNameColumn();
+    // The number and duration columns made as wide as the item's texts, where they are not yet.
+    void widenToHold(QTreeWidgetItem* item);
 
     QString m_emptyHint;
+    // The longest number and duration texts the columns were measured for.
+    qsizetype m_longestNumber = 0;
+    qsizetype m_longestDuration = 0;
 };

@@ -120,7 +120,8 @@ TEST_F(WindowAccessTest, EveryControlTheKeyboardReachesHasAName)
         for (QWidget* widget : shown.Window->findChildren<QWidget*>()) {
             // Pop-ups (menus, a combo box's list) are windows of their own, named by their
             // items; a widget with a focus proxy hands its focus on.
-            if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy() || widget->window() != shown.Window.get())
+            if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy()
+                || widget->window() != shown.Window.get())
                 continue;
             if (!hasName(widget))
                 nameless << describe(widget);
@@ -151,9 +152,9 @@ TEST_F(WindowAccessTest, FieldsAreLabelledByTheirCaptionsAndButtonsByTheirAction
     const struct {
         const char* combo;
         const char* label;
-    } combos[] = {{"ManufacturerCmb", "Manufacturer:"}, {"ModelCmb", "Model:"},
+    } combos[] = {{"ManufacturerCmb", "Manufacturer:"},  {"ModelCmb", "Model:"},
                   {"VideoQualityCmb", "Video quality:"}, {"AudioQualityCmb", "Audio quality:"},
-                  {"ZoomModeCmb", "Zoom Mode:"},       {"ResolutionTypeCmb", "Resolution:"},
+                  {"ZoomModeCmb", "Zoom Mode:"},         {"ResolutionTypeCmb", "Resolution:"},
                   {"VolumeSelectCmb", "Volume:"}};
     for (const auto& c : combos)
         EXPECT_EQ(labelOf(main.findChild<QComboBox*>(QLatin1String(c.combo))), QLatin1String(c.label)) << c.combo;
@@ -170,7 +171,8 @@ TEST_F(WindowAccessTest, FieldsAreLabelledByTheirCaptionsAndButtonsByTheirAction
     // The captions' mnemonics reach their fields.
     auto* bitRate = main.findChild<QLineEdit*>(QStringLiteral("VideoBitRateEdt"));
     const auto labels = main.findChildren<QLabel*>();
-    const auto buddyOfBitRate = std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->buddy() == bitRate; });
+    const auto buddyOfBitRate =
+        std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->buddy() == bitRate; });
     ASSERT_NE(buddyOfBitRate, labels.end());
     EXPECT_EQ((*buddyOfBitRate)->text(), QStringLiteral("&Bit Rate:"));
 }

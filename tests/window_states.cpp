@@ -110,9 +110,11 @@ std::unique_ptr<QWidget> summaryWindow(TUserPrompts& prompts)
     summary.Caption = QStringLiteral("Conversion finished");
     summary.Headline = QStringLiteral("2 files converted, 1 skipped, 1 failed.");
     summary.Lines = {
-        {TFileState::Failed, QStringLiteral("A rather long holiday video name.avi"),
+        {TFileState::Failed,
+         QStringLiteral("A rather long holiday video name.avi"),
          QStringLiteral("the encoder could not read the source (Invalid data found when processing input)"),
-         {}, QStringLiteral("/tmp/log.txt")},
+         {},
+         QStringLiteral("/tmp/log.txt")},
         {TFileState::Skipped, QStringLiteral("clip.avi"), QStringLiteral("the output exists and is kept"), {}, {}},
         {TFileState::Done, QStringLiteral("party.mov"), QStringLiteral("party (2).mp4"), {}, {}},
     };
@@ -127,8 +129,8 @@ std::unique_ptr<QWidget> summaryWindow(TUserPrompts& prompts)
 void PrepareProgramDir(const QString& programDir)
 {
     writeFile(programDir + QStringLiteral("MediaPlayer.dat"), kPlayers);
-    for (const auto& [picture, size] : {std::pair{"logos/northwind.jpg", QSize(200, 40)},
-                                        std::pair{"devices/theatre.jpg", QSize(40, 60)}}) {
+    for (const auto& [picture, size] :
+         {std::pair{"logos/northwind.jpg", QSize(200, 40)}, std::pair{"devices/theatre.jpg", QSize(40, 60)}}) {
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         QDir(programDir).mkpath(QFileInfo(programDir + QLatin1String(picture)).path());
