@@ -15,6 +15,28 @@
 #include "gui/progress_form.h"
 #include "gui/quality_panel.h"
 
+namespace {
+
+// What is said when outputs cannot be written: to the destination folder, or beside the sources
+// in the folders listed (the first few of them).
+QString unwritableFoldersText(bool preserve, const QString& destination, const QList<TFolderRefusal>& refusals)
+{
+    if (!preserve) {
+        return QStringLiteral("The converted files cannot be written to the folder \"%1\": %2\n\n"
+                              "Please choose a folder you may write to.")
+            .arg(destination, refusals.constFirst().Reason);
+    }
+    QString text = QStringLiteral("The converted files cannot be written beside their sources in these folders:\n");
+    constexpr qsizetype kMaxListed = 10;
+    for (qsizetype i = 0; i < refusals.size() && i < kMaxListed; ++i)
+        text += QStringLiteral("\n%1: %2").arg(refusals[i].Folder, refusals[i].Reason);
+    if (refusals.size() > kMaxListed)
+        text += QStringLiteral("\n... and %1 more.").arg(refusals.size() - kMaxListed);
+    return text + QStringLiteral("\n\nPlease choose \"Save files to folder\" and a folder you may write to.");
+}
+
+} // namespace
+
 TConversionFields TMainFrm::ConversionFields() const
 {
     TConversionFields fields;
@@ -62,21 +84,8 @@ bool TMainFrm::PrepareOutputFolders(const TConversionFields& fields, const TFile
     if (refusals.isEmpty())
         return true;
     // Said once, before anything has run, instead of once for every file of the batch.
-    QString text;
-    if (!preserve) {
-        text = QStringLiteral("The converted files cannot be written to the folder \"%1\": %2\n\n"
-                              "Please choose a folder you may write to.")
-                   .arg(destination, refusals.constFirst().Reason);
-    } else {
-        text = QStringLiteral("The converted files cannot be written beside their sources in these folders:\n");
-        constexpr qsizetype kMaxListed = 10;
-        for (qsizetype i = 0; i < refusals.size() && i < kMaxListed; ++i)
-            text += QStringLiteral("\n%1: %2").arg(refusals[i].Folder, refusals[i].Reason);
-        if (refusals.size() > kMaxListed)
-            text += QStringLiteral("\n... and %1 more.").arg(refusals.size() - kMaxListed);
-        text += QStringLiteral("\n\nPlease choose \"Save files to folder\" and a folder you may write to.");
-    }
-    m_prompts.ShowMessage(QStringLiteral("Warning"), text, PromptIcon::Warning);
+    m_prompts.ShowMessage(QStringLiteral("Warning"), unwritableFoldersText(preserve, destination, refusals),
+                          PromptIcon::Warning);
     return false;
 }
 
