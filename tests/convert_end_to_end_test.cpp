@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 
 namespace {
@@ -116,7 +118,11 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         {"Please enter the video Resolution height",
          [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionYEdt")->clear(); }},
         {"Please choose an existing folder to save the files to: ",
-         [this](TMainFrm& f) { control<QLineEdit>(f, "DestPathEdt")->setText(out() + QStringLiteral("/none")); }},
+         [this](TMainFrm& f) {
+             control<QLineEdit>(f, "DestPathEdt")->setText(writeFile(out() + QStringLiteral("/file.txt"), "x"));
+         }},
+        {"Please choose an existing folder to save the files to: ",
+         [](TMainFrm& f) { control<QLineEdit>(f, "DestPathEdt")->setText(QStringLiteral("relative/none")); }},
         {"The video Bit Rate is not a number: \"fast\"",
          [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->setText(QStringLiteral("fast")); }},
         {"The audio Bit Rate is not a number: \" \"",
@@ -146,6 +152,69 @@ TEST_F(ConvertEndToEnd, ValidationTable)
             << prompts.messages[0].text.toStdString();
         EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
         EXPECT_EQ(prompts.messages[0].icon, i < 4 ? PromptIcon::Question : PromptIcon::Warning);
+    }
+}
+
+TEST_F(ConvertEndToEnd, ATypedFolderIsMadeOnRequestAndOneThatTakesNoFileStartsNothing)
+{
+    QTemporaryDir sources;
+    const QString source = copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path());
+    const QString file = writeFile(out() + QStringLiteral("/file.txt"), "x");
+    struct Case {
+        const char* what;
+        QString folder;
+        std::deque<bool> answers;
+        bool asked;      // whether making the folder is offered
+        QString message; // how the refusal begins; none when the batch runs
+        bool made;       // whether the folder is there afterwards
+    };
+    const Case cases[] = {
+        {"missing, not made", out() + QStringLiteral("/new/deeper"), {false}, true, {}, false},
+        {"missing, made and converted into", out() + QStringLiteral("/made/deeper"), {true}, true, {}, true},
+        {"cannot be made",
+         file + QStringLiteral("/sub"),
+         {true},
+         true,
+         QStringLiteral("The folder \"") + file + QStringLiteral("/sub\" could not be created: "),
+         false},
+        // A folder no one may create files in, whoever runs the test.
+        {"takes no new file",
+         QStringLiteral("/proc"),
+         {},
+         false,
+         QStringLiteral("The converted files cannot be written to the folder \"/proc\": "),
+         true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto form = validWindow({source});
+        control<QLineEdit>(*form, "DestPathEdt")->setText(row.folder);
+        prompts.messages.clear();
+        prompts.questions.clear();
+        prompts.summaries.clear();
+        prompts.yesNoAnswers = row.answers;
+        form->DoConvert();
+        if (row.asked) {
+            ASSERT_EQ(prompts.questions.size(), 1); // one question, however many folders are missing
+            EXPECT_EQ(prompts.questions[0].text,
+                      QStringLiteral("The folder \"") + row.folder + QStringLiteral("\" does not exist. Create it?"));
+        } else {
+            EXPECT_TRUE(prompts.questions.isEmpty());
+        }
+        EXPECT_EQ(QFileInfo(row.folder).isDir(), row.made);
+        const bool runs = row.made && row.message.isEmpty();
+        EXPECT_EQ(prompts.summaries.size(), runs ? 1 : 0);
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowStatus(0).isEmpty(), !runs);
+        if (row.message.isEmpty()) {
+            EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+        } else {
+            // Said once, before any file was started.
+            ASSERT_EQ(prompts.messages.size(), 1);
+            EXPECT_TRUE(prompts.messages[0].text.startsWith(row.message)) << prompts.messages[0].text.toStdString();
+        }
+        if (runs) {
+            EXPECT_TRUE(QFile::exists(row.folder + QStringLiteral("/sample.mp4")));
+        }
     }
 }
 

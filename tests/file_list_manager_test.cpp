@@ -273,6 +273,49 @@ TEST(AddReport, OneFileInASentenceSeveralInAList)
     EXPECT_EQ(lines.constLast(), QStringLiteral("... and 5 more."));
 }
 
+TEST(AddReport, FilesAlreadyListedAreCountedAfterTheRefused)
+{
+    TAddReport report;
+    report.AddAlreadyListed();
+    EXPECT_FALSE(report.IsEmpty());
+    EXPECT_FALSE(report.HasRefusals());
+    EXPECT_EQ(report.Text(), QStringLiteral("1 file was already in the list and was not added again."));
+    report.AddAlreadyListed();
+    report.Add({QStringLiteral("/v/gone.avi"), {}, TRefusal::NotFound, {}});
+    EXPECT_TRUE(report.HasRefusals());
+    EXPECT_EQ(report.Text(),
+              QStringLiteral("Sorry, the file was not found: /v/gone.avi\n\n"
+                             "2 files were already in the list and were not added again."));
+}
+
+TEST_F(FileListTest, LoaderSkipsListedFilesUnlessToldToKeepThem)
+{
+    TFileListLoader loader(manager, program.path(), 2);
+    QList<TAddReport> reports;
+    QObject::connect(&loader, &TFileListLoader::finished,
+                     [&](const TAddReport& report, bool) { reports.append(report); });
+    loader.AddFiles({paths[0], paths[1]});
+    // Joins the load under way: the file waiting to be probed counts as listed already.
+    loader.AddFiles({paths[1], paths[2]});
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi"}));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0].AlreadyListed(), 1);
+
+    // Nothing new: said at once, nothing probed.
+    const qsizetype runs = program.loggedRuns().size();
+    loader.AddFiles({paths[0]});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_EQ(reports[1].AlreadyListed(), 1);
+    EXPECT_FALSE(loader.IsLoading());
+    EXPECT_EQ(program.loggedRuns().size(), runs);
+
+    loader.AddFiles({paths[0]}, TFileListLoader::TListed::Keep);
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi", "f1.avi"}));
+    EXPECT_EQ(reports.last().AlreadyListed(), 0);
+}
+
 TEST_F(FileListTest, LoaderListsInTheGivenOrderAndReportsOnce)
 {
     scriptFirst({QStringLiteral("when f1.avi sleep 300")}); // the first probe ends last

@@ -40,6 +40,24 @@ QString TAddReport::ReasonText(TRefusal refusal, const QString& detail)
 
 QString TAddReport::Text() const
 {
+    const QString refused = refusedText();
+    const QString alreadyListed = alreadyListedText();
+    if (refused.isEmpty() || alreadyListed.isEmpty())
+        return refused + alreadyListed;
+    return refused + QStringLiteral("\n\n") + alreadyListed;
+}
+
+QString TAddReport::alreadyListedText() const
+{
+    if (m_alreadyListed == 0)
+        return {};
+    if (m_alreadyListed == 1)
+        return QStringLiteral("1 file was already in the list and was not added again.");
+    return QStringLiteral("%1 files were already in the list and were not added again.").arg(m_alreadyListed);
+}
+
+QString TAddReport::refusedText() const
+{
     if (m_refused.isEmpty())
         return {};
     if (m_refused.size() == 1) {
