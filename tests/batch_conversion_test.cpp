@@ -453,8 +453,9 @@ TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)
 
 TEST_F(BatchTest, FailedRunKeepsItsSourceAndIsReported)
 {
-    program.setScript({QStringLiteral("when bad err Error: cannot open the input file: Invalid data\\n"),
-                       QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
+    program.setScript(
+        {QStringLiteral("when bad err Error[source-unreadable]: cannot open the input file: Invalid data\\n"),
+         QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
     const QString good = source(QStringLiteral("good.avi"));
     const QString bad = source(QStringLiteral("bad.avi"));
     list({mediaRecord(good, "00:00:01.00"), mediaRecord(bad, "00:00:01.00")});
@@ -575,7 +576,8 @@ TEST_F(BatchTest, StatusesAfterABatch)
 {
     program.setScript(
         {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
-         QStringLiteral("when bad err \\nError: cannot write to the output file: No space left on device\\n"),
+         QStringLiteral(
+             "when bad err \\nError[disk-full]: cannot write to the output file: No space left on device\\n"),
          QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
     const QString good = source(QStringLiteral("good.avi"));
     const QString bad = source(QStringLiteral("bad.avi"));
@@ -627,7 +629,7 @@ TEST_F(BatchTest, StatusesAfterABatch)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << failed.LogPath.toStdString();
     const QByteArray logText = log.readAll();
     EXPECT_TRUE(logText.contains("time=0.5 bitrate"));
-    EXPECT_TRUE(logText.contains("Error: cannot write to the output file: No space left on device"));
+    EXPECT_TRUE(logText.contains("Error[disk-full]: cannot write to the output file: No space left on device"));
     EXPECT_TRUE(logText.contains("Exit status: 1"));
     EXPECT_TRUE(batch.Statuses[2].LogPath.isEmpty());
     EXPECT_TRUE(StatusToolTip(failed).contains(QStringLiteral("Encoder: Error: cannot write")));

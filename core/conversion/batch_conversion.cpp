@@ -4,6 +4,7 @@
 #include "core/conversion/exec_str_calculator.h"
 #include "core/conversion/progress_math.h"
 #include "core/conversion/run_log.h"
+#include "core/media/encoder_error.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"
@@ -20,16 +21,12 @@ namespace {
 constexpr size_t kReadPieceBytes = 256;
 constexpr qsizetype kErrorTailBytes = 4096;
 
-// The last "Error:" line in the encoder's output tail.
-QString lastErrorLine(const QByteArray& tail)
+// The last error line in the encoder's output tail, as people read it ("Error: text"), and its code.
+QString lastErrorLine(const QByteArray& tail, QString& code)
 {
-    const qsizetype at = tail.lastIndexOf("Error:");
-    if (at < 0)
-        return {};
-    qsizetype end = at;
-    while (end < tail.size() && tail[end] != '\r' && tail[end] != '\n')
-        ++end;
-    return QString::fromUtf8(tail.mid(at, end - at));
+    const TEncoderError error = LastEncoderError(tail);
+    code = error.Code;
+    return error.Line();
 }
 
 // The forms under which a path can meet another naming the same file: its folder's real path
@@ -430,12 +427,15 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
         program = calculator.EncoderPath();
     } catch (const EConvertError& e) {
         // A frame size or duration that does not read fails this file; the batch goes on.
+        outcome.ErrorCode = e.message().contains(QLatin1String("screen size")) ? QStringLiteral("screen-size-invalid")
+                                                                               : QStringLiteral("media-values-invalid");
         outcome.LastError = QStringLiteral("Error: ") + e.message();
         finish();
         return;
     }
 
     if (!child.Start(program, args, TChildProcess::Stream::StdErr)) {
+        outcome.ErrorCode = QStringLiteral("encoder-not-started");
         outcome.LastError = QStringLiteral("Error: the encoder could not be started (%1)").arg(program);
         finish();
         return;
@@ -496,8 +496,9 @@ void TBatchConversion::ConversionThreadProc(int index, const TFileInfo& info, co
     }
     MoveTotal(share, share, true);
     outcome.ExitCode = child.Wait();
-    outcome.LastError = lastErrorLine(tail);
+    outcome.LastError = lastErrorLine(tail, outcome.ErrorCode);
     if (outcome.ExitCode != 0 && outcome.LastError.isEmpty()) {
+        outcome.ErrorCode = QStringLiteral("encoder-ended");
         outcome.LastError = outcome.ExitCode < 0
             ? QStringLiteral("Error: the encoder was ended by a signal")
             : QStringLiteral("Error: the encoder ended with status %1").arg(outcome.ExitCode);
@@ -522,9 +523,10 @@ void TBatchConversion::AfterConversion(TRun& run)
         SetStatus(run.Index, TFileState::Done);
     } else {
         // A run that ended with status 0 yet left nothing has no error line of its own to show.
-        const QString error =
-            outcome.LastError.isEmpty() ? QStringLiteral("Error: the encoder left no output") : outcome.LastError;
-        SetStatus(run.Index, TFileState::Failed, FailureReason(error), error);
+        const TEncoderError error = outcome.LastError.isEmpty()
+            ? TEncoderError{QStringLiteral("no-output"), QStringLiteral("the encoder left no output")}
+            : TEncoderError{outcome.ErrorCode, ParseEncoderErrorLine(outcome.LastError).Text};
+        SetStatus(run.Index, TFileState::Failed, FailureReason(error), error.Line());
     }
     if (Parameters.SetConvertedAsOriginal && FileSizeOf(run.Output) > 0)
         CopyFileTimes(run.Source, run.Output);

@@ -58,7 +58,8 @@ public:
 struct TRunOutcome {
     bool Started = false;
     int ExitCode = -1;
-    QString LastError; // the encoder's last "Error:" line, or why it could not run
+    QString LastError; // the encoder's last error line ("Error: text"), or why it could not run
+    QString ErrorCode; // the code of that error
     QString LogPath;   // the run's log file; empty when the encoder did not run or none could be written
 };
 
