@@ -43,8 +43,6 @@ TEST(ProgressForm, LayoutAtStart)
     EXPECT_EQ(form.TimeElapsedLabel->text(), QStringLiteral("Time Elapsed:"));
     EXPECT_EQ(form.EstimatedTimeLabel->text(), QStringLiteral("Estimated Time:"));
     EXPECT_EQ(form.ExecuteTaskTimer.interval(), 100);
-    EXPECT_EQ(form.Batch.ElapsedTimer.interval(), 1000);
-    EXPECT_EQ(form.Batch.EstimatedTimer.interval(), 100);
 }
 
 TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
@@ -53,7 +51,7 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     QTemporaryDir out;
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
-    TBatchConversion& b = form.Batch;
+    TBatchRequest b;
     b.Parameters.FileFormat = QStringLiteral("3gp");
     b.Parameters.VideoCodec = QStringLiteral("h263");
     b.Parameters.AudioCodec = QStringLiteral("aac");
@@ -69,8 +67,8 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     b.Parameters.DestinationFolder = out.path() + QLatin1Char('/');
     for (const char* name : {"sample.avi", "sintel-1024x436.mp4"})
         b.Files.append(probed(copyOfCorpusFile(QString::fromLatin1(name), sources.path())));
-    b.Files.append(TFileInfo{});
     b.Parameters.TotalDuration = 41 + 60;
+    form.SetRequest(b);
     form.exec();
 
     for (const char* name : {"/sample.3gp", "/sintel-1024x436.3gp"}) {
@@ -109,11 +107,13 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     info.FileName = QStringLiteral("clip.avi");
     info.Duration = QStringLiteral("00:00:05.00");
     info.Resolution = QStringLiteral("640x480");
-    form.Batch.Files = {info, info, TFileInfo{}};
-    form.Batch.Parameters.FileFormat = QStringLiteral("mp4");
-    form.Batch.Parameters.ResolutionX = 320;
-    form.Batch.Parameters.ResolutionY = 240;
-    form.Batch.Parameters.TotalDuration = 100;
+    TBatchRequest request;
+    request.Files = {info, info};
+    request.Parameters.FileFormat = QStringLiteral("mp4");
+    request.Parameters.ResolutionX = 320;
+    request.Parameters.ResolutionY = 240;
+    request.Parameters.TotalDuration = 100;
+    form.SetRequest(request);
     // Stop at the first progress shown, while the encoder hangs with its output begun, and is held.
     bool stopped = false;
     QObject::connect(form.FileConversionProgress, &QProgressBar::valueChanged, &form, [&](int value) {
@@ -141,7 +141,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     EXPECT_EQ(form.QueueLvw->topLevelItem(0)->text(1), QStringLiteral("Stopped"));
     EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(1), QStringLiteral("Stopped"));
     EXPECT_TRUE(prompts.summaries.isEmpty());
-    EXPECT_TRUE(form.Batch.Stopped);
+    EXPECT_TRUE(form.Batch.Stopped());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));
