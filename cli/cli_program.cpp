@@ -4,7 +4,7 @@
 #include "cli/cli_progress.h"
 #include "cli/device_directory.h"
 #include "core/conversion/batch_conversion.h"
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
 #include "core/media/file_info.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"

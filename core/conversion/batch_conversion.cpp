@@ -1,8 +1,8 @@
 #include "core/conversion/batch_conversion.h"
 
-#include "core/conversion/duration_parser.h"
 #include "core/conversion/exec_str_calculator.h"
 #include "core/conversion/pad_calculator.h"
+#include "core/media/duration_parser.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"

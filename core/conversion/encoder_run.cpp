@@ -7,7 +7,8 @@ constexpr qsizetype kErrorTailBytes = 4096;
 
 } // namespace
 
-TEncoderRun::TEncoderRun(QObject* parent) : QObject(parent) {}
+TEncoderRun::TEncoderRun(QObject* parent) : QObject(parent)
+{}
 
 // TChildProcess's own destructor ends and reaps an encoder still running.
 TEncoderRun::~TEncoderRun() = default;
@@ -101,10 +102,10 @@ void TEncoderRun::Finish()
     m_outcome.ExitCode = m_child.Wait();
     m_outcome.Error = LastEncoderError(m_tail);
     if (m_outcome.ExitCode != 0 && m_outcome.Error.IsEmpty()) {
-        m_outcome.Error = {RunReason::EncoderEnded, m_outcome.ExitCode < 0
-                                                        ? QStringLiteral("the encoder was ended by a signal")
-                                                        : QStringLiteral("the encoder ended with status %1")
-                                                              .arg(m_outcome.ExitCode)};
+        m_outcome.Error = {RunReason::EncoderEnded,
+                           m_outcome.ExitCode < 0
+                               ? QStringLiteral("the encoder was ended by a signal")
+                               : QStringLiteral("the encoder ended with status %1").arg(m_outcome.ExitCode)};
     }
     if (m_outcome.ExitCode < 0)
         m_log.Close(QStringLiteral("The encoder was ended by a signal."));

@@ -11,7 +11,6 @@
 #include <QObject>
 #include <QSocketNotifier>
 
-
 // How an encoder run ended.
 struct TRunOutcome {
     bool Started = false;

@@ -116,8 +116,8 @@ QStringList PlanOutputFiles(const QStringList& sources, uint8_t outputLocation, 
     return outputs;
 }
 
-TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists,
-                                   TOverwriteAnswer answer, bool asked)
+TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, TOverwriteAnswer answer,
+                                   bool asked)
 {
     if (outputIsSource && (mode == omAsk || mode == omReplace))
         return skip(TSkipCause::OwnSource);

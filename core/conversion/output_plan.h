@@ -4,6 +4,7 @@
 
 #include "core/conversion/conversion_parameters.h"
 #include "core/conversion/file_status.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QSet>
 #include <QString>
@@ -66,5 +67,5 @@ struct TOverwriteDecision {
 // whether it exists (holds something), and the answer that stands (a "for all" answer of the
 // batch, or the one just given to the question about this file; oaNone when none was given or
 // the question was closed, which keeps the file once asked).
-TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists,
-                                   TOverwriteAnswer answer, bool asked);
+TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, TOverwriteAnswer answer,
+                                   bool asked);

@@ -1,6 +1,6 @@
 #include "core/media/file_list_manager.h"
 
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
 #include "core/media/encoder_error.h"
 #include "core/media/file_list_control.h"
 #include "core/media/file_utils.h"
