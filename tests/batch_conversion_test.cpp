@@ -827,6 +827,21 @@ TEST(EncoderRun, OutcomeFromExitStatusAndReasonCode)
         EXPECT_TRUE(QFile::exists(outcome->LogPath));
     }
 
+    // Status lines that gathered in the pipe are each read for their time.
+    program.setScript({QStringLiteral("err frame=1 time=1.0 b\\rframe=2 time=2.0 b\\rframe=3 time=3.0 b\\r")});
+    TEncoderRun lines;
+    QList<qint32> times;
+    QEventLoop linesRead;
+    QObject::connect(&lines, &TEncoderRun::timeRead, [&](const TChunkTime& time) {
+        if (time.HasValue)
+            times.append(time.Tenths);
+    });
+    QObject::connect(&lines, &TEncoderRun::finished, &linesRead, &QEventLoop::quit);
+    ASSERT_TRUE(lines.Start(program.path() + QStringLiteral("encoder/encoder"), {}, logs.path(),
+                            QStringLiteral("/v/x.avi"), QStringLiteral("/v/x.mp4"), false));
+    linesRead.exec();
+    EXPECT_EQ(times, (QList<qint32>{10, 20, 30}));
+
     // A program that cannot start ends the run all the same, from the event loop.
     TEncoderRun missing;
     std::optional<TRunOutcome> outcome;

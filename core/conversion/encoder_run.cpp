@@ -83,7 +83,28 @@ void TEncoderRun::ReadAvailable()
     m_log.Append(piece, static_cast<qint64>(got));
     const QByteArray chunk(piece, static_cast<qsizetype>(got));
     KeepTail(chunk);
-    emit timeRead(ReadChunkTime(chunk));
+    m_pending.append(chunk);
+    TellLines(false);
+}
+
+void TEncoderRun::TellLines(bool atEnd)
+{
+    // The encoder writes each line at once, but a loaded machine may let several gather in the
+    // pipe before they are read; each is read for its own time.
+    for (;;) {
+        qsizetype end = 0;
+        while (end < m_pending.size() && m_pending[end] != '\r' && m_pending[end] != '\n')
+            ++end;
+        // A line too long to be a status line is told as far as it goes.
+        const bool whole = end < m_pending.size() || (atEnd && end > 0) || m_pending.size() > kErrorTailBytes;
+        if (!whole)
+            return;
+        const QByteArray line = m_pending.left(end + 1);
+        m_pending.remove(0, end + 1);
+        emit timeRead(ReadChunkTime(line));
+        if (m_over)
+            return; // stopped by whoever was told
+    }
 }
 
 void TEncoderRun::KeepTail(const QByteArray& chunk)
@@ -96,6 +117,9 @@ void TEncoderRun::KeepTail(const QByteArray& chunk)
 void TEncoderRun::Finish()
 {
     DropNotifier();
+    TellLines(true);
+    if (m_over)
+        return; // stopped by whoever was told the last line
     m_over = true;
     // The pipe closes as the encoder ends; a hold must not keep it from ending.
     m_child.Resume();

@@ -49,7 +49,8 @@ public:
     void Stop();
 
 signals:
-    // A piece of the encoder's output, with the time it reports, when it reports one.
+    // A line of the encoder's output (a status line ends in CR), with the time it reports, when it
+    // reports one. Lines that came in one read are told one by one.
     void timeRead(const TChunkTime& time);
     void finished(const TRunOutcome& outcome);
 
@@ -59,11 +60,14 @@ private:
     void DropNotifier();
     void Finish();
     void KeepTail(const QByteArray& chunk);
+    // Tells the time of each whole line received; an unfinished line waits for its end.
+    void TellLines(bool atEnd);
 
     TChildProcess m_child;
     QSocketNotifier* m_notifier = nullptr; // a child of the run
     TRunLog m_log;
-    QByteArray m_tail; // the end of the output, where the last error line is
+    QByteArray m_tail;    // the end of the output, where the last error line is
+    QByteArray m_pending; // received and not yet told: the start of a line
     TRunOutcome m_outcome;
     bool m_over = false; // finished, failed or stopped
 };
