@@ -25,24 +25,40 @@ TFileInfo probed(const QString& path)
 
 } // namespace
 
-TEST(ProgressForm, LayoutAtStart)
+TEST(ProgressForm, StartsIdleWithEveryControlInItsOwnPlace)
 {
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Progress"));
-    // The queue of files stands below the spot the times take.
-    EXPECT_EQ(form.width(), 505);
-    EXPECT_GT(form.height(), 237);
-    EXPECT_GE(form.QueueLvw->geometry().top(), 237 - 10);
+    EXPECT_FALSE(form.Running());
     EXPECT_EQ(form.DoPauseBtn->text(), QStringLiteral("Pause"));
     EXPECT_FALSE(form.DoPauseBtn->isEnabled());
     EXPECT_EQ(form.DoStopBtn->text(), QStringLiteral("Stop"));
-    EXPECT_EQ(form.DoStopBtn->geometry(), QRect(200, 144, 99, 41));
-    EXPECT_EQ(form.FileConversionProgress->geometry(), QRect(24, 43, 457, 17));
-    EXPECT_EQ(form.FilesConversionProgress->geometry(), QRect(24, 107, 457, 17));
     EXPECT_EQ(form.TimeElapsedLabel->text(), QStringLiteral("Time Elapsed:"));
     EXPECT_EQ(form.EstimatedTimeLabel->text(), QStringLiteral("Estimated Time:"));
-    EXPECT_EQ(form.ExecuteTaskTimer.interval(), 100);
+    for (const QProgressBar* bar : {form.FileConversionProgress, form.FilesConversionProgress}) {
+        EXPECT_EQ(bar->minimum(), 0);
+        EXPECT_EQ(bar->maximum(), 100);
+        EXPECT_EQ(bar->value(), 0);
+    }
+    // From the top: the file's bar, the batch's bar, the buttons, the times, then the queue; every
+    // control inside the window and none over another.
+    const QList<const QWidget*> rows{form.FileConversionProgress, form.FilesConversionProgress, form.DoStopBtn,
+                                     form.TimeElapsedLabel, form.QueueLvw};
+    for (qsizetype i = 0; i + 1 < rows.size(); ++i)
+        EXPECT_LE(rows[i]->geometry().bottom(), rows[i + 1]->geometry().top()) << i;
+    const QList<const QWidget*> controls{
+        form.FileConversionProgress, form.FilesConversionProgress, form.DoStopBtn, form.DoPauseBtn,
+        form.TimeElapsedLabel,       form.EstimatedTimeLabel,      form.QueueLvw};
+    for (const QWidget* control : controls) {
+        EXPECT_TRUE(form.rect().contains(control->geometry())) << control->objectName().toStdString();
+        for (const QWidget* other : controls) {
+            if (other == control)
+                continue;
+            EXPECT_FALSE(control->geometry().intersects(other->geometry()))
+                << control->objectName().toStdString() << " " << other->objectName().toStdString();
+        }
+    }
 }
 
 TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
