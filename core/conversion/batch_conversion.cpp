@@ -133,12 +133,17 @@ void TBatchConversion::StartRun(int index, const QString& output)
     status.Renamed = IsRenamed(info.FilePath, output);
     SetStatus(index, TFileState::Converting);
 
-    auto* process = new TEncoderRun(this);
     TRun& run = m_runs.emplace_back();
     run.Index = index;
     run.Source = info.FilePath;
     run.Output = output;
-    run.Process = process;
+    run.Process = NewEncoderRun();
+    LaunchEncoder(run, info);
+}
+
+TEncoderRun* TBatchConversion::NewEncoderRun()
+{
+    auto* process = new TEncoderRun(this);
     connect(process, &TEncoderRun::timeRead, this, [this, process](const TChunkTime& time) {
         for (TRun& r : m_runs) {
             if (r.Process == process)
@@ -147,7 +152,12 @@ void TBatchConversion::StartRun(int index, const QString& output)
     });
     connect(process, &TEncoderRun::finished, this,
             [this, process](const TRunOutcome& outcome) { EndRun(process, outcome); });
+    return process;
+}
 
+void TBatchConversion::LaunchEncoder(TRun& run, const TFileInfo& info)
+{
+    TEncoderRun* process = run.Process;
     QString program;
     QStringList args;
     try {
@@ -156,7 +166,7 @@ void TBatchConversion::StartRun(int index, const QString& output)
         calculator.FileInfo = info;
         calculator.Parameters = m_request.Parameters;
         calculator.SourceFile = info.FilePath;
-        calculator.TargetFile = output;
+        calculator.TargetFile = run.Output;
         args = calculator.GetArguments();
         program = calculator.EncoderPath();
     } catch (const EScreenSizeError& e) {
@@ -167,7 +177,7 @@ void TBatchConversion::StartRun(int index, const QString& output)
         process->Fail({RunReason::MediaValuesInvalid, e.message()});
         return;
     }
-    if (process->Start(program, args, m_request.LogFolder, info.FilePath, output, m_paused))
+    if (process->Start(program, args, m_request.LogFolder, run.Source, run.Output, m_paused))
         SetEstimateClock(true);
 }
 

@@ -92,6 +92,11 @@ private:
     // The output of the file at index, or empty when the file is skipped (its status says why).
     QString DecideOutput(int index, QString output);
     void StartRun(int index, const QString& output);
+    // A run whose progress and end come to this batch.
+    TEncoderRun* NewEncoderRun();
+    // Works out the encoder's command line for the run's file and starts it; a file whose values
+    // do not make one fails without an encoder.
+    void LaunchEncoder(TRun& run, const TFileInfo& info);
     void ReadProgress(TRun& run, const TChunkTime& time);
     void EndRun(TEncoderRun* process, const TRunOutcome& outcome);
     void AfterConversion(const TRun& run, const TRunOutcome& outcome);
