@@ -1,5 +1,6 @@
 #include "convert.h"
 
+#include "exit_status.h"
 #include "filters.h"
 #include "formats.h"
 #include "frame_size.h"
@@ -7,7 +8,6 @@
 #include "levels.h"
 #include "output.h"
 #include "report.h"
-#include "run.h"
 #include "watchdog.h"
 
 extern "C" {
@@ -164,8 +164,10 @@ int Transcoder::run()
     // However the source or a library gets stuck (a file that never delivers data, a decoder in
     // a loop), a conversion that writes nothing for this long is ended.
     m_watchdog = std::make_unique<ProgressWatchdog>(kStallLimit, [this] {
-        const std::string line =
-            "\nError: the conversion made no progress for " + std::to_string(kStallLimit.count() / 1000) + " s\n";
+        const std::string line = "\n"
+            + errorLine(Reason::Stalled,
+                        "the conversion made no progress for " + std::to_string(kStallLimit.count() / 1000) + " s")
+            + "\n";
         if (write(fileno(m_err), line.data(), line.size()) < 0) {
             // Nobody reads any more; the run ends all the same.
         }
@@ -180,8 +182,10 @@ int Transcoder::run()
     printStatus(true);
     std::fputc('\n', m_err);
     if (sourceDamaged()) {
-        std::fputs("Error: the source is damaged or ends early; only the part that could be decoded was converted\n",
-                   m_err);
+        const std::string line = errorLine(Reason::SourceDamaged,
+                                           "the source is damaged or ends early; only the part that "
+                                           "could be decoded was converted");
+        std::fprintf(m_err, "%s\n", line.c_str());
         return kExitDamagedSource;
     }
     return kExitOk;
@@ -193,18 +197,18 @@ void Transcoder::prepare()
     m_videoCodec = m_opt.videoCodec.empty() ? avcodec_find_encoder(m_muxer->video_codec)
                                             : findEncoder(m_opt.videoCodec, AVMEDIA_TYPE_VIDEO);
     if (!m_videoCodec)
-        throw EncoderError(std::string("the format '") + m_muxer->name + "' has no video codec");
+        throw EncoderError(Reason::FormatNoVideo, std::string("the format '") + m_muxer->name + "' has no video codec");
     checkFormatTakesCodec(m_muxer, m_videoCodec);
 
     if (sameFile(m_opt.input, m_opt.output))
-        throw EncoderError("the output file is the source file");
+        throw EncoderError(Reason::OutputIsSource, "the output file is the source file");
     if (!m_opt.overwrite && fileExists(m_opt.output))
-        throw EncoderError("the output file exists already (-y replaces it)");
+        throw EncoderError(Reason::OutputExists, "the output file exists already (-y replaces it)");
 
     m_input = std::make_unique<InputFile>(m_opt.input);
     m_input->clearDeadline();
     if (!m_input->videoStream())
-        throw EncoderError("the source has no video stream");
+        throw EncoderError(Reason::SourceNoVideo, "the source has no video stream");
     m_video.input = m_input->videoStream();
     openDecoder(m_video);
 
@@ -223,7 +227,7 @@ void Transcoder::prepare()
         m_audioCodec = m_opt.audioCodec.empty() ? avcodec_find_encoder(m_muxer->audio_codec)
                                                 : findEncoder(m_opt.audioCodec, AVMEDIA_TYPE_AUDIO);
         if (!m_audioCodec)
-            throw EncoderError("the format 'psp' has no audio codec");
+            throw EncoderError(Reason::CodecNotInFormat, "the format 'psp' has no audio codec");
         checkFormatTakesCodec(m_muxer, m_audioCodec);
         m_silentAudio = true;
     }
@@ -242,7 +246,8 @@ void Transcoder::openDecoder(Stage& stage)
     const AVCodecParameters* par = stage.input->codecpar;
     const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
     if (!decoder)
-        throw EncoderError(std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
+        throw EncoderError(Reason::DecoderMissing,
+                           std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
     stage.decoder.reset(avcodec_alloc_context3(decoder));
     if (!stage.decoder)
         throw EncoderError("cannot allocate a decoder", AVERROR(ENOMEM));
@@ -406,7 +411,7 @@ void Transcoder::transcode()
     AVFormatContext* ctx = m_input->context();
     for (;;) {
         if (stopRequested())
-            throw EncoderError("stopped");
+            throw EncoderError(Reason::Stopped, "stopped");
         const int result = av_read_frame(ctx, m_packet.get());
         if (result == AVERROR_EOF)
             break;
@@ -649,7 +654,7 @@ void Transcoder::finish()
         const std::string reason = !m_video.lastDecodeError.empty() ? m_video.lastDecodeError
             : m_demuxError                                          ? "the file cannot be read past its header"
                                                                     : "the video stream holds no pictures";
-        throw EncoderError("no picture of the source could be decoded: " + reason);
+        throw EncoderError(Reason::SourceUndecodable, "no picture of the source could be decoded: " + reason);
     }
     checkOutputLength();
     m_output->finish();
@@ -683,7 +688,7 @@ void Transcoder::checkOutputLength() const
         char text[160];
         std::snprintf(text, sizeof text, "the output holds %.2f s of the %.2f s the source decoded to",
                       m_writtenSeconds, decoded);
-        throw EncoderError(text);
+        throw EncoderError(Reason::LengthMismatch, text);
     }
 }
 
@@ -717,19 +722,24 @@ int convert(const EncoderOptions& options, std::FILE* err)
     // Whatever ends the conversion early, the transcoder's destructor has removed the incomplete
     // output by the time the error line is written.
     std::string message;
+    Reason reason = Reason::Failed;
     try {
         Transcoder transcoder(options, err);
         return transcoder.run();
     } catch (const EncoderError& e) {
         message = e.what();
+        reason = e.reason();
     } catch (const std::bad_alloc&) {
         message = "out of memory";
+        reason = Reason::OutOfMemory;
     } catch (const std::exception& e) {
         message = std::string("unexpected failure: ") + e.what();
     } catch (...) {
         message = "unexpected failure";
     }
-    std::fprintf(err, "\nError: %s\n", message.c_str());
+    if (stopRequested())
+        reason = Reason::Stopped;
+    std::fprintf(err, "\n%s\n", errorLine(reason, message).c_str());
     std::fflush(err);
     return stopRequested() ? kExitStopped : kExitFailed;
 }

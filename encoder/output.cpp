@@ -56,35 +56,40 @@ void OutputFile::begin()
     AVDictionary* ioOptions = nullptr;
     std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> ioGuard(&ioOptions, av_dict_free);
     av_dict_set(&ioOptions, "protocol_whitelist", "file", 0);
-    check(avio_open2(&m_ctx->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions), "cannot create the output file");
+    check(avio_open2(&m_ctx->pb, url.c_str(), AVIO_FLAG_WRITE, nullptr, &ioOptions), "cannot create the output file",
+          Reason::OutputUnwritable);
     m_begun = true;
     checkAllOptionsUsed(ioOptions, "the output file");
 
     AVDictionary* muxerOptions = nullptr;
     std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> muxerGuard(&muxerOptions, av_dict_free);
-    check(avformat_write_header(m_ctx.get(), &muxerOptions), "cannot write the output header");
+    check(avformat_write_header(m_ctx.get(), &muxerOptions), "cannot write the output header",
+          Reason::OutputUnwritable);
     checkAllOptionsUsed(muxerOptions, std::string("the muxer '") + m_ctx->oformat->name + "'");
 }
 
 void OutputFile::write(AVPacket* packet)
 {
-    check(av_interleaved_write_frame(m_ctx.get(), packet), "cannot write to the output file");
+    check(av_interleaved_write_frame(m_ctx.get(), packet), "cannot write to the output file", Reason::OutputUnwritable);
 }
 
 void OutputFile::finish()
 {
-    check(av_write_trailer(m_ctx.get()), "cannot finish the output file");
+    check(av_write_trailer(m_ctx.get()), "cannot finish the output file", Reason::OutputUnwritable);
     m_finalSize = avio_size(m_ctx->pb); // the trailer may have sought back into the header
-    check(avio_closep(&m_ctx->pb), "cannot close the output file");
+    check(avio_closep(&m_ctx->pb), "cannot close the output file", Reason::OutputUnwritable);
     // Only a whole file ever carries the output's name; an output that existed before stays as it
     // was until this moment.
-    if (std::rename(m_temporaryPath.c_str(), m_path.c_str()) != 0)
-        throw EncoderError("cannot put the output file in place: " + std::string(std::strerror(errno)));
+    if (std::rename(m_temporaryPath.c_str(), m_path.c_str()) != 0) {
+        const int error = errno;
+        throw EncoderError(Reason::OutputUnwritable,
+                           "cannot put the output file in place: " + std::string(std::strerror(error)), AVERROR(error));
+    }
     m_finished = true;
     struct stat st {};
     if (stat(m_path.c_str(), &st) != 0 || st.st_size == 0) {
         std::remove(m_path.c_str());
-        throw EncoderError("the output file is missing or empty after writing");
+        throw EncoderError(Reason::OutputUnwritable, "the output file is missing or empty after writing");
     }
 }
 

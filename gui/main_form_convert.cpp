@@ -115,8 +115,11 @@ void TMainFrm::DoConvert()
     TProgressFrm progress(m_programDir, m_prompts);
     // Each file's status shows in the list too, and stays there after the batch.
     connect(&progress, &TProgressFrm::FileStatusShown, m_fileList, &TFileListPanel::ShowFileStatus);
-    progress.Batch.Parameters = m_quality->ConversionParameters();
-    progress.Batch.Files = files;
+    TBatchRequest request;
+    request.Parameters = m_quality->ConversionParameters();
+    request.Files = files;
+    request.Files.removeLast(); // the list's closing empty record
+    progress.SetRequest(request);
     progress.exec();
 }
 

@@ -34,7 +34,7 @@ void setText(QLabel* label, const QString& text)
 } // namespace
 
 TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts, *this)
+    : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts)
 {
     setWindowTitle(QStringLiteral("Progress"));
     // The queue takes the space below the times.
@@ -77,6 +77,8 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     connect(&ExecuteTaskTimer, &QTimer::timeout, this, &TProgressFrm::ExecuteTaskTimerTimer);
     connect(DoStopBtn, &QPushButton::clicked, this, &TProgressFrm::DoStopBtnClick);
     connect(DoPauseBtn, &QPushButton::clicked, this, &TProgressFrm::DoPauseBtnClick);
+    ConnectProgressView(Batch, *this);
+    connect(&Batch, &TBatchConversion::finished, this, &TProgressFrm::BatchFinished);
 }
 
 void TProgressFrm::showEvent(QShowEvent* event)
@@ -90,7 +92,6 @@ void TProgressFrm::showEvent(QShowEvent* event)
 
 void TProgressFrm::FormShow()
 {
-    Batch.OverwriteAnswer = oaNone;
     ExecuteTaskTimer.start();
 }
 
@@ -99,7 +100,11 @@ void TProgressFrm::ExecuteTaskTimerTimer()
     ExecuteTaskTimer.stop();
     m_running = true;
     DoPauseBtn->setEnabled(true);
-    Batch.BeginConversion();
+    Batch.Start(m_request);
+}
+
+void TProgressFrm::BatchFinished()
+{
     DoPauseBtn->setEnabled(false);
     DoPauseBtn->setAccessibleDescription(QStringLiteral("Holds the conversion until Resume"));
     m_running = false;
@@ -108,7 +113,7 @@ void TProgressFrm::ExecuteTaskTimerTimer()
 
 void TProgressFrm::DoStopBtnClick()
 {
-    Batch.DoStopBtnClick();
+    Batch.Stop();
     DoPauseBtn->setText(QStringLiteral("Pause"));
     DoPauseBtn->setEnabled(false);
     DoPauseBtn->setAccessibleDescription(QStringLiteral("Holds the conversion until Resume"));

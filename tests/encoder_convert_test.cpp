@@ -337,9 +337,10 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
         EXPECT_FALSE(QFile::exists(c.output + QStringLiteral(".part")));
     }
     // A picture that never decodes is reported with the decoder's reason.
-    EXPECT_TRUE(runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
-                    .lastErrorLine()
-                    .startsWith(QStringLiteral("Error: no picture of the source could be decoded: ")));
+    EXPECT_TRUE(
+        runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
+            .lastErrorLine()
+            .startsWith(QStringLiteral("Error[source-undecodable]: no picture of the source could be decoded: ")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("head.mp4")});
 
     // Unknown options and missing values are refused before anything else.
@@ -347,7 +348,7 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
                                     QStringList{QStringLiteral("-i"), goodSource, QStringLiteral("-s")}}) {
         const ProgramRun run = runProgram(realEncoder(), args);
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: ")));
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error[usage]: ")));
     }
 }
 
@@ -626,7 +627,7 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
         writeFile(output, "older output");
         const ProgramRun run = runLimited(QString::fromLatin1(c.limit), conversionArgs(source, kProfiles[1], output));
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: "))) << run.errorText.toStdString();
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error["))) << run.errorText.toStdString();
         EXPECT_TRUE(run.lastErrorLine().contains(QLatin1String(c.errorText))) << run.lastErrorLine().toStdString();
         QFile older(output);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
@@ -653,5 +654,5 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     while (child.Read(piece, sizeof piece, 20000, got) == TChildProcess::ReadStatus::Data)
         text.append(piece, static_cast<qsizetype>(got));
     EXPECT_NE(child.Wait(), 0);
-    EXPECT_TRUE(text.contains("Error: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nError[")) << text.toStdString();
 }

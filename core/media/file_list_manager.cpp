@@ -1,6 +1,7 @@
 #include "core/media/file_list_manager.h"
 
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
+#include "core/media/encoder_error.h"
 #include "core/media/file_list_control.h"
 #include "core/media/file_utils.h"
 #include "core/media/pipe_parser.h"
@@ -33,12 +34,13 @@ QString KeptListPath(const QString& programDir)
 
 namespace {
 
-// The encoder's own words on a file it cannot read: its last "Error:" line, without the prefix.
+// The encoder's own words on a file it cannot read: the text of its last error line.
 QString encoderError(const QStringList& report)
 {
     for (auto line = report.crbegin(); line != report.crend(); ++line) {
-        if (line->startsWith(QLatin1String("Error:")))
-            return line->mid(6).trimmed();
+        const TEncoderError error = ParseEncoderErrorLine(*line);
+        if (!error.IsEmpty())
+            return error.Text;
     }
     return {};
 }
