@@ -1,5 +1,7 @@
 #include "convert.h"
 
+#include "colour.h"
+#include "decoders.h"
 #include "filters.h"
 #include "formats.h"
 #include "frame_size.h"
@@ -33,6 +35,9 @@ namespace {
 volatile std::sig_atomic_t g_stopRequested = 0;
 
 constexpr std::chrono::milliseconds kStallLimit{60000};
+// A jump in the source's time stamps longer than this is closed rather than filled with repeated
+// pictures and silence: a damaged or hostile file can claim hours it does not hold.
+constexpr int64_t kLargestGapUs = 2 * AV_TIME_BASE;
 
 bool stopRequested()
 {
@@ -95,6 +100,12 @@ struct Stage {
     int64_t lastEndUs = 0;       // the same in microseconds
 };
 
+// A frame's start in microseconds after the source's start; AV_NOPTS_VALUE stays.
+int64_t startUs(const Stage& stage, int64_t pts)
+{
+    return pts == AV_NOPTS_VALUE ? pts : av_rescale_q(pts, stage.input->time_base, AV_TIME_BASE_Q);
+}
+
 class Transcoder {
 public:
     Transcoder(const EncoderOptions& options, std::FILE* err) : m_opt(options), m_err(err) {}
@@ -125,6 +136,9 @@ private:
     void printStatus(bool final);
     bool sourceDamaged();
     int64_t decodedEndUs() const;
+    // Moves a frame that starts far beyond everything decoded so far back to where the source's
+    // content reached, and every later frame of every stream with it.
+    void closeTimeGap(Stage& stage, AVFrame* frame);
     // Throws when the written output's running time is not what the source decoded to.
     void checkOutputLength() const;
 
@@ -146,6 +160,8 @@ private:
     std::unique_ptr<OutputFile> m_output;
     std::unique_ptr<ProgressWatchdog> m_watchdog;
     bool m_demuxError = false;
+    SourceColour m_sourceColour;
+    int64_t m_closedGapsUs = 0; // source time cut out at jumps in the time stamps
     FramePtr m_frame = makeFrame();
     FramePtr m_filtered = makeFrame();
     PacketPtr m_packet = makePacket();
@@ -206,6 +222,7 @@ void Transcoder::prepare()
     if (!m_input->videoStream())
         throw EncoderError("the source has no video stream");
     m_video.input = m_input->videoStream();
+    checkColourConvertible(m_video.input);
     openDecoder(m_video);
 
     if (m_input->audioStream()) {
@@ -240,7 +257,9 @@ void Transcoder::prepare()
 void Transcoder::openDecoder(Stage& stage)
 {
     const AVCodecParameters* par = stage.input->codecpar;
-    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        checkVideoDecodable(stage.input);
+    const AVCodec* decoder = findSoftwareDecoder(par->codec_id);
     if (!decoder)
         throw EncoderError(std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
     stage.decoder.reset(avcodec_alloc_context3(decoder));
@@ -308,6 +327,9 @@ void Transcoder::openVideoEncoder()
     chain.frameRate = limits.frameRate;
 
     enc->pix_fmt = chain.pixelFormat;
+    m_sourceColour = streamColour(m_video.input);
+    chain.colour = planColour(m_sourceColour, enc->width, enc->height, chain.pixelFormat);
+    markOutputColour(enc, chain.colour);
     enc->sample_aspect_ratio = {1, 1};
     enc->framerate = chain.frameRate;
     enc->time_base = av_inv_q(chain.frameRate);
@@ -459,6 +481,9 @@ void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
         pts = frame->pts;
     if (pts != AV_NOPTS_VALUE) {
         pts -= stage.startOffset;
+        frame->pts = pts;
+        closeTimeGap(stage, frame);
+        pts = frame->pts;
         const int64_t length = stage.input->codecpar->codec_type == AVMEDIA_TYPE_AUDIO
             ? av_rescale_q(frame->nb_samples, {1, frame->sample_rate}, stage.input->time_base)
             : frameDuration(frame);
@@ -474,6 +499,19 @@ void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
     drainFilters(stage);
 }
 
+void Transcoder::closeTimeGap(Stage& stage, AVFrame* frame)
+{
+    frame->pts -= av_rescale_q(m_closedGapsUs, AV_TIME_BASE_Q, stage.input->time_base);
+    const int64_t reached = decodedEndUs();
+    const int64_t gap = startUs(stage, frame->pts) - reached;
+    if (gap <= kLargestGapUs)
+        return;
+    m_closedGapsUs += gap;
+    frame->pts -= av_rescale_q(gap, AV_TIME_BASE_Q, stage.input->time_base);
+    std::fprintf(m_err, "Note: the source's time jumps by %.1f s at %.1f s; the gap is left out\n",
+                 static_cast<double>(gap) / AV_TIME_BASE, static_cast<double>(reached) / AV_TIME_BASE);
+}
+
 void Transcoder::buildVideoFilters(const AVFrame* frame)
 {
     const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
@@ -481,12 +519,18 @@ void Transcoder::buildVideoFilters(const AVFrame* frame)
     const std::string args = "video_size=" + std::to_string(frame->width) + "x" + std::to_string(frame->height)
         + ":pix_fmt=" + std::to_string(frame->format) + ":time_base=" + std::to_string(tb.num) + "/"
         + std::to_string(tb.den) + ":pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
-    if (!needsNewFilters(m_video, args, frame->pts))
+    // A change of colour description needs a new graph too, though the buffer source is not told.
+    const SourceColour colour = frameColour(frame, m_sourceColour);
+    const std::string key = args + ":colour=" + std::to_string(colour.primaries) + "/" + std::to_string(colour.transfer)
+        + "/" + std::to_string(colour.matrix) + "/" + std::to_string(colour.range);
+    if (!needsNewFilters(m_video, key, frame->pts))
         return;
+    m_videoChain.colour =
+        planColour(colour, m_videoChain.frame.width(), m_videoChain.frame.height(), m_videoChain.pixelFormat);
     // A graph built for a change of picture in mid-stream carries on where the last one ended.
     m_videoChain.startSeconds = static_cast<double>(m_nextVideoPts) * av_q2d(m_video.encoder->time_base);
     m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoChain));
-    m_video.filterSourceArgs = args;
+    m_video.filterSourceArgs = key;
 }
 
 void Transcoder::buildAudioFilters(AVFrame* frame)
@@ -657,7 +701,7 @@ void Transcoder::finish()
 
 bool Transcoder::sourceDamaged()
 {
-    if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0)
+    if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0 || m_closedGapsUs > 0)
         return true;
     // A file that decodes to clearly less than its declared running time was cut short. Containers
     // often declare a little more than their streams hold (up to a few percent, seen on ASF).

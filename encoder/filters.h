@@ -1,6 +1,7 @@
 // Filter chains of a conversion, and a small owner of one configured filter graph.
 #pragma once
 
+#include "colour.h"
 #include "ffmpeg_util.h"
 #include "frame_size.h"
 
@@ -15,6 +16,7 @@ struct VideoChainSettings {
     AVRational frameRate{25, 1};
     double startSeconds = 0; // the time of the first picture out: 0, or where the last graph ended
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
+    ColourPlan colour;
 };
 
 struct AudioChainSettings {
