@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -41,6 +42,19 @@ QString encoderError(const QStringList& report)
             return line->mid(6).trimmed();
     }
     return {};
+}
+
+// The encoder names a video codec it has no decoder for: the report says so in its own words.
+void refuseForEncoderError(TProbeOutcome& outcome, const QString& error)
+{
+    static const QRegularExpression undecodable(QStringLiteral("^the video codec (\\S+) cannot be decoded$"));
+    const QRegularExpressionMatch match = undecodable.match(error);
+    if (match.hasMatch()) {
+        outcome.Refusal = TRefusal::UndecodableVideo;
+        outcome.Detail = match.captured(1);
+    } else {
+        outcome.Detail = error;
+    }
 }
 
 } // namespace
@@ -82,7 +96,7 @@ TProbeOutcome TFileInfoManager::ProbeFile(const QString& path, const QString& pr
         else if (outcome.Info.SizeMb == 0)
             outcome.Refusal = TRefusal::NotFound; // gone while it was probed
         else
-            outcome.Detail = encoderError(parser.Output);
+            refuseForEncoderError(outcome, encoderError(parser.Output));
     } catch (const std::exception& e) {
         outcome.Refusal = TRefusal::Unreadable;
         outcome.Detail = QString::fromStdString(e.what());
