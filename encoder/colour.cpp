@@ -117,9 +117,9 @@ SourceColour frameColour(const AVFrame* frame, const SourceColour& stream)
     if (colour.peakNits <= 0) {
         const AVFrameSideData* light = av_frame_get_side_data(frame, AV_FRAME_DATA_CONTENT_LIGHT_LEVEL);
         const AVFrameSideData* mastering = av_frame_get_side_data(frame, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA);
-        colour.peakNits = peakFrom(light ? reinterpret_cast<const AVContentLightMetadata*>(light->data) : nullptr,
-                                   mastering ? reinterpret_cast<const AVMasteringDisplayMetadata*>(mastering->data)
-                                             : nullptr);
+        colour.peakNits =
+            peakFrom(light ? reinterpret_cast<const AVContentLightMetadata*>(light->data) : nullptr,
+                     mastering ? reinterpret_cast<const AVMasteringDisplayMetadata*>(mastering->data) : nullptr);
     }
     return colour;
 }
@@ -168,8 +168,8 @@ std::string colourChain(const ColourPlan& plan)
     }
     const std::string source = input + ":tin=" + plan.sourceTransfer + ":pin=" + plan.sourcePrimaries;
     // Error diffusion from the float steps to 8 bits: no bands in skies and other smooth areas.
-    const std::string toSdr = "zscale=t=bt709:p=bt709:m=" + outputMatrix + ":r=" + range
-        + ":d=error_diffusion,format=yuv420p";
+    const std::string toSdr =
+        "zscale=t=bt709:p=bt709:m=" + outputMatrix + ":r=" + range + ":d=error_diffusion,format=yuv420p";
     if (!plan.toneMap)
         return source + ":t=bt709:p=bt709:m=" + outputMatrix + ":r=" + range + ":d=error_diffusion,format=yuv420p";
     // Linear light in BT.709 primaries (colours outside it keep their ratios, so no hue turns),

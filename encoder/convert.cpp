@@ -550,7 +550,12 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
     if (!needsNewFilters(m_audio, args, frame->pts))
         return;
     // A graph built for a change of sound format carries on where the last one ended.
-    m_audioChain.firstPts = m_nextAudioPts == AV_NOPTS_VALUE ? 0 : m_nextAudioPts;
+    // The resampler takes this start in samples of its input's rate: given in the output's, a
+    // graph for a source rate other than the output's would start early or late by the ratio of
+    // the rates, and the sound would be padded with silence or cut to catch up.
+    m_audioChain.firstPts = m_nextAudioPts == AV_NOPTS_VALUE
+        ? 0
+        : av_rescale(m_nextAudioPts, frame->sample_rate, m_audio.encoder->sample_rate);
     m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioChain));
     m_audio.filterSourceArgs = args;
     // Encoders with fixed frame sizes get exactly that many samples per frame.

@@ -25,7 +25,9 @@ struct AudioChainSettings {
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_FLTP;
     int sampleRate = 44100;
     int channels = 2;
-    int64_t firstPts = 0; // the first sample's time out (1/sampleRate): 0, or where the last graph ended
+    // Where the sound out starts: 0, or where the last graph ended. Counted in samples at the
+    // rate of the sound coming in, which is how the resampler reads it.
+    int64_t firstPts = 0;
 };
 
 // The filter chain text, e.g. "yadif=...,scale=320:180,pad=320:240:0:30:black,setsar=1,...".
