@@ -58,13 +58,6 @@ std::string convertibleMatrixName(AVColorSpace matrix)
     }
 }
 
-// Same coefficients under two names: BT.470 BG and SMPTE 170M are both BT.601.
-bool sameMatrix(AVColorSpace a, AVColorSpace b)
-{
-    auto isBt601 = [](AVColorSpace m) { return m == AVCOL_SPC_BT470BG || m == AVCOL_SPC_SMPTE170M; };
-    return a == b || (isBt601(a) && isBt601(b));
-}
-
 bool isFullRangeFormat(AVPixelFormat format)
 {
     return format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P
@@ -142,15 +135,17 @@ ColourPlan planColour(const SourceColour& source, int outputWidth, int outputHei
     if (matrix == AVCOL_SPC_UNSPECIFIED || matrix == AVCOL_SPC_RESERVED)
         matrix = plan.gamutMap ? AVCOL_SPC_BT2020_NCL : outputMatrixFor(source.width, source.height);
     plan.sourceMatrix = convertibleMatrixName(matrix);
+    plan.scaleInputMatrix = nameOr(av_color_space_name(matrix), "bt709");
+    plan.scaleOutputMatrix = nameOr(av_color_space_name(plan.outputMatrix), "bt709");
     if (plan.gamutMap) {
         if (plan.sourceMatrix.empty())
             plan.sourceMatrix = "bt2020nc";
+        plan.scaleInputMatrix = plan.sourceMatrix;
+        plan.scaleOutputMatrix = plan.sourceMatrix;
         plan.sourcePrimaries = isWideGamut(source.primaries) ? av_color_primaries_name(source.primaries) : "bt2020";
         plan.sourceTransfer = plan.toneMap || source.transfer == AVCOL_TRC_BT2020_12
             ? av_color_transfer_name(source.transfer)
             : "bt2020-10"; // the SDR curve BT.2020 video is made with
-    } else if (sameMatrix(matrix, plan.outputMatrix)) {
-        plan.sourceMatrix.clear(); // nothing to convert: the scaled pixels keep their matrix
     }
     return plan;
 }
@@ -160,12 +155,9 @@ std::string colourChain(const ColourPlan& plan)
     const std::string outputMatrix = nameOr(av_color_space_name(plan.outputMatrix), "bt709");
     const std::string range = plan.fullRangeOutput ? "pc" : "tv";
     // The scale step before has already brought the source to the output's range.
+    if (!plan.gamutMap)
+        return {};
     const std::string input = "zscale=min=" + plan.sourceMatrix + ":rin=" + range;
-    if (!plan.gamutMap) {
-        if (plan.sourceMatrix.empty())
-            return {};
-        return input + ":m=" + outputMatrix + ":r=" + range;
-    }
     const std::string source = input + ":tin=" + plan.sourceTransfer + ":pin=" + plan.sourcePrimaries;
     // Error diffusion from the float steps to 8 bits: no bands in skies and other smooth areas.
     const std::string toSdr =

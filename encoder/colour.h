@@ -24,7 +24,11 @@ struct ColourPlan {
     bool gamutMap = false; // primaries wider than BT.709: brought into BT.709 (implied by toneMap)
     double peakNits = 0;   // the peak the tone curve maps to SDR white
     // zscale names of the source's description ("smpte2084", "bt2020", "bt2020nc", "tv").
-    std::string sourceTransfer, sourcePrimaries, sourceMatrix, sourceRange;
+    std::string sourceTransfer, sourcePrimaries, sourceMatrix;
+    // The matrix of the source's YUV as the scale step reads it, and the one it writes: the
+    // output's for SDR sources (swscale converts between them), the source's own for the colour
+    // steps after to convert.
+    std::string scaleInputMatrix, scaleOutputMatrix;
     AVColorSpace outputMatrix = AVCOL_SPC_BT709;
     bool fullRangeOutput = false; // the encoder takes full-range (JPEG) pixels only
 };
@@ -41,8 +45,8 @@ SourceColour frameColour(const AVFrame* frame, const SourceColour& stream);
 
 ColourPlan planColour(const SourceColour& source, int outputWidth, int outputHeight, AVPixelFormat outputFormat);
 
-// The filters turning scaled frames into the output's colour, ending in 8-bit frames of the
-// output's matrix and range; "" where swscale's own conversion is exact.
+// The filters turning scaled HDR or wide-gamut frames into the output's colour, ending in 8-bit
+// frames of the output's matrix and range; "" for SDR sources, which the scale step converts.
 std::string colourChain(const ColourPlan& plan);
 
 // Throws for sources whose colour cannot be converted (Dolby Vision without a compatible base layer).

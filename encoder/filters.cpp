@@ -41,10 +41,9 @@ std::string videoChain(const VideoChainSettings& settings)
     }
     const FrameLayout& f = settings.frame;
     // Scaled in the source's own bit depth; the colour steps after work on the smaller picture.
-    // The matrix only counts where the source is RGB: swscale keeps YUV's as it is.
     const ColourPlan& colour = settings.colour;
     chain += "scale=" + std::to_string(f.pictureWidth) + ":" + std::to_string(f.pictureHeight)
-        + ":out_color_matrix=" + (colour.outputMatrix == AVCOL_SPC_BT709 ? "bt709" : "bt601")
+        + ":in_color_matrix=" + colour.scaleInputMatrix + ":out_color_matrix=" + colour.scaleOutputMatrix
         + ":out_range=" + (colour.fullRangeOutput ? "pc" : "tv");
     const std::string colourSteps = colourChain(colour);
     if (!colourSteps.empty())
