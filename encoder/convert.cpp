@@ -38,6 +38,10 @@ constexpr std::chrono::milliseconds kStallLimit{60000};
 // A jump in the source's time stamps longer than this is closed rather than filled with repeated
 // pictures and silence: a damaged or hostile file can claim hours it does not hold.
 constexpr int64_t kLargestGapUs = 2 * AV_TIME_BASE;
+// An output this much larger than its bit rates allow for the source's content decoded so far
+// (plus room for headers and a first key frame) means time is being invented: the run is ended.
+constexpr int64_t kRunawayFactor = 2;
+constexpr int64_t kRunawayAllowanceBytes = 2 * 1000 * 1000;
 
 bool stopRequested()
 {
@@ -141,6 +145,8 @@ private:
     void closeTimeGap(Stage& stage, AVFrame* frame);
     // Throws when the written output's running time is not what the source decoded to.
     void checkOutputLength() const;
+    // Throws when the output keeps growing far past what its bit rates allow for the source's content.
+    void checkOutputInProportion() const;
 
     const EncoderOptions& m_opt;
     std::FILE* m_err;
@@ -636,6 +642,7 @@ void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
                 m_videoEndUs = std::max(m_videoEndUs, av_rescale_q(end, stage.output->time_base, AV_TIME_BASE_Q));
         }
         m_output->write(pkt);
+        checkOutputInProportion();
         m_watchdog->progressed();
     }
     // Silence keeps pace with the picture, so the two stay interleaved in the file.
@@ -732,6 +739,25 @@ void Transcoder::checkOutputLength() const
         char text[160];
         std::snprintf(text, sizeof text, "the output holds %.2f s of the %.2f s the source decoded to",
                       m_writtenSeconds, decoded);
+        throw EncoderError(text);
+    }
+}
+
+void Transcoder::checkOutputInProportion() const
+{
+    const int64_t videoRate = m_video.encoder->bit_rate;
+    if (videoRate <= 0)
+        return; // an encoder that keeps a quality, not a rate, has no size to hold to
+    const int64_t audioRate = m_audio.encoder ? std::max<int64_t>(m_audio.encoder->bit_rate, 0) : 0;
+    const double seconds = std::max(1.0, static_cast<double>(decodedEndUs()) / AV_TIME_BASE);
+    const double allowed =
+        kRunawayFactor * static_cast<double>(videoRate + audioRate) / 8 * seconds + kRunawayAllowanceBytes;
+    const int64_t size = m_output->size();
+    if (static_cast<double>(size) > allowed) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "the output has grown to %.1f MB for %.1f s of the source, more than twice its bit rates allow",
+                      static_cast<double>(size) / 1e6, seconds);
         throw EncoderError(text);
     }
 }
