@@ -130,7 +130,9 @@ Times convertSeconds(const std::string& encoder, const std::string& source, cons
         std::fprintf(stderr, "the conversion of %s failed\n", source.c_str());
         std::exit(1);
     }
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
             seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
