@@ -28,6 +28,8 @@ enum class Reason {
     SourceUndecodable, // no picture of the source could be decoded
     SourceDamaged,     // only part of the source could be decoded (the output holds that part)
     DecoderMissing,    // no decoder for the source's video codec
+    ColourUnsupported, // the source's colour cannot be turned into the output's (Dolby Vision profile 5)
+    OutputRunaway,     // the output grew far past what its bit rates allow for the source
     Stalled,           // the conversion made no progress and was ended
     LevelExceeded,     // the picture is too large for the device's video level
     OutputIsSource,    // the output would be the source itself
@@ -68,6 +70,10 @@ inline const char* reasonCode(Reason reason)
         return "source-damaged";
     case Reason::DecoderMissing:
         return "decoder-missing";
+    case Reason::ColourUnsupported:
+        return "colour-unsupported";
+    case Reason::OutputRunaway:
+        return "output-runaway";
     case Reason::Stalled:
         return "stalled";
     case Reason::LevelExceeded:

@@ -208,6 +208,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
     scriptFirst({QStringLiteral("when audio err   Duration: 00:00:05.00, start: 0.0, bitrate: 64 kb/s\\n"),
                  QStringLiteral("when audio err     Stream #0.0: Audio: aac, 44100 Hz, stereo, 64 kb/s\\n"),
                  QStringLiteral("when broken err Error: cannot open the input file: Invalid data\\n"),
+                 QStringLiteral("when web err Error[decoder-missing]: the video codec av1 cannot be decoded\\n"),
                  QStringLiteral("when badrate err   Duration: 00:00:05.00, start: 0.0, bitrate: N/A\\n")});
     struct Case {
         QString path;
@@ -222,6 +223,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
         {writeFile(dir.path() + QStringLiteral("/audio.avi"), "x"), TRefusal::NoVideo, ""},
         {writeFile(dir.path() + QStringLiteral("/broken.avi"), "x"), TRefusal::Unreadable,
          "cannot open the input file: Invalid data"},
+        {writeFile(dir.path() + QStringLiteral("/web.mp4"), "x"), TRefusal::UndecodableVideo, "av1"},
         {writeFile(dir.path() + QStringLiteral("/badrate.avi"), "x"), TRefusal::Unreadable,
          "'N/A' is not a valid integer value"},
     };
@@ -232,7 +234,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
         EXPECT_EQ(outcome.Detail, QString::fromLatin1(c.detail)) << c.path.toStdString();
     }
     // Only the files with something in them started the encoder.
-    EXPECT_EQ(program.loggedRuns().size(), 4);
+    EXPECT_EQ(program.loggedRuns().size(), 5);
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -264,6 +266,12 @@ TEST(AddReport, OneFileInASentenceSeveralInAList)
         expected += QLatin1Char('\n') + QString::fromLatin1(m.line);
     }
     EXPECT_EQ(report.Text(), expected);
+    // The reason of a file whose picture cannot be decoded names its codec.
+    EXPECT_EQ(TAddReport::ReasonText(TRefusal::UndecodableVideo, QStringLiteral("av1")),
+              QStringLiteral("the video codec av1 cannot be decoded"));
+    TAddReport single;
+    single.Add({QStringLiteral("/v/web.mp4"), {}, TRefusal::UndecodableVideo, QStringLiteral("av1")});
+    EXPECT_EQ(single.Text(), QStringLiteral("Sorry, the video codec av1 cannot be decoded: /v/web.mp4"));
     // A long report lists the first ones and says how many more there are.
     for (int i = 0; i < 20; ++i)
         report.Add({QStringLiteral("/gone/%1.avi").arg(i), {}, TRefusal::NotFound, {}});

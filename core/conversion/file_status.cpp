@@ -29,6 +29,8 @@ const KnownReason kKnownReasons[] = {
     {"source-undecodable", "no picture of the source could be read"},
     {"source-no-video", "the source holds no video"},
     {"decoder-missing", "the source's video codec is not supported"},
+    {"colour-unsupported", "the source's colour format cannot be converted"},
+    {"output-runaway", "the output grew far past its expected size and was ended"},
     {"stalled", "the conversion stalled and was ended"},
     {"level-exceeded", "the picture is too large for the device's video level"},
     {"output-is-source", "the output would replace its own source"},
