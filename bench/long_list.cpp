@@ -44,6 +44,7 @@ public:
     QString OpenFile(const QString&, const QString&) override { return {}; }
     QString SaveFile(const QString&, const QString&, const QString&) override { return {}; }
     TOverwriteAnswer AskOverwrite(const QString&) override { return oaNone; }
+    void ShowBatchSummary(const TBatchSummary&) override {}
 
     QStringList Messages;
 

@@ -4,13 +4,14 @@
 #include "cli/cli_progress.h"
 #include "cli/device_directory.h"
 #include "core/conversion/batch_conversion.h"
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
 #include "core/media/file_info.h"
 #include "core/media/file_utils.h"
 #include "core/media/source_identity.h"
 #include "core/media/text_convert.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -162,24 +163,29 @@ int convert(const TCliOptions& o, const TCliEnvironment& env, TCliProgress::Mode
         total += tenths;
         files.append(info);
     }
-    files.append(TFileInfo()); // the batch's closing empty record
     TCliProgress view(mode, *env.Out, durations, env.InIsTerminal ? env.ReadLine : std::function<QString()>());
+    TBatchRequest request;
+    request.Parameters = o.Parameters;
+    request.Parameters.TotalDuration = total;
+    request.Files = files;
+    request.Jobs = o.Jobs;
+    request.LogFolder = env.LogFolder;
     view.SetMessageStream(*env.Err);
-    TBatchConversion batch(env.ProgramDir, view, view);
-    batch.Parameters = o.Parameters;
-    batch.Parameters.TotalDuration = total;
-    batch.Files = files;
-    batch.Jobs = o.Jobs;
-    if (!env.LogFolder.isEmpty())
-        batch.LogFolder = env.LogFolder;
+    TBatchConversion batch(env.ProgramDir, view);
+    ConnectProgressView(batch, view);
+    QEventLoop loop; // the program's event loop while the batch runs
+    QObject::connect(&batch, &TBatchConversion::finished, &loop, &QEventLoop::quit);
     if (env.Interrupt)
-        *env.Interrupt = [&batch] { batch.DoStopBtnClick(); };
-    batch.BeginConversion();
+        *env.Interrupt = [&batch] { batch.Stop(); };
+    batch.Start(request);
+    if (batch.Running())
+        loop.exec();
     if (env.Interrupt)
         *env.Interrupt = nullptr;
-    const bool allDone = std::all_of(batch.Statuses.begin(), batch.Statuses.end(),
+    const QList<TFileStatus>& statuses = batch.Statuses();
+    const bool allDone = std::all_of(statuses.begin(), statuses.end(),
                                      [](const TFileStatus& status) { return status.State == TFileState::Done; });
-    return allDone && !batch.Stopped ? ceConverted : ceNotAllConverted;
+    return allDone && !batch.Stopped() ? ceConverted : ceNotAllConverted;
 }
 
 } // namespace

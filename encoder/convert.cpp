@@ -1,5 +1,8 @@
 #include "convert.h"
 
+#include "colour.h"
+#include "decoders.h"
+#include "exit_status.h"
 #include "filters.h"
 #include "formats.h"
 #include "frame_size.h"
@@ -7,7 +10,6 @@
 #include "levels.h"
 #include "output.h"
 #include "report.h"
-#include "run.h"
 #include "watchdog.h"
 
 extern "C" {
@@ -33,6 +35,13 @@ namespace {
 volatile std::sig_atomic_t g_stopRequested = 0;
 
 constexpr std::chrono::milliseconds kStallLimit{60000};
+// A jump in the source's time stamps longer than this is closed rather than filled with repeated
+// pictures and silence: a damaged or hostile file can claim hours it does not hold.
+constexpr int64_t kLargestGapUs = 2 * AV_TIME_BASE;
+// An output this much larger than its bit rates allow for the source's content decoded so far
+// (plus room for headers and a first key frame) means time is being invented: the run is ended.
+constexpr int64_t kRunawayFactor = 2;
+constexpr int64_t kRunawayAllowanceBytes = 2 * 1000 * 1000;
 
 bool stopRequested()
 {
@@ -102,6 +111,12 @@ struct Stage {
     int64_t lastEndUs = 0;       // the same in microseconds
 };
 
+// A frame's start in microseconds after the source's start; AV_NOPTS_VALUE stays.
+int64_t startUs(const Stage& stage, int64_t pts)
+{
+    return pts == AV_NOPTS_VALUE ? pts : av_rescale_q(pts, stage.input->time_base, AV_TIME_BASE_Q);
+}
+
 class Transcoder {
 public:
     Transcoder(const EncoderOptions& options, std::FILE* err) : m_opt(options), m_err(err) {}
@@ -132,8 +147,13 @@ private:
     void printStatus(bool final);
     bool sourceDamaged();
     int64_t decodedEndUs() const;
+    // Moves a frame that starts far beyond everything decoded so far back to where the source's
+    // content reached, and every later frame of every stream with it.
+    void closeTimeGap(Stage& stage, AVFrame* frame);
     // Throws when the written output's running time is not what the source decoded to.
     void checkOutputLength() const;
+    // Throws when the output keeps growing far past what its bit rates allow for the source's content.
+    void checkOutputInProportion() const;
 
     const EncoderOptions& m_opt;
     std::FILE* m_err;
@@ -153,6 +173,8 @@ private:
     std::unique_ptr<OutputFile> m_output;
     std::unique_ptr<ProgressWatchdog> m_watchdog;
     bool m_demuxError = false;
+    SourceColour m_sourceColour;
+    int64_t m_closedGapsUs = 0; // source time cut out at jumps in the time stamps
     FramePtr m_frame = makeFrame();
     FramePtr m_filtered = makeFrame();
     PacketPtr m_packet = makePacket();
@@ -171,8 +193,10 @@ int Transcoder::run()
     // However the source or a library gets stuck (a file that never delivers data, a decoder in
     // a loop), a conversion that writes nothing for this long is ended.
     m_watchdog = std::make_unique<ProgressWatchdog>(kStallLimit, [this] {
-        const std::string line =
-            "\nError: the conversion made no progress for " + std::to_string(kStallLimit.count() / 1000) + " s\n";
+        const std::string line = "\n"
+            + errorLine(Reason::Stalled,
+                        "the conversion made no progress for " + std::to_string(kStallLimit.count() / 1000) + " s")
+            + "\n";
         if (write(fileno(m_err), line.data(), line.size()) < 0) {
             // Nobody reads any more; the run ends all the same.
         }
@@ -187,8 +211,10 @@ int Transcoder::run()
     printStatus(true);
     std::fputc('\n', m_err);
     if (sourceDamaged()) {
-        std::fputs("Error: the source is damaged or ends early; only the part that could be decoded was converted\n",
-                   m_err);
+        const std::string line = errorLine(Reason::SourceDamaged,
+                                           "the source is damaged or ends early; only the part that "
+                                           "could be decoded was converted");
+        std::fprintf(m_err, "%s\n", line.c_str());
         return kExitDamagedSource;
     }
     return kExitOk;
@@ -200,21 +226,22 @@ void Transcoder::prepare()
     m_videoCodec = m_opt.videoCodec.empty() ? avcodec_find_encoder(m_muxer->video_codec)
                                             : findEncoder(m_opt.videoCodec, AVMEDIA_TYPE_VIDEO);
     if (!m_videoCodec)
-        throw EncoderError(std::string("the format '") + m_muxer->name + "' has no video codec");
+        throw EncoderError(Reason::FormatNoVideo, std::string("the format '") + m_muxer->name + "' has no video codec");
     checkFormatTakesCodec(m_muxer, m_videoCodec);
 
     if (sameFile(m_opt.input, m_opt.output))
-        throw EncoderError("the output file is the source file");
+        throw EncoderError(Reason::OutputIsSource, "the output file is the source file");
     if (!m_opt.overwrite && fileExists(m_opt.output))
-        throw EncoderError("the output file exists already (-y replaces it)");
+        throw EncoderError(Reason::OutputExists, "the output file exists already (-y replaces it)");
     if (isFolder(m_opt.output))
-        throw EncoderError("the output is a folder");
+        throw EncoderError(Reason::OutputIsFolder, "the output is a folder");
 
     m_input = std::make_unique<InputFile>(m_opt.input);
     m_input->clearDeadline();
     if (!m_input->videoStream())
-        throw EncoderError("the source has no video stream");
+        throw EncoderError(Reason::SourceNoVideo, "the source has no video stream");
     m_video.input = m_input->videoStream();
+    checkColourConvertible(m_video.input);
     openDecoder(m_video);
 
     if (m_input->audioStream()) {
@@ -232,7 +259,7 @@ void Transcoder::prepare()
         m_audioCodec = m_opt.audioCodec.empty() ? avcodec_find_encoder(m_muxer->audio_codec)
                                                 : findEncoder(m_opt.audioCodec, AVMEDIA_TYPE_AUDIO);
         if (!m_audioCodec)
-            throw EncoderError("the format 'psp' has no audio codec");
+            throw EncoderError(Reason::CodecNotInFormat, "the format 'psp' has no audio codec");
         checkFormatTakesCodec(m_muxer, m_audioCodec);
         m_silentAudio = true;
     }
@@ -249,9 +276,12 @@ void Transcoder::prepare()
 void Transcoder::openDecoder(Stage& stage)
 {
     const AVCodecParameters* par = stage.input->codecpar;
-    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        checkVideoDecodable(stage.input);
+    const AVCodec* decoder = findSoftwareDecoder(par->codec_id);
     if (!decoder)
-        throw EncoderError(std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
+        throw EncoderError(Reason::DecoderMissing,
+                           std::string("no decoder for the source's codec '") + avcodec_get_name(par->codec_id) + "'");
     stage.decoder.reset(avcodec_alloc_context3(decoder));
     if (!stage.decoder)
         throw EncoderError("cannot allocate a decoder", AVERROR(ENOMEM));
@@ -317,6 +347,9 @@ void Transcoder::openVideoEncoder()
     chain.frameRate = limits.frameRate;
 
     enc->pix_fmt = chain.pixelFormat;
+    m_sourceColour = streamColour(m_video.input);
+    chain.colour = planColour(m_sourceColour, enc->width, enc->height, chain.pixelFormat);
+    markOutputColour(enc, chain.colour);
     enc->sample_aspect_ratio = {1, 1};
     enc->framerate = chain.frameRate;
     enc->time_base = av_inv_q(chain.frameRate);
@@ -415,7 +448,7 @@ void Transcoder::transcode()
     AVFormatContext* ctx = m_input->context();
     for (;;) {
         if (stopRequested())
-            throw EncoderError("stopped");
+            throw EncoderError(Reason::Stopped, "stopped");
         const int result = av_read_frame(ctx, m_packet.get());
         if (result == AVERROR_EOF)
             break;
@@ -468,6 +501,9 @@ void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
         pts = frame->pts;
     if (pts != AV_NOPTS_VALUE) {
         pts -= stage.startOffset;
+        frame->pts = pts;
+        closeTimeGap(stage, frame);
+        pts = frame->pts;
         const int64_t length = stage.input->codecpar->codec_type == AVMEDIA_TYPE_AUDIO
             ? av_rescale_q(frame->nb_samples, {1, frame->sample_rate}, stage.input->time_base)
             : frameDuration(frame);
@@ -483,6 +519,19 @@ void Transcoder::filterFrame(Stage& stage, AVFrame* frame)
     drainFilters(stage);
 }
 
+void Transcoder::closeTimeGap(Stage& stage, AVFrame* frame)
+{
+    frame->pts -= av_rescale_q(m_closedGapsUs, AV_TIME_BASE_Q, stage.input->time_base);
+    const int64_t reached = decodedEndUs();
+    const int64_t gap = startUs(stage, frame->pts) - reached;
+    if (gap <= kLargestGapUs)
+        return;
+    m_closedGapsUs += gap;
+    frame->pts -= av_rescale_q(gap, AV_TIME_BASE_Q, stage.input->time_base);
+    std::fprintf(m_err, "Note: the source's time jumps by %.1f s at %.1f s; the gap is left out\n",
+                 static_cast<double>(gap) / AV_TIME_BASE, static_cast<double>(reached) / AV_TIME_BASE);
+}
+
 void Transcoder::buildVideoFilters(const AVFrame* frame)
 {
     const AVRational sar = frame->sample_aspect_ratio.num > 0 ? frame->sample_aspect_ratio : AVRational{1, 1};
@@ -490,12 +539,18 @@ void Transcoder::buildVideoFilters(const AVFrame* frame)
     const std::string args = "video_size=" + std::to_string(frame->width) + "x" + std::to_string(frame->height)
         + ":pix_fmt=" + std::to_string(frame->format) + ":time_base=" + std::to_string(tb.num) + "/"
         + std::to_string(tb.den) + ":pixel_aspect=" + std::to_string(sar.num) + "/" + std::to_string(sar.den);
-    if (!needsNewFilters(m_video, args, frame->pts))
+    // A change of colour description needs a new graph too, though the buffer source is not told.
+    const SourceColour colour = frameColour(frame, m_sourceColour);
+    const std::string key = args + ":colour=" + std::to_string(colour.primaries) + "/" + std::to_string(colour.transfer)
+        + "/" + std::to_string(colour.matrix) + "/" + std::to_string(colour.range);
+    if (!needsNewFilters(m_video, key, frame->pts))
         return;
+    m_videoChain.colour =
+        planColour(colour, m_videoChain.frame.width(), m_videoChain.frame.height(), m_videoChain.pixelFormat);
     // A graph built for a change of picture in mid-stream carries on where the last one ended.
     m_videoChain.startSeconds = static_cast<double>(m_nextVideoPts) * av_q2d(m_video.encoder->time_base);
     m_video.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_VIDEO, args, videoChain(m_videoChain));
-    m_video.filterSourceArgs = args;
+    m_video.filterSourceArgs = key;
 }
 
 void Transcoder::buildAudioFilters(AVFrame* frame)
@@ -515,7 +570,12 @@ void Transcoder::buildAudioFilters(AVFrame* frame)
     if (!needsNewFilters(m_audio, args, frame->pts))
         return;
     // A graph built for a change of sound format carries on where the last one ended.
-    m_audioChain.firstPts = m_nextAudioPts == AV_NOPTS_VALUE ? 0 : m_nextAudioPts;
+    // The resampler takes this start in samples of its input's rate: given in the output's, a
+    // graph for a source rate other than the output's would start early or late by the ratio of
+    // the rates, and the sound would be padded with silence or cut to catch up.
+    m_audioChain.firstPts = m_nextAudioPts == AV_NOPTS_VALUE
+        ? 0
+        : av_rescale(m_nextAudioPts, frame->sample_rate, m_audio.encoder->sample_rate);
     m_audio.filters = std::make_unique<FilterPipeline>(AVMEDIA_TYPE_AUDIO, args, audioChain(m_audioChain));
     m_audio.filterSourceArgs = args;
     // Encoders with fixed frame sizes get exactly that many samples per frame.
@@ -596,6 +656,7 @@ void Transcoder::encodeFrame(Stage& stage, const AVFrame* frame)
                 m_videoEndUs = std::max(m_videoEndUs, av_rescale_q(end, stage.output->time_base, AV_TIME_BASE_Q));
         }
         m_output->write(pkt);
+        checkOutputInProportion();
         m_watchdog->progressed();
     }
     // Silence keeps pace with the picture, so the two stay interleaved in the file.
@@ -658,7 +719,7 @@ void Transcoder::finish()
         const std::string reason = !m_video.lastDecodeError.empty() ? m_video.lastDecodeError
             : m_demuxError                                          ? "the file cannot be read past its header"
                                                                     : "the video stream holds no pictures";
-        throw EncoderError("no picture of the source could be decoded: " + reason);
+        throw EncoderError(Reason::SourceUndecodable, "no picture of the source could be decoded: " + reason);
     }
     checkOutputLength();
     m_output->finish();
@@ -666,7 +727,7 @@ void Transcoder::finish()
 
 bool Transcoder::sourceDamaged()
 {
-    if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0)
+    if (m_demuxError || m_video.decodeErrors > 0 || m_audio.decodeErrors > 0 || m_closedGapsUs > 0)
         return true;
     // A file that decodes to clearly less than its declared running time was cut short. Containers
     // often declare a little more than their streams hold (up to a few percent, seen on ASF).
@@ -692,7 +753,26 @@ void Transcoder::checkOutputLength() const
         char text[160];
         std::snprintf(text, sizeof text, "the output holds %.2f s of the %.2f s the source decoded to",
                       m_writtenSeconds, decoded);
-        throw EncoderError(text);
+        throw EncoderError(Reason::LengthMismatch, text);
+    }
+}
+
+void Transcoder::checkOutputInProportion() const
+{
+    const int64_t videoRate = m_video.encoder->bit_rate;
+    if (videoRate <= 0)
+        return; // an encoder that keeps a quality, not a rate, has no size to hold to
+    const int64_t audioRate = m_audio.encoder ? std::max<int64_t>(m_audio.encoder->bit_rate, 0) : 0;
+    const double seconds = std::max(1.0, static_cast<double>(decodedEndUs()) / AV_TIME_BASE);
+    const double allowed =
+        kRunawayFactor * static_cast<double>(videoRate + audioRate) / 8 * seconds + kRunawayAllowanceBytes;
+    const int64_t size = m_output->size();
+    if (static_cast<double>(size) > allowed) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "the output has grown to %.1f MB for %.1f s of the source, more than twice its bit rates allow",
+                      static_cast<double>(size) / 1e6, seconds);
+        throw EncoderError(Reason::OutputRunaway, text);
     }
 }
 
@@ -726,19 +806,24 @@ int convert(const EncoderOptions& options, std::FILE* err)
     // Whatever ends the conversion early, the transcoder's destructor has removed the incomplete
     // output by the time the error line is written.
     std::string message;
+    Reason reason = Reason::Failed;
     try {
         Transcoder transcoder(options, err);
         return transcoder.run();
     } catch (const EncoderError& e) {
         message = e.what();
+        reason = e.reason();
     } catch (const std::bad_alloc&) {
         message = "out of memory";
+        reason = Reason::OutOfMemory;
     } catch (const std::exception& e) {
         message = std::string("unexpected failure: ") + e.what();
     } catch (...) {
         message = "unexpected failure";
     }
-    std::fprintf(err, "\nError: %s\n", message.c_str());
+    if (stopRequested())
+        reason = Reason::Stopped;
+    std::fprintf(err, "\n%s\n", errorLine(reason, message).c_str());
     std::fflush(err);
     return stopRequested() ? kExitStopped : kExitFailed;
 }

@@ -7,7 +7,7 @@
 
 namespace enc {
 
-// Converts and returns an exit status of run.h; status lines and the final "Error: ..." line
+// Converts and returns an exit status of exit_status.h; status lines and the final "Error[code]: ..." line
 // go to err. A failed conversion removes its incomplete output; the source is only ever read.
 int convert(const EncoderOptions& options, std::FILE* err);
 

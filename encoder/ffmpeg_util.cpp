@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 
@@ -64,7 +65,18 @@ std::string takeLibraryError()
     return message;
 }
 
-int check(int code, const std::string& operation)
+Reason EncoderError::refinedReason(Reason reason, int code)
+{
+    if (code == AVERROR(ENOMEM))
+        return Reason::OutOfMemory;
+    if (code == AVERROR(ENOSPC) || code == AVERROR(EDQUOT))
+        return Reason::DiskFull;
+    if (reason == Reason::OutputUnwritable && (code == AVERROR(EACCES) || code == AVERROR(EPERM)))
+        return Reason::OutputForbidden;
+    return reason;
+}
+
+int check(int code, const std::string& operation, Reason reason)
 {
     if (code >= 0) {
         return code;
@@ -73,7 +85,7 @@ int check(int code, const std::string& operation)
     const std::string detail = takeLibraryError();
     if (!detail.empty())
         message += " (" + detail + ")";
-    throw EncoderError(message, code);
+    throw EncoderError(reason, message, code);
 }
 
 PacketPtr makePacket()

@@ -9,6 +9,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "exit_status.h"
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -18,19 +20,29 @@ namespace enc {
 // The text av_strerror gives for an FFmpeg error code.
 std::string errorText(int code);
 
-// One error type for every failure inside the encoder: what was being done and why it failed.
+// One error type for every failure inside the encoder: what was being done and why it failed,
+// the reason's stable code, and the FFmpeg error code when a library call failed. Memory, a full
+// disk and a refused output folder are told by the FFmpeg code whatever reason the thrower gave.
 class EncoderError : public std::runtime_error {
 public:
-    explicit EncoderError(const std::string& message, int code = 0) : std::runtime_error(message), m_code(code) {}
+    explicit EncoderError(const std::string& message, int code = 0) : EncoderError(Reason::Failed, message, code) {}
+    EncoderError(Reason reason, const std::string& message, int code = 0)
+        : std::runtime_error(message), m_reason(refinedReason(reason, code)), m_code(code)
+    {}
     int code() const { return m_code; }
+    Reason reason() const { return m_reason; }
 
 private:
+    static Reason refinedReason(Reason reason, int code);
+
+    Reason m_reason;
     int m_code;
 };
 
-// Throws an EncoderError "<operation>: <av_strerror text>" when code is negative; returns code.
-// The libraries' own last error message, when one was logged meanwhile, is added in brackets.
-int check(int code, const std::string& operation);
+// Throws an EncoderError "<operation>: <av_strerror text>" with reason when code is negative;
+// returns code. The libraries' own last error message, when one was logged meanwhile, is added
+// in brackets.
+int check(int code, const std::string& operation, Reason reason = Reason::Failed);
 
 // Throws an EncoderError naming the first option that `what` (an encoder, muxer or input) left
 // unused: such an option means a setting silently had no effect.

@@ -40,7 +40,14 @@ std::string videoChain(const VideoChainSettings& settings)
         break;
     }
     const FrameLayout& f = settings.frame;
-    chain += "scale=" + std::to_string(f.pictureWidth) + ":" + std::to_string(f.pictureHeight);
+    // Scaled in the source's own bit depth; the colour steps after work on the smaller picture.
+    const ColourPlan& colour = settings.colour;
+    chain += "scale=" + std::to_string(f.pictureWidth) + ":" + std::to_string(f.pictureHeight)
+        + ":in_color_matrix=" + colour.scaleInputMatrix + ":out_color_matrix=" + colour.scaleOutputMatrix
+        + ":out_range=" + (colour.fullRangeOutput ? "pc" : "tv");
+    const std::string colourSteps = colourChain(colour);
+    if (!colourSteps.empty())
+        chain += "," + colourSteps;
     if (f.width() != f.pictureWidth || f.height() != f.pictureHeight) {
         chain += ",pad=" + std::to_string(f.width()) + ":" + std::to_string(f.height()) + ":"
             + std::to_string(f.padLeft) + ":" + std::to_string(f.padTop) + ":black";

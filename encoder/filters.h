@@ -1,6 +1,7 @@
 // Filter chains of a conversion, and a small owner of one configured filter graph.
 #pragma once
 
+#include "colour.h"
 #include "ffmpeg_util.h"
 #include "frame_size.h"
 
@@ -15,6 +16,7 @@ struct VideoChainSettings {
     AVRational frameRate{25, 1};
     double startSeconds = 0; // the time of the first picture out: 0, or where the last graph ended
     AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
+    ColourPlan colour;
 };
 
 struct AudioChainSettings {
@@ -23,7 +25,9 @@ struct AudioChainSettings {
     AVSampleFormat sampleFormat = AV_SAMPLE_FMT_FLTP;
     int sampleRate = 44100;
     int channels = 2;
-    int64_t firstPts = 0; // the first sample's time out (1/sampleRate): 0, or where the last graph ended
+    // Where the sound out starts: 0, or where the last graph ended. Counted in samples at the
+    // rate of the sound coming in, which is how the resampler reads it.
+    int64_t firstPts = 0;
 };
 
 // The filter chain text, e.g. "yadif=...,scale=320:180,pad=320:240:0:30:black,setsar=1,...".

@@ -34,7 +34,7 @@ const AVOutputFormat* findMuxer(const std::string& name)
     const std::string muxerName = canonical(name, aliases);
     const AVOutputFormat* muxer = av_guess_format(muxerName.c_str(), nullptr, nullptr);
     if (!muxer || (muxer->flags & AVFMT_NOFILE))
-        throw EncoderError("unknown output format '" + name + "'");
+        throw EncoderError(Reason::FormatUnknown, "unknown output format '" + name + "'");
     return muxer;
 }
 
@@ -55,7 +55,8 @@ const AVCodec* findEncoder(const std::string& name, AVMediaType type)
     }
     const char* kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
     if (!codec)
-        throw EncoderError(std::string("unknown ") + kind + " codec '" + name + "'");
+        throw EncoderError(type == AVMEDIA_TYPE_VIDEO ? Reason::VideoCodecUnknown : Reason::AudioCodecUnknown,
+                           std::string("unknown ") + kind + " codec '" + name + "'");
     if (codec->type != type)
         throw EncoderError("'" + name + "' is not a " + kind + " codec");
     return codec;
@@ -64,7 +65,8 @@ const AVCodec* findEncoder(const std::string& name, AVMediaType type)
 void checkFormatTakesCodec(const AVOutputFormat* muxer, const AVCodec* codec)
 {
     if (avformat_query_codec(muxer, codec->id, FF_COMPLIANCE_NORMAL) == 0)
-        throw EncoderError(std::string("the format '") + muxer->name + "' cannot hold the codec '" + codec->name + "'");
+        throw EncoderError(Reason::CodecNotInFormat,
+                           std::string("the format '") + muxer->name + "' cannot hold the codec '" + codec->name + "'");
 }
 
 AVPixelFormat choosePixelFormat(const AVCodec* codec, AVPixelFormat source)
@@ -104,8 +106,9 @@ int chooseSampleRate(const AVCodec* codec, const AVOutputFormat* muxer, int requ
     if (allowed.empty() || std::find(allowed.begin(), allowed.end(), wanted) != allowed.end())
         return wanted;
     if (requested > 0)
-        throw EncoderError("the audio codec '" + std::string(codec->name) + "' in the format '" + muxer->name
-                           + "' cannot take a sampling rate of " + std::to_string(requested) + " Hz");
+        throw EncoderError(Reason::CodecNotInFormat,
+                           "the audio codec '" + std::string(codec->name) + "' in the format '" + muxer->name
+                               + "' cannot take a sampling rate of " + std::to_string(requested) + " Hz");
     return *std::min_element(allowed.begin(), allowed.end(),
                              [&](int a, int b) { return std::abs(a - wanted) < std::abs(b - wanted); });
 }

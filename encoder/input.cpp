@@ -43,9 +43,10 @@ InputFile::InputFile(const std::string& path) : m_deadline(std::chrono::steady_c
     // for ever or never end.
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
-        throw EncoderError("cannot open the input file: " + std::string(std::strerror(errno)));
+        throw EncoderError(errno == EACCES ? Reason::SourceForbidden : Reason::SourceUnreadable,
+                           "cannot open the input file: " + std::string(std::strerror(errno)));
     if (!S_ISREG(st.st_mode))
-        throw EncoderError("the input is not a regular file");
+        throw EncoderError(Reason::SourceNotFile, "the input is not a regular file");
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         throw EncoderError("cannot allocate the input context", AVERROR(ENOMEM));
@@ -61,7 +62,7 @@ InputFile::InputFile(const std::string& path) : m_deadline(std::chrono::steady_c
     // A name holding ":" is still a file name, never a protocol.
     const std::string url = "file:" + path;
     const int opened = avformat_open_input(&raw, url.c_str(), nullptr, &opts); // frees raw on failure
-    check(opened, "cannot open the input file");
+    check(opened, "cannot open the input file", Reason::SourceUnreadable);
     m_ctx.reset(raw);
     checkAllOptionsUsed(opts, "the input");
 
@@ -76,7 +77,7 @@ InputFile::InputFile(const std::string& path) : m_deadline(std::chrono::steady_c
     const int found = avformat_find_stream_info(m_ctx.get(), streamOptions.data());
     for (AVDictionary*& options : streamOptions)
         av_dict_free(&options);
-    check(found, "cannot read the stream information");
+    check(found, "cannot read the stream information", Reason::SourceUnreadable);
     m_video = chooseVideoStream(m_ctx.get());
     m_audio = av_find_best_stream(m_ctx.get(), AVMEDIA_TYPE_AUDIO, -1, m_video, nullptr, 0);
     if (m_audio < 0)

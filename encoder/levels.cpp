@@ -85,8 +85,9 @@ void applyLevel(const VideoLimitRequest& request, const std::vector<CodecLevel>&
         if (!limits.level)
             throw EncoderError("'" + request.level + "' is not a " + codecName + " level");
         if (!holdsFrame(*limits.level, widthMbs, heightMbs))
-            throw EncoderError("a " + sizeText(request) + " picture is larger than " + codecName + " level "
-                               + limits.level->name + " allows");
+            throw EncoderError(Reason::LevelExceeded,
+                               "a " + sizeText(request) + " picture is larger than " + codecName + " level "
+                                   + limits.level->name + " allows");
         if (!holdsRate(*limits.level, frameMbs, limits.frameRate)) {
             // The most frames a second the level takes at this size, to a thousandth.
             const double most = static_cast<double>(limits.level->maxMbsPerSecond) / static_cast<double>(frameMbs);

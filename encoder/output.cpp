@@ -101,11 +101,11 @@ void OutputFile::begin()
     m_temporary = std::make_unique<TemporaryOutput>(m_path);
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (!buffer)
-        throw EncoderError("cannot create the output file", AVERROR(ENOMEM));
+        throw EncoderError(Reason::OutputUnwritable, "cannot create the output file", AVERROR(ENOMEM));
     AVIOContext* io = avio_alloc_context(buffer, kIoBufferBytes, 1, &m_fd, readFromFile, writeToFile, seekInFile);
     if (!io) {
         av_free(buffer);
-        throw EncoderError("cannot create the output file", AVERROR(ENOMEM));
+        throw EncoderError(Reason::OutputUnwritable, "cannot create the output file", AVERROR(ENOMEM));
     }
     m_io.reset(io);
     m_fd = m_temporary->fd();
@@ -114,23 +114,24 @@ void OutputFile::begin()
 
     AVDictionary* muxerOptions = nullptr;
     std::unique_ptr<AVDictionary*, void (*)(AVDictionary**)> muxerGuard(&muxerOptions, av_dict_free);
-    check(avformat_write_header(m_ctx.get(), &muxerOptions), "cannot write the output header");
+    check(avformat_write_header(m_ctx.get(), &muxerOptions), "cannot write the output header",
+          Reason::OutputUnwritable);
     checkAllOptionsUsed(muxerOptions, std::string("the muxer '") + m_ctx->oformat->name + "'");
 }
 
 void OutputFile::write(AVPacket* packet)
 {
-    check(av_interleaved_write_frame(m_ctx.get(), packet), "cannot write to the output file");
+    check(av_interleaved_write_frame(m_ctx.get(), packet), "cannot write to the output file", Reason::OutputUnwritable);
 }
 
 void OutputFile::finish()
 {
-    check(av_write_trailer(m_ctx.get()), "cannot finish the output file");
+    check(av_write_trailer(m_ctx.get()), "cannot finish the output file", Reason::OutputUnwritable);
     avio_flush(m_io.get());
-    check(m_io->error, "cannot write to the output file");
+    check(m_io->error, "cannot write to the output file", Reason::OutputUnwritable);
     m_finalSize = avio_size(m_io.get()); // the trailer may have sought back into the header
     if (m_finalSize <= 0)
-        throw EncoderError("the output file is missing or empty after writing");
+        throw EncoderError(Reason::OutputUnwritable, "the output file is missing or empty after writing");
     // Only a whole file ever carries the output's name; an output that existed before stays as it
     // was until this moment.
     m_temporary->putInPlace(m_replace);

@@ -1,5 +1,6 @@
 #include "probe.h"
 
+#include "decoders.h"
 #include "input.h"
 
 extern "C" {
@@ -92,6 +93,9 @@ AudioStreamInfo describeAudio(const InputFile& input)
 std::vector<std::string> probeReport(const std::string& path)
 {
     InputFile input(path);
+    // A file whose picture cannot be decoded is refused now, not accepted and failed later.
+    if (input.videoStream())
+        checkVideoDecodable(input.videoStream());
     std::vector<std::string> lines;
     lines.push_back(inputLine(input.context()->iformat->name));
     const int64_t duration = input.durationUs();

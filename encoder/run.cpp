@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include "convert.h"
+#include "exit_status.h"
 #include "ffmpeg_util.h"
 #include "options.h"
 #include "probe.h"
@@ -27,13 +28,13 @@ int probe(const std::string& path, std::FILE* err)
         for (const std::string& line : probeReport(path))
             printLine(err, line);
     } catch (const EncoderError& e) {
-        printLine(err, std::string("Error: ") + e.what());
+        printLine(err, errorLine(e.reason(), e.what()));
     } catch (const std::bad_alloc&) {
-        printLine(err, "Error: out of memory");
+        printLine(err, errorLine(Reason::OutOfMemory, "out of memory"));
     } catch (const std::exception& e) {
-        printLine(err, std::string("Error: unexpected failure: ") + e.what());
+        printLine(err, errorLine(Reason::Failed, std::string("unexpected failure: ") + e.what()));
     } catch (...) {
-        printLine(err, "Error: unexpected failure");
+        printLine(err, errorLine(Reason::Failed, "unexpected failure"));
     }
     // As with FFmpeg, a run without an output file ends with status 1.
     return kExitFailed;
@@ -49,7 +50,7 @@ int runEncoder(const std::vector<std::string>& args, std::FILE* err)
 
     const ParseResult parsed = parseOptions(args);
     if (!parsed.error.empty()) {
-        printLine(err, "Error: " + parsed.error);
+        printLine(err, errorLine(Reason::Usage, parsed.error));
         return kExitUsage;
     }
     if (parsed.options.output.empty())

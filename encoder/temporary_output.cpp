@@ -27,9 +27,20 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string systemError(const std::string& what)
+// The failure of a system call on the output, with errno's text and code (a full disk or a
+// folder that may not be written to gets its own reason).
+EncoderError systemError(const std::string& what)
 {
-    return what + ": " + std::strerror(errno);
+    const int error = errno;
+    return EncoderError(Reason::OutputUnwritable, what + ": " + std::strerror(error), AVERROR(error));
+}
+
+// A name taken meanwhile is the output that exists; anything else is the system's failure.
+EncoderError placingError()
+{
+    if (errno == EEXIST)
+        return EncoderError(Reason::OutputExists, "the output file exists already (-y replaces it)");
+    return systemError("cannot put the output file in place");
 }
 
 std::string procPathOf(int fd)
@@ -89,9 +100,10 @@ void TemporaryOutput::createNamed()
             return;
         }
         if (errno != EEXIST)
-            throw EncoderError(systemError("cannot create the output file in " + m_folder));
+            throw systemError("cannot create the output file in " + m_folder);
     }
-    throw EncoderError("cannot create the output file in " + m_folder + ": no free temporary name");
+    throw EncoderError(Reason::OutputUnwritable,
+                       "cannot create the output file in " + m_folder + ": no free temporary name");
 }
 
 std::string TemporaryOutput::linkUnderHiddenName()
@@ -102,21 +114,20 @@ std::string TemporaryOutput::linkUnderHiddenName()
         if (linkat(AT_FDCWD, procPathOf(m_fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return path;
         if (errno != EEXIST)
-            throw EncoderError(systemError("cannot put the output file in place"));
+            throw systemError("cannot put the output file in place");
     }
-    throw EncoderError("cannot put the output file in place: no free temporary name");
+    throw EncoderError(Reason::OutputUnwritable, "cannot put the output file in place: no free temporary name");
 }
 
 void TemporaryOutput::putInPlace(bool replace)
 {
     if (fsync(m_fd) != 0)
-        throw EncoderError(systemError("cannot write the output file out"));
+        throw systemError("cannot write the output file out");
     const bool anonymous = m_namedPath.empty();
     if (anonymous && !replace) {
         // Linked straight under the output's name, which fails when anything has that name.
         if (linkat(AT_FDCWD, procPathOf(m_fd).c_str(), AT_FDCWD, m_outputName.c_str(), AT_SYMLINK_FOLLOW) != 0)
-            throw EncoderError(errno == EEXIST ? std::string("the output file exists already (-y replaces it)")
-                                               : systemError("cannot put the output file in place"));
+            throw placingError();
         m_placed = true;
         closeFile();
         return;
@@ -128,8 +139,7 @@ void TemporaryOutput::putInPlace(bool replace)
     closeFile();
     const int moved = replace ? rename(m_namedPath.c_str(), m_outputName.c_str()) : renameNoReplace();
     if (moved != 0)
-        throw EncoderError(errno == EEXIST ? std::string("the output file exists already (-y replaces it)")
-                                           : systemError("cannot put the output file in place"));
+        throw placingError();
     g_namedTemporary = nullptr;
     m_placed = true;
 }

@@ -62,12 +62,13 @@ TBatchSummaryFrm::TBatchSummaryFrm(const TBatchSummary& summary, TUserPrompts& o
 
     ResultsLvw = new QTreeWidget(this);
     ResultsLvw->setObjectName(QStringLiteral("ResultsLvw"));
+    ResultsLvw->setAccessibleName(QStringLiteral("Results"));
     ResultsLvw->setColumnCount(2);
     ResultsLvw->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Result")});
     ResultsLvw->setRootIsDecorated(false);
-    ResultsLvw->setColumnWidth(0, 170);
-    // A result as wide as its text: a long one scrolls sideways rather than being cut short.
+    // Names and results as wide as their texts: a long one scrolls sideways rather than being cut short.
     ResultsLvw->header()->setStretchLastSection(false);
+    ResultsLvw->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ResultsLvw->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     for (const TSummaryLine& line : summary.Lines) {
         auto* item = new QTreeWidgetItem(ResultsLvw, QStringList{line.FileName, resultText(line)});

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -52,6 +53,13 @@ TDevicePanel::TDevicePanel(const QString& programDir, TUserPrompts& prompts, QWi
     btnGameConsole = classButton("btnGameConsole", QStringLiteral("Game Console"), 4);
     layout->addWidget(CmdButtonsPanel);
 
+    // The first step on the output side, until a class is chosen.
+    NextStepLbl = named(new QLabel(QStringLiteral("Choose the kind of device above"), this), "NextStepLbl");
+    NextStepLbl->setAlignment(Qt::AlignCenter);
+    NextStepLbl->setForegroundRole(QPalette::PlaceholderText);
+    NextStepLbl->setMinimumHeight(40);
+    layout->addWidget(NextStepLbl);
+
     ManufacturerPanel = namedPanel(this, "ManufacturerPanel");
     auto* manufacturer = new QHBoxLayout(ManufacturerPanel);
     manufacturer->setContentsMargins(0, 0, 0, 0);
@@ -59,25 +67,27 @@ TDevicePanel::TDevicePanel(const QString& programDir, TUserPrompts& prompts, QWi
     ManufacturerSelectPanel = namedPanel(ManufacturerPanel, "ManufacturerSelectPanel");
     auto* m = new QHBoxLayout(ManufacturerSelectPanel);
     m->setContentsMargins(0, 0, 0, 0);
-    m->addWidget(new QLabel(QStringLiteral("Manufacturer:"), ManufacturerSelectPanel));
     ManufacturerCmb = dropDownList(ManufacturerSelectPanel, "ManufacturerCmb", {});
+    m->addWidget(fieldLabel(QStringLiteral("&Manufacturer:"), ManufacturerCmb));
     ManufacturerCmb->setMinimumWidth(160);
     m->addWidget(ManufacturerCmb, 1);
     selectors->addWidget(ManufacturerSelectPanel);
     ModelSelectPanel = namedPanel(ManufacturerPanel, "ModelSelectPanel");
     auto* md = new QHBoxLayout(ModelSelectPanel);
     md->setContentsMargins(0, 0, 0, 0);
-    ModelLabel = named(new QLabel(QStringLiteral("Model:"), ModelSelectPanel), "ModelLabel");
-    md->addWidget(ModelLabel);
     ModelCmb = dropDownList(ModelSelectPanel, "ModelCmb", {});
+    ModelLabel = named(fieldLabel(QStringLiteral("Mo&del:"), ModelCmb), "ModelLabel");
+    md->addWidget(ModelLabel);
     md->addWidget(ModelCmb, 1);
     selectors->addWidget(ModelSelectPanel);
     manufacturer->addLayout(selectors, 1);
     ManufacturerImage = named(new QLabel(ManufacturerPanel), "ManufacturerImage");
+    ManufacturerImage->setAccessibleName(QStringLiteral("Manufacturer logo"));
     ManufacturerImage->setFixedSize(107, 48);
     ManufacturerImage->setAlignment(Qt::AlignCenter);
     manufacturer->addWidget(ManufacturerImage);
     DeviceImage = named(new QLabel(ManufacturerPanel), "DeviceImage");
+    DeviceImage->setAccessibleName(QStringLiteral("Device picture"));
     DeviceImage->setFixedSize(61, 61);
     DeviceImage->setAlignment(Qt::AlignCenter);
     manufacturer->addWidget(DeviceImage);
@@ -132,6 +142,7 @@ bool TDevicePanel::OpenDeviceClass()
     if (m_deviceClass == 0)
         return false;
     UnselectDeviceButtons();
+    NextStepLbl->hide();
     m_catalogueFileName = CatalogueFileNameOf(m_deviceClass);
     if (QPushButton* button = DeviceButton(m_deviceClass))
         button->setChecked(true);

@@ -82,6 +82,8 @@ private:
     QPushButton* btnMobilePhone;
     QPushButton* btnPocketComputer;
     QPushButton* btnGameConsole;
+    // "Choose the kind of device above", while no class is chosen.
+    QLabel* NextStepLbl;
     QFrame* ManufacturerPanel;
     QFrame* ManufacturerSelectPanel;
     QComboBox* ManufacturerCmb;

@@ -49,6 +49,11 @@ TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts,
     DoListPopupShowBtn = toolButton("DoListPopupShowBtn", QStringLiteral("List"));
     PlayBtn = toolButton("PlayBtn", QStringLiteral("Play"));
     PlayBtn->setEnabled(false);
+    DoAddPopupShowBtn->setAccessibleDescription(QStringLiteral("Adds files or a folder of videos to the list"));
+    describe(DoRemovePopupShowBtn, QStringLiteral("Remove"),
+             QStringLiteral("Removes the selected files or all of them"));
+    DoListPopupShowBtn->setAccessibleDescription(QStringLiteral("Saves the list or loads a saved one"));
+    PlayBtn->setAccessibleDescription(QStringLiteral("Opens the selected file in its player"));
     FilesCmdBar->addWidget(DoAddPopupShowBtn);
     FilesCmdBar->addSeparator();
     FilesCmdBar->addWidget(DoRemovePopupShowBtn);
@@ -60,6 +65,8 @@ TFileListPanel::TFileListPanel(const QString& programDir, TUserPrompts& prompts,
 
     FilesLvw = named(new TListBoxDragExt(this), "FilesLvw");
     FilesLvw->setContextMenuPolicy(Qt::CustomContextMenu);
+    FilesLvw->SetEmptyHint(QStringLiteral("Add videos with Add, or drop them here"));
+    describe(FilesLvw, QStringLiteral("Files to convert"), FilesLvw->EmptyHint());
     layout->addWidget(FilesLvw, 1);
 
     buildLoadPanel();
@@ -95,6 +102,8 @@ void TFileListPanel::buildLoadPanel()
     LoadProgressBar->setTextVisible(false);
     LoadProgressBar->setFixedHeight(8);
     LoadCancelBtn = named(new QPushButton(QStringLiteral("Cancel"), LoadPanel), "LoadCancelBtn");
+    describe(LoadCancelBtn, QStringLiteral("Cancel adding files"));
+    LoadProgressBar->setAccessibleName(QStringLiteral("Files added"));
     grid->addWidget(LoadProgressLbl, 0, 0);
     grid->addWidget(LoadProgressBar, 1, 0);
     grid->addWidget(LoadCancelBtn, 0, 1, 2, 1);
@@ -124,16 +133,24 @@ void TFileListPanel::buildFileInfoPanel()
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(1);
     int row = 0;
+    QString sectionName;
     auto value = [&](const char* name, const QString& caption) {
         if (!caption.isEmpty())
             grid->addWidget(new QLabel(caption, FileInfoPanel), row, 1);
         auto* label = named(new QLabel(FileInfoPanel), name);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // The value is the label's text; what it is the value of is read as its description.
+        const QString what = caption.isEmpty() ? QString() : caption.chopped(1); // "Duration:" -> "Duration"
+        label->setAccessibleDescription(
+            what.isEmpty() || what == sectionName ? sectionName : sectionName + QLatin1Char(' ') + what.toLower());
         grid->addWidget(label, row, caption.isEmpty() ? 1 : 2, 1, caption.isEmpty() ? 2 : 1);
         ++row;
         return label;
     };
-    auto section = [&](const QString& text) { grid->addWidget(heading(text, FileInfoPanel), row, 0); };
+    auto section = [&](const QString& text) {
+        sectionName = text;
+        grid->addWidget(heading(text, FileInfoPanel), row, 0);
+    };
     section(QStringLiteral("Video"));
     DurationInfo = value("DurationInfo", QStringLiteral("Duration:"));
     VideoCodecInfo = value("VideoCodecInfo", QStringLiteral("Codec:"));
@@ -250,7 +267,8 @@ bool TFileListPanel::IsLoading() const
 void TFileListPanel::loadPlaylist(const QString& fileName)
 {
     try {
-        m_loader->AddFiles(TFileInfoManager::ReadPlaylist(fileName));
+        // A playlist is listed as it was written, a file named twice included.
+        m_loader->AddFiles(TFileInfoManager::ReadPlaylist(fileName), TFileListLoader::TListed::Keep);
     } catch (const EFileError& e) {
         m_prompts.ShowMessage(QStringLiteral("Error"), e.message(), PromptIcon::Error);
     }
@@ -281,8 +299,10 @@ void TFileListPanel::showLoadProgress()
 void TFileListPanel::loadFinished(const TAddReport& report)
 {
     showLoadProgress();
-    if (!report.IsEmpty())
+    if (report.HasRefusals())
         m_prompts.ShowMessage(QStringLiteral("Warning"), report.Text(), PromptIcon::Warning);
+    else if (!report.IsEmpty())
+        m_prompts.ShowMessage(QStringLiteral("Kovirta"), report.Text(), PromptIcon::Information);
 }
 
 void TFileListPanel::FillConversionFields(TConversionFields& fields) const

@@ -1,18 +1,26 @@
 #include "gui/list_box_drag_ext.h"
 
+#include <QAbstractItemDelegate>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionViewItem>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
+constexpr int kNumberColumn = 0;
+constexpr int kNameColumn = 1;
+constexpr int kDurationColumn = 2;
 constexpr int kStatusColumn = 3;
-// The file name's width alone, and beside the status column.
-constexpr int kNameWidth = 183;
-constexpr int kNameWidthWithStatus = 120;
+// The least the file name is given when the other columns want the width: beyond that the list
+// scrolls sideways.
+constexpr int kLeastNameWidth = 70;
 
 } // namespace
 
@@ -22,13 +30,21 @@ TListBoxDragExt::TListBoxDragExt(QWidget* parent) : QTreeWidget(parent)
     setHeaderLabels(
         {QStringLiteral("#"), QStringLiteral("File Name"), QStringLiteral("Duration"), QStringLiteral("Status")});
     setHeaderHidden(true);
-    setColumnWidth(0, 20);
-    setColumnWidth(1, kNameWidth);
-    setColumnWidth(2, 60);
     setColumnHidden(kStatusColumn, true);
-    // A status as wide as its text: the list scrolls sideways to show a long reason whole.
+    // The number, the duration and the status are as wide as their texts, whatever the font; the
+    // file name takes what is left, down to a least width beyond which the list scrolls sideways.
     header()->setStretchLastSection(false);
+    // The number and duration columns grow with each row added (measuring every row again at
+    // each add would keep the window from answering while a long list fills); the status
+    // column, shown after a conversion, is measured whole.
+    header()->setSectionResizeMode(QHeaderView::Fixed);
     header()->setSectionResizeMode(kStatusColumn, QHeaderView::ResizeToContents);
+    setColumnWidth(kNumberColumn, 0);
+    setColumnWidth(kDurationColumn, 0);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != kNameColumn)
+            fitNameColumn();
+    });
     setRootIsDecorated(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -55,7 +71,25 @@ void TListBoxDragExt::SetRowCaption(int row, const QString& caption)
 void TListBoxDragExt::AppendRow(const QString& caption, const QString& fileName, const QString& duration)
 {
     ClearStatuses();
-    addTopLevelItem(new QTreeWidgetItem(QStringList{caption, fileName, duration}));
+    auto* item = new QTreeWidgetItem(QStringList{caption, fileName, duration});
+    addTopLevelItem(item);
+    widenToHold(item);
+}
+
+void TListBoxDragExt::widenToHold(QTreeWidgetItem* item)
+{
+    for (int column : {kNumberColumn, kDurationColumn}) {
+        // Numbers and durations are digits of one width: only a longer text can need more room.
+        qsizetype& longest = column == kNumberColumn ? m_longestNumber : m_longestDuration;
+        if (item->text(column).size() <= longest)
+            continue;
+        longest = item->text(column).size();
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const int width = itemDelegate()->sizeHint(option, indexFromItem(item, column)).width();
+        if (width > columnWidth(column))
+            setColumnWidth(column, width);
+    }
 }
 
 void TListBoxDragExt::DeleteRow(int row)
@@ -67,6 +101,10 @@ void TListBoxDragExt::DeleteAllRows()
 {
     ClearStatuses();
     clear();
+    m_longestNumber = 0;
+    m_longestDuration = 0;
+    setColumnWidth(kNumberColumn, 0);
+    setColumnWidth(kDurationColumn, 0);
 }
 
 void TListBoxDragExt::SetRowStatus(int row, const QString& text, const QString& toolTip)
@@ -75,8 +113,10 @@ void TListBoxDragExt::SetRowStatus(int row, const QString& text, const QString& 
     if (!item)
         return;
     if (isColumnHidden(kStatusColumn)) {
-        setColumnWidth(1, kNameWidthWithStatus);
+        // The duration, also in the file-info panel, gives its place to the status.
+        setColumnHidden(kDurationColumn, true);
         setColumnHidden(kStatusColumn, false);
+        fitNameColumn();
     }
     item->setText(kStatusColumn, text);
     for (int column = 0; column < columnCount(); ++column)
@@ -94,7 +134,51 @@ void TListBoxDragExt::ClearStatuses()
             item->setToolTip(column, QString());
     }
     setColumnHidden(kStatusColumn, true);
-    setColumnWidth(1, kNameWidth);
+    setColumnHidden(kDurationColumn, false);
+    fitNameColumn();
+}
+
+void TListBoxDragExt::fitNameColumn()
+{
+    int others = 0;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (column != kNameColumn && !isColumnHidden(column))
+            others += columnWidth(column);
+    }
+    const int width = std::max(kLeastNameWidth, viewport()->width() - others);
+    if (columnWidth(kNameColumn) != width)
+        setColumnWidth(kNameColumn, width);
+}
+
+bool TListBoxDragExt::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize)
+        fitNameColumn();
+    return QTreeWidget::viewportEvent(event);
+}
+
+void TListBoxDragExt::SetEmptyHint(const QString& hint)
+{
+    m_emptyHint = hint;
+    viewport()->update();
+}
+
+QString TListBoxDragExt::ShownHint() const
+{
+    return topLevelItemCount() == 0 ? m_emptyHint : QString();
+}
+
+void TListBoxDragExt::paintEvent(QPaintEvent* event)
+{
+    QTreeWidget::paintEvent(event);
+    const QString hint = ShownHint();
+    if (hint.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int margin = fontMetrics().height();
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin), Qt::AlignCenter | Qt::TextWordWrap,
+                     hint);
 }
 
 QString TListBoxDragExt::RowStatus(int row) const

@@ -1,6 +1,6 @@
 // The file list: a report-style list that takes files dropped from the file manager and lets
 // the user drag its own rows into a new order. After a conversion a fourth column shows each
-// file's status, until the list changes.
+// file's status in place of the duration, until the list changes.
 #pragma once
 
 #include "core/media/file_list_control.h"
@@ -22,6 +22,12 @@ public:
     // The window's handler for a drop of the list's own rows (reorder, then renumber).
     std::function<void(int targetRow)> OnDragDrop;
     std::function<void()> OnDeleteKey;
+
+    // A line shown in the empty list saying how to fill it; nothing is shown once a row is there.
+    void SetEmptyHint(const QString& hint);
+    QString EmptyHint() const { return m_emptyHint; }
+    // The hint while the list is empty; empty text otherwise.
+    QString ShownHint() const;
 
     // Moves the selected rows, in their order, to just above targetRow (-1: to the end).
     void MoveSelectedRows(int targetRow);
@@ -45,4 +51,17 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    // The file name takes the width the other columns leave.
+    void fitNameColumn();
+    // The number and duration columns made as wide as the item's texts, where they are not yet.
+    void widenToHold(QTreeWidgetItem* item);
+
+    QString m_emptyHint;
+    // The longest number and duration texts the columns were measured for.
+    qsizetype m_longestNumber = 0;
+    qsizetype m_longestDuration = 0;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/conversion/conversion_request.h"
+#include "core/media/file_info.h"
 
 #include <QWidget>
 
@@ -53,6 +54,8 @@ public:
 
     // The fields a conversion reads, as the user left them.
     TConversionFields ConversionFields() const;
+    // Checks the fields in order and says what the first failing check found. A typed destination
+    // folder that does not exist yet passes: DoConvert offers to create it.
     bool ValidateConversionRequest();
     void DoConvert();
 
@@ -70,6 +73,11 @@ private:
     // The list kept between runs: in the program directory, or the user's data folder when the
     // program directory is read-only.
     QString ListFilePath() const;
+
+    // Before a batch: offers to create a typed destination folder that does not exist, and finds
+    // a folder the outputs cannot be written to. False, with the reason said once, when the batch
+    // must not start.
+    bool PrepareOutputFolders(const TConversionFields& fields, const TFileInfoArray& files);
 
     // Handlers
     void DoAppInitialize();

@@ -27,7 +27,10 @@ TOutputPanel::TOutputPanel(TUserPrompts& prompts, QWidget* parent) : QWidget(par
         named(new QRadioButton(QStringLiteral("Save files to folder"), DestinationGroup), "SaveFilesToFolderRdo");
     PreserveFilesLocationRdo->setChecked(true);
     DestPathEdt = named(new QLineEdit(DestinationGroup), "DestPathEdt");
+    describe(DestPathEdt, QStringLiteral("Destination folder"),
+             QStringLiteral("The folder the converted files are saved to; one that does not exist yet can be created"));
     BrowseBtn = named(new QPushButton(QStringLiteral("Browse"), DestinationGroup), "BrowseBtn");
+    describe(BrowseBtn, QStringLiteral("Browse for the destination folder"));
     DestPathEdt->setEnabled(false);
     BrowseBtn->setEnabled(false);
     destination->addWidget(PreserveFilesLocationRdo, 0, 0, 1, 2);
@@ -39,13 +42,16 @@ TOutputPanel::TOutputPanel(TUserPrompts& prompts, QWidget* parent) : QWidget(par
     FileOptionsGroup = namedPanel(this, "FileOptionsGroup");
     FileOptionsGroup->setFrameShape(QFrame::StyledPanel);
     auto* fileOptions = new QGridLayout(FileOptionsGroup);
-    fileOptions->addWidget(new QLabel(QStringLiteral("Overwrite existing file:")), 0, 0, 1, 4);
     AskOverwriteRdo = named(new QRadioButton(QStringLiteral("Ask"), FileOptionsGroup), "AskOverwriteRdo");
+    // The caption labels the choices; its mnemonic goes to the first of them.
+    fileOptions->addWidget(fieldLabel(QStringLiteral("Over&write existing file:"), AskOverwriteRdo), 0, 0, 1, 4);
     ReplaceOverwriteRdo = named(new QRadioButton(QStringLiteral("Replace"), FileOptionsGroup), "ReplaceOverwriteRdo");
     SkipOverwriteRdo = named(new QRadioButton(QStringLiteral("Skip"), FileOptionsGroup), "SkipOverwriteRdo");
     NoOverwriteRdo =
         named(new QRadioButton(QStringLiteral("No, generate new name"), FileOptionsGroup), "NoOverwriteRdo");
     AskOverwriteRdo->setChecked(true);
+    for (QRadioButton* choice : {AskOverwriteRdo, ReplaceOverwriteRdo, SkipOverwriteRdo, NoOverwriteRdo})
+        choice->setAccessibleDescription(QStringLiteral("What happens when a converted file exists already"));
     fileOptions->addWidget(AskOverwriteRdo, 1, 0);
     fileOptions->addWidget(ReplaceOverwriteRdo, 1, 1);
     fileOptions->addWidget(SkipOverwriteRdo, 1, 2);

@@ -4,10 +4,14 @@
 
 #include "gui/form_helpers.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
+
+// The room kept free at the window's right edge.
+constexpr int kRightMargin = 12;
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, int left, int top)
 {
@@ -37,6 +41,11 @@ TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent) : QDialog(parent, kFix
     YesAllAnswearBtn = button(this, QStringLiteral("YesAllAnswearBtn"), QStringLiteral("Yes, All"), 24, 139);
     NoAnswearBtn = button(this, QStringLiteral("NoAnswearBtn"), QStringLiteral("No"), 184, 112);
     NoAllAnswearBtn = button(this, QStringLiteral("NoAllAnswearBtn"), QStringLiteral("No, All"), 184, 139);
+    // The answers' own words say little without the question; what each does is their description.
+    YesAnswearBtn->setAccessibleDescription(QStringLiteral("Replaces this file"));
+    YesAllAnswearBtn->setAccessibleDescription(QStringLiteral("Replaces this file and every other one that exists"));
+    NoAnswearBtn->setAccessibleDescription(QStringLiteral("Keeps this file and does not convert into it"));
+    NoAllAnswearBtn->setAccessibleDescription(QStringLiteral("Keeps this file and every other one that exists"));
     connect(YesAnswearBtn, &QPushButton::clicked, this, [this] { answer(oaYes); });
     connect(YesAllAnswearBtn, &QPushButton::clicked, this, [this] { answer(oaYesAll); });
     connect(NoAnswearBtn, &QPushButton::clicked, this, [this] { answer(oaNo); });
@@ -45,10 +54,16 @@ TOverwriteFilePromt::TOverwriteFilePromt(QWidget* parent) : QDialog(parent, kFix
 
 void TOverwriteFilePromt::FormShow()
 {
+    // The window keeps its size: a long name or folder is shortened in its middle and shown
+    // whole as the tooltip of either label.
     const QString name = FileNameOfPath(FileName);
-    FileNameLbl->setText(name);
+    const QString folder = FileName.left(FileName.size() - name.size());
+    const QFontMetrics metrics = FileNameLbl->fontMetrics();
+    FileNameLbl->setText(metrics.elidedText(name, Qt::ElideMiddle, width() - FileNameLbl->x() - kRightMargin));
     FileNameLbl->adjustSize();
-    FilePathLbl->setText(FileName.left(FileName.size() - name.size()));
+    FilePathLbl->setText(metrics.elidedText(folder, Qt::ElideMiddle, FilePathLbl->contentsRect().width()));
+    for (QLabel* label : {FileNameLbl, FilePathLbl})
+        label->setToolTip(FileName);
 }
 
 void TOverwriteFilePromt::showEvent(QShowEvent* event)

@@ -1,7 +1,7 @@
 // The small modal question shown when an output file exists already.
 #pragma once
 
-#include "core/conversion/conversion_parameters.h"
+#include "core/prompts/user_prompts.h"
 
 #include <QDialog>
 

@@ -33,6 +33,25 @@ inline QLabel* heading(const QString& text, QWidget* parent)
     return label;
 }
 
+// The caption of a field: a label beside it under the same parent, whose buddy the field is, so
+// that assistive technology reads the caption as the field's label and an "&" in it gives the
+// field a keyboard mnemonic.
+inline QLabel* fieldLabel(const QString& caption, QWidget* field)
+{
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setBuddy(field);
+    return label;
+}
+
+// The name and description assistive technology gives a control whose own text does not say
+// enough (a field, a list, a button named only "Edit"); an empty description leaves it unset.
+inline void describe(QWidget* control, const QString& name, const QString& description = {})
+{
+    control->setAccessibleName(name);
+    if (!description.isEmpty())
+        control->setAccessibleDescription(description);
+}
+
 inline QComboBox* dropDownList(QWidget* parent, const char* name, const QStringList& items)
 {
     auto* combo = named(new QComboBox(parent), name);

@@ -34,7 +34,7 @@ void setText(QLabel* label, const QString& text)
 } // namespace
 
 TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent)
-    : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts, *this)
+    : QDialog(parent, kFixedDialogFlags), Batch(programDir, prompts)
 {
     setWindowTitle(QStringLiteral("Progress"));
     // The queue takes the space below the times.
@@ -43,11 +43,14 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     FileNameLabel->setFixedWidth(177);
     CurrentConversingLabel = placedLabel(this, QStringLiteral("CurrentConversingLabel"), QString(), 216, 24);
     FileConversionProgress = bar(this, QStringLiteral("FileConversionProgress"), 24, 43);
+    FileConversionProgress->setAccessibleName(QStringLiteral("Progress of the current file"));
     TotalProgressLabel = placedLabel(this, QStringLiteral("TotalProgressLabel"), QString(), 216, 88);
     FilesConversionProgress = bar(this, QStringLiteral("FilesConversionProgress"), 24, 107);
+    FilesConversionProgress->setAccessibleName(QStringLiteral("Progress of all files"));
     DoStopBtn = new QPushButton(QStringLiteral("Stop"), this);
     DoStopBtn->setObjectName(QStringLiteral("DoStopBtn"));
     DoStopBtn->setGeometry(200, 144, 99, 41);
+    DoStopBtn->setAccessibleDescription(QStringLiteral("Stops the conversion; the file being converted is not kept"));
     TimeElapsedLabel = placedLabel(this, QStringLiteral("TimeElapsedLabel"), QStringLiteral("Time Elapsed:"), 24, 206);
     TimeElapsedEdt = placedLabel(this, QStringLiteral("TimeElapsedEdt"), QString(), 96, 206);
     EstimatedTimeLabel =
@@ -57,8 +60,10 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     DoPauseBtn->setObjectName(QStringLiteral("DoPauseBtn"));
     DoPauseBtn->setGeometry(306, 144, 99, 41);
     DoPauseBtn->setEnabled(false);
+    DoPauseBtn->setAccessibleDescription(QStringLiteral("Holds the conversion until Resume"));
     QueueLvw = new QTreeWidget(this);
     QueueLvw->setObjectName(QStringLiteral("QueueLvw"));
+    QueueLvw->setAccessibleName(QStringLiteral("Files of the batch"));
     QueueLvw->setGeometry(24, 237, 457, kQueueHeight);
     QueueLvw->setColumnCount(2);
     QueueLvw->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Status")});
@@ -72,6 +77,8 @@ TProgressFrm::TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWi
     connect(&ExecuteTaskTimer, &QTimer::timeout, this, &TProgressFrm::ExecuteTaskTimerTimer);
     connect(DoStopBtn, &QPushButton::clicked, this, &TProgressFrm::DoStopBtnClick);
     connect(DoPauseBtn, &QPushButton::clicked, this, &TProgressFrm::DoPauseBtnClick);
+    ConnectProgressView(Batch, *this);
+    connect(&Batch, &TBatchConversion::finished, this, &TProgressFrm::BatchFinished);
 }
 
 void TProgressFrm::showEvent(QShowEvent* event)
@@ -85,7 +92,6 @@ void TProgressFrm::showEvent(QShowEvent* event)
 
 void TProgressFrm::FormShow()
 {
-    Batch.OverwriteAnswer = oaNone;
     ExecuteTaskTimer.start();
 }
 
@@ -94,17 +100,23 @@ void TProgressFrm::ExecuteTaskTimerTimer()
     ExecuteTaskTimer.stop();
     m_running = true;
     DoPauseBtn->setEnabled(true);
-    Batch.BeginConversion();
+    Batch.Start(m_request);
+}
+
+void TProgressFrm::BatchFinished()
+{
     DoPauseBtn->setEnabled(false);
+    DoPauseBtn->setAccessibleDescription(QStringLiteral("Holds the conversion until Resume"));
     m_running = false;
     accept();
 }
 
 void TProgressFrm::DoStopBtnClick()
 {
-    Batch.DoStopBtnClick();
+    Batch.Stop();
     DoPauseBtn->setText(QStringLiteral("Pause"));
     DoPauseBtn->setEnabled(false);
+    DoPauseBtn->setAccessibleDescription(QStringLiteral("Holds the conversion until Resume"));
 }
 
 void TProgressFrm::DoPauseBtnClick()
@@ -133,7 +145,10 @@ void TProgressFrm::reject()
 
 void TProgressFrm::ShowFileName(const QString& text)
 {
-    FileNameLabel->setText(text);
+    // A long name is shortened in its middle, where names differ least; the whole name is its tooltip.
+    FileNameLabel->setText(
+        FileNameLabel->fontMetrics().elidedText(text, Qt::ElideMiddle, FileNameLabel->contentsRect().width()));
+    FileNameLabel->setToolTip(text);
 }
 void TProgressFrm::ShowCurrentConversing(const QString& text)
 {

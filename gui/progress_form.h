@@ -18,7 +18,8 @@ class TProgressFrm : public QDialog, public TProgressView {
 public:
     TProgressFrm(const QString& programDir, TUserPrompts& prompts, QWidget* parent = nullptr);
 
-    // The batch: its Parameters and Files are set before the window is shown.
+    // The batch it carries out when it is shown; set before it is shown.
+    void SetRequest(const TBatchRequest& request) { m_request = request; }
     TBatchConversion Batch;
 
     QLabel* FileNameLabel;
@@ -39,6 +40,7 @@ public:
     void ExecuteTaskTimerTimer();
     void DoStopBtnClick();
     void DoPauseBtnClick();
+    void BatchFinished();
     bool Running() const { return m_running; }
 
     // TProgressView
@@ -62,6 +64,7 @@ protected:
     void reject() override;
 
 private:
+    TBatchRequest m_request;
     bool m_running = false;
     bool m_started = false;
 };

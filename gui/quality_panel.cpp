@@ -21,21 +21,26 @@ const QStringList kQualityLevels = {QStringLiteral("Best"), QStringLiteral("Good
 
 // The height of a group whose fields are shown.
 constexpr int kExpandedGroupHeight = 187;
+// Room on either side of a narrow button's text.
+constexpr int kButtonTextMargin = 12;
 
-// A caption in the first column of a group's grid, the field beside it and its unit after it.
+// A caption in the first column of a group's grid (the field's label), the field beside it and
+// its unit after it.
 void addField(QGridLayout* grid, int row, const QString& caption, QWidget* field, const QString& unit)
 {
-    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(fieldLabel(caption, field), row, 0);
     grid->addWidget(field, row, 1);
     if (!unit.isEmpty())
-        grid->addWidget(new QLabel(unit), row, 2);
+        grid->addWidget(new QLabel(unit, field->parentWidget()), row, 2);
 }
 
-// A named edit in the given row of a group's fields, with its caption and unit.
-QLineEdit* addEdit(QGridLayout* grid, int row, const char* name, const QString& caption, const QString& unit)
+// A named edit in the given row of a group's fields, with its caption, unit and accessible name.
+QLineEdit* addEdit(QGridLayout* grid, int row, const char* name, const QString& caption, const QString& unit,
+                   const QString& accessibleName)
 {
     auto* edit = named(new QLineEdit(grid->parentWidget()), name);
     addField(grid, row, caption, edit, unit);
+    describe(edit, accessibleName);
     return edit;
 }
 
@@ -66,14 +71,22 @@ QGridLayout* TQualityPanel::buildGroup(const QString& kind, QFrame*& group, QFra
     selectPanel->setFixedHeight(21);
     auto* row = new QHBoxLayout(selectPanel);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(new QLabel(kind + QStringLiteral(" quality:"), selectPanel));
     level = new QComboBox(selectPanel);
     name(level, "QualityCmb");
     level->addItems(kQualityLevels);
     level->setCurrentIndex(-1); // no level chosen until a model is
+    // As narrow as its longest level ("Medium"), so that the caption and "Edit" keep their room.
+    level->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    level->setMinimumContentsLength(6);
+    // "&Video quality:", "&Audio quality:": the first letter is the mnemonic.
+    row->addWidget(fieldLabel(QLatin1Char('&') + kind + QStringLiteral(" quality:"), level));
     row->addWidget(level, 1);
     edit = new QPushButton(QStringLiteral("Edit"), selectPanel);
     name(edit, "ConfigShowBtn");
+    describe(edit, QStringLiteral("Edit %1 options").arg(kind.toLower()),
+             QStringLiteral("Shows or hides the %1 fields").arg(kind.toLower()));
+    // The style's least button width would push "Edit" out of the group; its text is what it needs.
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(edit->text()) + 2 * kButtonTextMargin);
     row->addWidget(edit);
     layout->addWidget(selectPanel);
 
@@ -89,24 +102,30 @@ QFrame* TQualityPanel::buildVideoGroup()
 {
     QGridLayout* fields = buildGroup(QStringLiteral("Video"), VideoOptionsGroup, VideoQualitySelectPanel,
                                      VideoQualityCmb, VideoConfigShowBtn, VideoOptionsPanel);
-    VideoBitRateEdt = addEdit(fields, 0, "VideoBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
-    VideoFrameRateEdt = addEdit(fields, 1, "VideoFrameRateEdt", QStringLiteral("Frame Rate:"), QStringLiteral("fps"));
+    VideoBitRateEdt = addEdit(fields, 0, "VideoBitRateEdt", QStringLiteral("&Bit Rate:"), QStringLiteral("kbit/s"),
+                              QStringLiteral("Video bit rate in kbit/s"));
+    VideoFrameRateEdt = addEdit(fields, 1, "VideoFrameRateEdt", QStringLiteral("&Frame Rate:"), QStringLiteral("fps"),
+                                QStringLiteral("Frame rate in frames a second"));
     ZoomModeCmb = dropDownList(VideoOptionsPanel, "ZoomModeCmb",
                                {QStringLiteral("Fit to Screen"), QStringLiteral("Full Screen")});
-    addField(fields, 2, QStringLiteral("Zoom Mode:"), ZoomModeCmb, QString());
+    addField(fields, 2, QStringLiteral("&Zoom Mode:"), ZoomModeCmb, QString());
     ResolutionTypeCmb =
         dropDownList(VideoOptionsPanel, "ResolutionTypeCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
-    addField(fields, 3, QStringLiteral("Resolution:"), ResolutionTypeCmb, QString());
+    addField(fields, 3, QStringLiteral("&Resolution:"), ResolutionTypeCmb, QString());
     auto* size = new QHBoxLayout;
     ResolutionXEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionXEdt");
     ResolutionYEdt = named(new QLineEdit(VideoOptionsPanel), "ResolutionYEdt");
+    describe(ResolutionXEdt, QStringLiteral("Resolution width"));
+    describe(ResolutionYEdt, QStringLiteral("Resolution height"));
     ResolutionXEdt->setEnabled(false);
     ResolutionYEdt->setEnabled(false);
     size->addWidget(ResolutionXEdt);
-    size->addWidget(new QLabel(QStringLiteral("X")));
+    size->addWidget(new QLabel(QStringLiteral("X"), VideoOptionsPanel));
     size->addWidget(ResolutionYEdt);
     fields->addLayout(size, 4, 1);
     ResetVideoOptionsBtn = named(new QPushButton(QStringLiteral("Reset"), VideoOptionsPanel), "ResetVideoOptionsBtn");
+    describe(ResetVideoOptionsBtn, QStringLiteral("Reset video options"),
+             QStringLiteral("Fills the video fields from the chosen quality again"));
     fields->addWidget(ResetVideoOptionsBtn, 5, 1);
     return VideoOptionsGroup;
 }
@@ -115,23 +134,28 @@ QFrame* TQualityPanel::buildAudioGroup()
 {
     QGridLayout* fields = buildGroup(QStringLiteral("Audio"), AudioOptionsGroup, AudioQualitySelectPanel,
                                      AudioQualityCmb, AudioConfigShowBtn, AudioOptionsPanel);
-    AudioBitRateEdt = addEdit(fields, 0, "AudioBitRateEdt", QStringLiteral("Bit Rate:"), QStringLiteral("kbit/s"));
-    SamplingEdt = addEdit(fields, 1, "SamplingEdt", QStringLiteral("Sampling:"), QStringLiteral("Hz"));
+    AudioBitRateEdt = addEdit(fields, 0, "AudioBitRateEdt", QStringLiteral("B&it Rate:"), QStringLiteral("kbit/s"),
+                              QStringLiteral("Audio bit rate in kbit/s"));
+    SamplingEdt = addEdit(fields, 1, "SamplingEdt", QStringLiteral("&Sampling:"), QStringLiteral("Hz"),
+                          QStringLiteral("Sampling rate in Hz"));
     auto* channels = new QHBoxLayout;
     ChanelsStereoRdo = named(new QRadioButton(QStringLiteral("Stereo"), AudioOptionsPanel), "ChanelsStereoRdo");
     ChanelsMonoRdo = named(new QRadioButton(QStringLiteral("Mono"), AudioOptionsPanel), "ChanelsMonoRdo");
     channels->addWidget(ChanelsStereoRdo);
     channels->addWidget(ChanelsMonoRdo);
-    fields->addWidget(new QLabel(QStringLiteral("Channels:")), 2, 0);
+    fields->addWidget(fieldLabel(QStringLiteral("&Channels:"), ChanelsStereoRdo), 2, 0);
     fields->addLayout(channels, 2, 1);
     VolumeSelectCmb =
         dropDownList(AudioOptionsPanel, "VolumeSelectCmb", {QStringLiteral("Original"), QStringLiteral("Custom")});
-    addField(fields, 3, QStringLiteral("Volume:"), VolumeSelectCmb, QString());
+    addField(fields, 3, QStringLiteral("V&olume:"), VolumeSelectCmb, QString());
     VolumeInputEdt = named(new QLineEdit(QStringLiteral("100"), AudioOptionsPanel), "VolumeInputEdt");
+    describe(VolumeInputEdt, QStringLiteral("Volume in percent"), QStringLiteral("100 leaves the volume as it is"));
     VolumeInputEdt->setEnabled(false);
     fields->addWidget(VolumeInputEdt, 4, 1);
-    fields->addWidget(new QLabel(QStringLiteral("%")), 4, 2);
+    fields->addWidget(new QLabel(QStringLiteral("%"), AudioOptionsPanel), 4, 2);
     ResetAudioOption = named(new QPushButton(QStringLiteral("Reset"), AudioOptionsPanel), "ResetAudioOption");
+    describe(ResetAudioOption, QStringLiteral("Reset audio options"),
+             QStringLiteral("Fills the audio fields from the chosen quality again"));
     fields->addWidget(ResetAudioOption, 5, 1);
     return AudioOptionsGroup;
 }

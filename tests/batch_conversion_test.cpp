@@ -1,5 +1,6 @@
 #include "core/conversion/batch_conversion.h"
 #include "core/conversion/output_names.h"
+#include "core/conversion/output_plan.h"
 #include "core/media/file_utils.h"
 #include "fake_prompts.h"
 #include "test_support.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QMap>
 #include <QSet>
@@ -17,6 +19,8 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -46,6 +50,16 @@ public:
     std::function<void(int)> onFileProgress;
 };
 
+// Starts the batch and waits until it has ended.
+void runBatch(TBatchConversion& batch, const TBatchRequest& request)
+{
+    QEventLoop loop;
+    QObject::connect(&batch, &TBatchConversion::finished, &loop, &QEventLoop::quit);
+    batch.Start(request);
+    if (batch.Running())
+        loop.exec();
+}
+
 TFileInfo mediaRecord(const QString& path, const char* duration)
 {
     TFileInfo info;
@@ -61,13 +75,14 @@ class BatchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        batch.LogFolder = work.path() + QStringLiteral("/logs");
-        batch.Parameters.FileFormat = QStringLiteral("mp4");
-        batch.Parameters.VideoCodec = QStringLiteral("mpeg4");
-        batch.Parameters.AudioCodec = QStringLiteral("aac");
-        batch.Parameters.ResolutionX = 320;
-        batch.Parameters.ResolutionY = 240;
-        batch.Parameters.OverwriteMode = omReplace;
+        ConnectProgressView(batch, view);
+        request.LogFolder = work.path() + QStringLiteral("/logs");
+        request.Parameters.FileFormat = QStringLiteral("mp4");
+        request.Parameters.VideoCodec = QStringLiteral("mpeg4");
+        request.Parameters.AudioCodec = QStringLiteral("aac");
+        request.Parameters.ResolutionX = 320;
+        request.Parameters.ResolutionY = 240;
+        request.Parameters.OverwriteMode = omReplace;
     }
     QString source(const QString& name, const QByteArray& bytes = "video")
     {
@@ -75,36 +90,33 @@ protected:
     }
     void list(const QList<TFileInfo>& infos)
     {
-        batch.Files = infos;
-        batch.Files.append(TFileInfo{});
+        request.Files = infos;
         qint32 total = 0;
         for (const TFileInfo& i : infos)
             total += i.Duration.mid(6, 2).toInt() * 10;
-        batch.Parameters.TotalDuration = total;
+        request.Parameters.TotalDuration = total;
     }
+    void start() { runBatch(batch, request); }
     int countOf(const QString& call) const { return static_cast<int>(view.calls.count(call)); }
 
     QTemporaryDir work;
     FakeProgramDir program;
     FakePrompts prompts;
     RecordingView view;
-    TBatchConversion batch{program.path(), prompts, view};
+    TBatchRequest request;
+    TBatchConversion batch{program.path(), prompts};
 };
 
 } // namespace
 
 TEST(BatchPaths, OutputNames)
 {
-    EXPECT_EQ(TBatchConversion::OutputExtension(QStringLiteral("3gp")), QStringLiteral(".3gp"));
-    EXPECT_EQ(TBatchConversion::OutputExtension(QStringLiteral("psp")), QStringLiteral(".mp4"));
-    EXPECT_EQ(TBatchConversion::ReplaceExtension(QStringLiteral("/v/clip.avi"), QStringLiteral(".3gp")),
-              QStringLiteral("/v/clip.3gp"));
-    EXPECT_EQ(TBatchConversion::ReplaceExtension(QStringLiteral("/v/clip"), QStringLiteral(".3gp")),
-              QStringLiteral("/v/clip.3gp"));
-    EXPECT_EQ(TBatchConversion::ReplaceExtension(QStringLiteral("/v.d/clip"), QStringLiteral(".mp4")),
-              QStringLiteral("/v.d/clip.mp4"));
-    EXPECT_EQ(TBatchConversion::ReplaceExtension(QStringLiteral("/v/a.b.avi"), QStringLiteral("_1.mp4")),
-              QStringLiteral("/v/a.b_1.mp4"));
+    EXPECT_EQ(OutputExtension(QStringLiteral("3gp")), QStringLiteral(".3gp"));
+    EXPECT_EQ(OutputExtension(QStringLiteral("psp")), QStringLiteral(".mp4"));
+    EXPECT_EQ(ReplaceExtension(QStringLiteral("/v/clip.avi"), QStringLiteral(".3gp")), QStringLiteral("/v/clip.3gp"));
+    EXPECT_EQ(ReplaceExtension(QStringLiteral("/v/clip"), QStringLiteral(".3gp")), QStringLiteral("/v/clip.3gp"));
+    EXPECT_EQ(ReplaceExtension(QStringLiteral("/v.d/clip"), QStringLiteral(".mp4")), QStringLiteral("/v.d/clip.mp4"));
+    EXPECT_EQ(ReplaceExtension(QStringLiteral("/v/a.b.avi"), QStringLiteral("_1.mp4")), QStringLiteral("/v/a.b_1.mp4"));
 }
 
 TEST(BatchOutputPlan, OutputsThatClashGetNewNames)
@@ -204,9 +216,9 @@ TEST(BatchOutputPlan, OutputsThatClashGetNewNames)
             present.insert(path);
         for (const QString& path : under(c.missing))
             present.remove(path);
-        const QStringList outputs = TBatchConversion::PlanOutputFiles(
-            under(c.sources), c.location, root + QStringLiteral("out/"), QStringLiteral(".mp4"),
-            [&present](const QString& path) { return present.contains(path); });
+        const QStringList outputs =
+            PlanOutputFiles(under(c.sources), c.location, root + QStringLiteral("out/"), QStringLiteral(".mp4"),
+                            [&present](const QString& path) { return present.contains(path); });
         EXPECT_EQ(outputs, under(c.outputs));
     }
 }
@@ -219,76 +231,77 @@ TEST(BatchOutputPlan, AFolderReachedThroughALinkIsThatFolder)
     writeFile(real + QStringLiteral("clip.avi"), "A");
     ASSERT_TRUE(QFile::link(real, dir.path() + QStringLiteral("/link")));
     writeFile(link + QStringLiteral("clip.mov"), "M");
-    const QStringList outputs = TBatchConversion::PlanOutputFiles(
-        {real + QStringLiteral("clip.avi"), link + QStringLiteral("clip.mov")}, olPreserve, {}, QStringLiteral(".mp4"),
-        [](const QString& path) { return FileSizeOf(path) != 0; });
+    const QStringList outputs =
+        PlanOutputFiles({real + QStringLiteral("clip.avi"), link + QStringLiteral("clip.mov")}, olPreserve, {},
+                        QStringLiteral(".mp4"), [](const QString& path) { return FileSizeOf(path) != 0; });
     EXPECT_EQ(outputs, (QStringList{real + QStringLiteral("clip.mp4"), link + QStringLiteral("clip_1.mp4")}));
 }
 
-TEST_F(BatchTest, CheckOverwritesPerMode)
+TEST(BatchOutputPlan, OverwriteDecisions)
 {
-    const QString src = source(QStringLiteral("clip.avi"));
-    const QString existing = source(QStringLiteral("clip.mp4"), "old");
-    const QString empty = source(QStringLiteral("empty.mp4"), "");
+    using A = TOverwriteAction;
+    const TOverwriteDecision write{A::Write};
+    const TOverwriteDecision ask{A::Ask};
+    const TOverwriteDecision newName{A::NewName};
+    const TOverwriteDecision ownSource{A::Skip, TSkipCause::OwnSource};
+    const TOverwriteDecision keptBySkip{A::Skip, TSkipCause::KeptBySkip};
+    const TOverwriteDecision keptByAnswer{A::Skip, TSkipCause::KeptByAnswer};
+    const TOverwriteDecision folder{A::Skip, TSkipCause::FolderInTheWay};
     struct Case {
         const char* what;
         TOverwriteMode mode;
-        QString output;
-        bool skip;
-        QString outputAfter;
+        bool isSource;
+        bool exists;
+        bool isFolder;
+        TOverwriteAnswer answer;
+        bool asked;
+        TOverwriteDecision decision;
     };
-    const QString upper = work.path() + QStringLiteral("/CLIP.AVI");
     const Case cases[] = {
-        {"ask, same file", omAsk, upper, true, upper},
-        {"replace, same file", omReplace, src, true, src},
-        {"skip, same file", omSkip, src, true, src},
-        {"new name, same file", omNewName, src, false, work.path() + QStringLiteral("/clip_1.mp4")},
-        {"replace", omReplace, existing, false, existing},
-        {"skip", omSkip, existing, true, existing},
-        {"empty output is overwritten", omSkip, empty, false, empty},
-        {"missing output", omSkip, work.path() + QStringLiteral("/none.mp4"), false,
-         work.path() + QStringLiteral("/none.mp4")},
+        {"ask, own source", omAsk, true, true, false, oaYesAll, false, ownSource},
+        {"replace, own source", omReplace, true, true, false, oaNone, false, ownSource},
+        {"skip, own source", omSkip, true, true, false, oaNone, false, keptBySkip},
+        {"new name, own source", omNewName, true, true, false, oaNone, false, newName},
+        {"missing output", omSkip, false, false, false, oaNone, false, write},
+        {"replace", omReplace, false, true, false, oaNone, false, write},
+        {"skip", omSkip, false, true, false, oaNone, false, keptBySkip},
+        {"new name", omNewName, false, true, false, oaNone, false, newName},
+        {"ask, not yet asked", omAsk, false, true, false, oaNone, false, ask},
+        {"ask again after a single yes", omAsk, false, true, false, oaYes, false, ask},
+        {"ask again after a single no", omAsk, false, true, false, oaNo, false, ask},
+        {"yes to all stands", omAsk, false, true, false, oaYesAll, false, write},
+        {"no to all stands", omAsk, false, true, false, oaNoAll, false, keptByAnswer},
+        {"answered yes", omAsk, false, true, false, oaYes, true, write},
+        {"answered no", omAsk, false, true, false, oaNo, true, keptByAnswer},
+        // Closed from the title bar: nothing is lost by asking.
+        {"question closed", omAsk, false, true, false, oaNone, true, keptByAnswer},
+        // A folder under the output's name: never asked about nor replaced; a new name passes it.
+        {"ask, folder", omAsk, false, true, true, oaNone, false, folder},
+        {"yes to all, folder", omAsk, false, true, true, oaYesAll, false, folder},
+        {"replace, folder", omReplace, false, true, true, oaNone, false, folder},
+        {"skip, folder", omSkip, false, true, true, oaNone, false, folder},
+        {"new name, folder", omNewName, false, true, true, oaNone, false, newName},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        batch.Parameters.OverwriteMode = c.mode;
-        batch.SourceFile = src;
-        batch.OutputFile = c.output;
-        EXPECT_EQ(batch.CheckOverwrites(), c.skip);
-        EXPECT_EQ(batch.OutputFile, c.outputAfter);
-    }
-    EXPECT_TRUE(prompts.overwriteQuestions.isEmpty());
-
-    // New names grow by one "_1" per existing file.
-    source(QStringLiteral("clip_1.mp4"), "old");
-    batch.Parameters.OverwriteMode = omNewName;
-    batch.OutputFile = existing;
-    EXPECT_FALSE(batch.CheckOverwrites());
-    EXPECT_EQ(batch.OutputFile, work.path() + QStringLiteral("/clip_1_1.mp4"));
+    for (const Case& c : cases)
+        EXPECT_EQ(DecideOverwrite(c.mode, c.isSource, c.exists, c.isFolder, c.answer, c.asked), c.decision) << c.what;
 }
 
 TEST_F(BatchTest, AskRemembersAllAnswersForTheBatch)
 {
-    const QString existing = source(QStringLiteral("clip.mp4"), "old");
-    batch.Parameters.OverwriteMode = omAsk;
-    batch.SourceFile = source(QStringLiteral("clip.avi"));
-    struct Step {
-        TOverwriteAnswer answer;
-        bool skip;
-    };
-    // Closed from the title bar: keeps the file this time and asks again next time.
-    prompts.overwriteAnswers = {oaNone, oaYes, oaNo, oaNoAll};
-    for (const Step& s : {Step{oaNone, true}, Step{oaYes, false}, Step{oaNo, true}, Step{oaNoAll, true},
-                          Step{oaNoAll, true}, Step{oaNoAll, true}}) {
-        batch.OutputFile = existing;
-        EXPECT_EQ(batch.CheckOverwrites(), s.skip);
-        EXPECT_EQ(batch.OverwriteAnswer, s.answer);
+    program.setScript({QStringLiteral("touch")});
+    for (const char* name : {"a", "b", "c", "d"}) {
+        const QString base = work.path() + QLatin1Char('/') + QLatin1String(name);
+        writeFile(base + QStringLiteral(".mp4"), "old");
+        request.Files.append(mediaRecord(writeFile(base + QStringLiteral(".avi"), "video"), "00:00:01.00"));
     }
-    EXPECT_EQ(prompts.overwriteQuestions.size(), 4);
-    batch.OverwriteAnswer = oaYesAll;
-    batch.OutputFile = existing;
-    EXPECT_FALSE(batch.CheckOverwrites());
-    EXPECT_EQ(prompts.overwriteQuestions.size(), 4);
+    request.Parameters.OverwriteMode = omAsk;
+    // Closed from the title bar: kept, and asked again for the next file; "No to All" holds for the rest.
+    prompts.overwriteAnswers = {oaNone, oaYes, oaNoAll};
+    start();
+    EXPECT_EQ(prompts.overwriteQuestions.size(), 3);
+    const TFileState expected[] = {TFileState::Skipped, TFileState::Done, TFileState::Skipped, TFileState::Skipped};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(batch.Statuses()[i].State, expected[i]) << i;
 }
 
 // Whole batches with delete-after on: every source survives, as itself or as its output.
@@ -387,16 +400,16 @@ TEST_F(BatchTest, NoBatchWritesOverItsOwnOutputsOrItsSources)
             FakePrompts answers;
             answers.overwriteAnswers = {c.answer, c.answer, c.answer};
             RecordingView shown;
-            TBatchConversion run(program.path(), answers, shown);
-            run.Parameters = batch.Parameters;
-            run.Parameters.OverwriteMode = mode;
-            run.Parameters.DeleteAfterConversion = true;
-            run.Parameters.OutputLocation = c.toFolder ? olFolder : olPreserve;
-            run.Parameters.DestinationFolder = root + QStringLiteral("out/");
+            TBatchConversion run(program.path(), answers);
+            ConnectProgressView(run, shown);
+            TBatchRequest r = request;
+            r.Parameters.OverwriteMode = mode;
+            r.Parameters.DeleteAfterConversion = true;
+            r.Parameters.OutputLocation = c.toFolder ? olFolder : olPreserve;
+            r.Parameters.DestinationFolder = root + QStringLiteral("out/");
             for (const QString& name : c.listed)
-                run.Files.append(mediaRecord(root + name, "00:00:01.00"));
-            run.Files.append(TFileInfo{});
-            run.BeginConversion();
+                r.Files.append(mediaRecord(root + name, "00:00:01.00"));
+            runBatch(run, r);
 
             Files after;
             QDirIterator files(root, QDir::Files, QDirIterator::Subdirectories);
@@ -425,11 +438,11 @@ TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)
     const QString c = source(QStringLiteral("c.avi"));
     list({mediaRecord(a, "00:00:02.00"), mediaRecord(work.path() + QStringLiteral("/b.avi"), "00:00:00.00"),
           mediaRecord(c, "00:00:02.00")});
-    batch.Parameters.OutputLocation = olFolder;
+    request.Parameters.OutputLocation = olFolder;
     QDir(work.path()).mkdir(QStringLiteral("out"));
-    batch.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
-    batch.Parameters.DeleteAfterConversion = true;
-    batch.BeginConversion();
+    request.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
+    request.Parameters.DeleteAfterConversion = true;
+    start();
 
     EXPECT_EQ(countOf(QStringLiteral("Files 1 of 3")), 1);
     EXPECT_EQ(countOf(QStringLiteral("Files 2 of 3")), 0);
@@ -455,20 +468,21 @@ TEST_F(BatchTest, ThreeFilesSecondMissingWithProgress)
 
 TEST_F(BatchTest, FailedRunKeepsItsSourceAndIsReported)
 {
-    program.setScript({QStringLiteral("when bad err Error: cannot open the input file: Invalid data\\n"),
-                       QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
+    program.setScript(
+        {QStringLiteral("when bad err Error[source-unreadable]: cannot open the input file: Invalid data\\n"),
+         QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
     const QString good = source(QStringLiteral("good.avi"));
     const QString bad = source(QStringLiteral("bad.avi"));
     list({mediaRecord(good, "00:00:01.00"), mediaRecord(bad, "00:00:01.00")});
-    batch.Parameters.DeleteAfterConversion = true;
-    batch.Parameters.SetConvertedAsOriginal = true;
-    batch.BeginConversion();
+    request.Parameters.DeleteAfterConversion = true;
+    request.Parameters.SetConvertedAsOriginal = true;
+    start();
 
     EXPECT_FALSE(QFile::exists(good));
     EXPECT_TRUE(QFile::exists(bad));
     ASSERT_EQ(prompts.summaries.size(), 1);
     EXPECT_TRUE(prompts.summaries[0].Text().contains(QStringLiteral("bad.avi: the source file could not be opened")));
-    EXPECT_EQ(batch.Statuses[1].Detail, QStringLiteral("Error: cannot open the input file: Invalid data"));
+    EXPECT_EQ(batch.Statuses()[1].Detail, QStringLiteral("Error: cannot open the input file: Invalid data"));
     EXPECT_EQ(prompts.summaries[0].Failed, 1);
     EXPECT_TRUE(prompts.openedPaths.isEmpty()); // results stayed beside their sources
 }
@@ -481,16 +495,16 @@ TEST_F(BatchTest, ExitZeroWithoutAWholeOutputIsAFailureAndKeepsTheSource)
     const QString none = source(QStringLiteral("no_output.avi"));
     const QString empty = source(QStringLiteral("empty_output.avi"));
     list({mediaRecord(none, "00:00:01.00"), mediaRecord(empty, "00:00:01.00"), mediaRecord(whole, "00:00:01.00")});
-    batch.Parameters.DeleteAfterConversion = true;
-    batch.Parameters.OutputLocation = olFolder;
+    request.Parameters.DeleteAfterConversion = true;
+    request.Parameters.OutputLocation = olFolder;
     QDir(work.path()).mkdir(QStringLiteral("out"));
-    batch.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
-    batch.BeginConversion();
+    request.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
+    start();
 
     EXPECT_TRUE(QFile::exists(none));
     EXPECT_TRUE(QFile::exists(empty));
     EXPECT_FALSE(QFile::exists(whole));
-    EXPECT_EQ(batch.SucceededCount, 1);
+    EXPECT_EQ(batch.SucceededCount(), 1);
     ASSERT_EQ(prompts.summaries.size(), 1);
     const QString report = prompts.summaries[0].Text();
     for (const char* name :
@@ -511,27 +525,26 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     const QString first = source(QStringLiteral("first.avi"));
     const QString second = source(QStringLiteral("second.avi"));
     list({mediaRecord(first, "00:00:05.00"), mediaRecord(second, "00:00:05.00")});
-    batch.Parameters.OutputLocation = olFolder;
-    batch.Parameters.DestinationFolder = work.path() + QLatin1Char('/');
-    batch.Parameters.DeleteAfterConversion = true;
+    request.Parameters.OutputLocation = olFolder;
+    request.Parameters.DestinationFolder = work.path() + QLatin1Char('/');
+    request.Parameters.DeleteAfterConversion = true;
     const QString log = source(QStringLiteral("first.mp4.log"), "log");
     // Stop at the first progress shown: the encoder has written part of its output and hangs.
     view.onFileProgress = [this](int position) {
-        if (position > 0 && !batch.Stopped) {
+        if (position > 0 && !batch.Stopped()) {
             EXPECT_EQ(encoderLeftovers(work.path()).size(), 1);
-            batch.DoStopBtnClick();
+            batch.Stop();
         }
     };
-    batch.BeginConversion();
+    start();
 
-    EXPECT_TRUE(batch.Stopped);
-    EXPECT_FALSE(batch.WorkerDone);
+    EXPECT_TRUE(batch.Stopped());
     EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
     // A file of the user's beside the output is not the run's log: it stays.
     EXPECT_EQ(readFile(log), QByteArray("log"));
     // The stopped run's own log is gone from the log folder.
-    EXPECT_EQ(QDir(batch.LogFolder).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(request.LogFolder).entryList(QDir::Files), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/second.mp4")));
     EXPECT_TRUE(QFile::exists(first));
     EXPECT_EQ(countOf(QStringLiteral("Files 2 of 2")), 0);
@@ -550,16 +563,16 @@ TEST_F(BatchTest, MissingEncoderOrUnreadableSizeFailsTheFileWithoutWaiting)
     TFileInfo broken = mediaRecord(source(QStringLiteral("b.avi")), "00:00:01.00");
     broken.Resolution = QStringLiteral("640x480 [SAR 1:1]");
     list({mediaRecord(a, "00:00:01.00"), broken});
-    batch.Parameters.DeleteAfterConversion = true;
+    request.Parameters.DeleteAfterConversion = true;
     QFile::remove(program.path() + QStringLiteral("encoder/encoder"));
-    batch.BeginConversion();
+    start();
     ASSERT_EQ(prompts.summaries.size(), 1);
     EXPECT_EQ(prompts.summaries[0].Failed, 2);
     EXPECT_TRUE(QFile::exists(a));
-    EXPECT_TRUE(batch.Statuses[0].Detail.contains(QStringLiteral("could not be started")));
-    EXPECT_EQ(batch.Statuses[0].Reason, QStringLiteral("the encoder program could not be started"));
-    EXPECT_TRUE(batch.Statuses[1].Detail.contains(QStringLiteral("is not a valid integer value")));
-    EXPECT_EQ(batch.Statuses[1].Reason, QStringLiteral("the file's frame size or running time could not be read"));
+    EXPECT_TRUE(batch.Statuses()[0].Detail.contains(QStringLiteral("could not be started")));
+    EXPECT_EQ(batch.Statuses()[0].Reason, QStringLiteral("the encoder program could not be started"));
+    EXPECT_TRUE(batch.Statuses()[1].Detail.contains(QStringLiteral("is not a valid integer value")));
+    EXPECT_EQ(batch.Statuses()[1].Reason, QStringLiteral("the file's frame size or running time could not be read"));
 }
 
 TEST_F(BatchTest, EveryFileSkippedOpensNoFolder)
@@ -567,11 +580,11 @@ TEST_F(BatchTest, EveryFileSkippedOpensNoFolder)
     const QString a = source(QStringLiteral("a.avi"));
     source(QStringLiteral("a.mp4"), "exists");
     list({mediaRecord(a, "00:00:01.00")});
-    batch.Parameters.OverwriteMode = omSkip;
-    batch.Parameters.OutputLocation = olFolder;
-    batch.Parameters.DestinationFolder = work.path() + QLatin1Char('/');
-    batch.BeginConversion();
-    EXPECT_EQ(batch.ConvertedCount, 0);
+    request.Parameters.OverwriteMode = omSkip;
+    request.Parameters.OutputLocation = olFolder;
+    request.Parameters.DestinationFolder = work.path() + QLatin1Char('/');
+    start();
+    EXPECT_EQ(batch.ConvertedCount(), 0);
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
 }
 
@@ -580,7 +593,8 @@ TEST_F(BatchTest, StatusesAfterABatch)
 {
     program.setScript(
         {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
-         QStringLiteral("when bad err \\nError: cannot write to the output file: No space left on device\\n"),
+         QStringLiteral(
+             "when bad err \\nError[disk-full]: cannot write to the output file: No space left on device\\n"),
          QStringLiteral("when bad exit 1"), QStringLiteral("touch")});
     const QString good = source(QStringLiteral("good.avi"));
     const QString bad = source(QStringLiteral("bad.avi"));
@@ -591,10 +605,10 @@ TEST_F(BatchTest, StatusesAfterABatch)
     const QString clipMov = source(QStringLiteral("clip.mov"));
     list({mediaRecord(good, "00:00:01.00"), mediaRecord(bad, "00:00:01.00"), mediaRecord(gone, "00:00:01.00"),
           mediaRecord(kept, "00:00:01.00"), mediaRecord(clipAvi, "00:00:01.00"), mediaRecord(clipMov, "00:00:01.00")});
-    batch.Parameters.OverwriteMode = omSkip;
-    batch.Parameters.OutputLocation = olFolder;
-    batch.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
-    batch.BeginConversion();
+    request.Parameters.OverwriteMode = omSkip;
+    request.Parameters.OutputLocation = olFolder;
+    request.Parameters.DestinationFolder = work.path() + QStringLiteral("/out/");
+    start();
 
     const QString out = work.path() + QStringLiteral("/out/");
     struct Expected {
@@ -612,29 +626,29 @@ TEST_F(BatchTest, StatusesAfterABatch)
         {TFileState::Done, out + QStringLiteral("clip.mp4"), QStringLiteral("Done: clip.mp4")},
         {TFileState::Done, out + QStringLiteral("clip_1.mp4"), QStringLiteral("Done: clip_1.mp4 (new name)")},
     };
-    ASSERT_EQ(batch.Statuses.size(), std::size(expected));
-    for (qsizetype i = 0; i < batch.Statuses.size(); ++i) {
-        SCOPED_TRACE(batch.Statuses[i].SourcePath.toStdString());
+    ASSERT_EQ(batch.Statuses().size(), std::size(expected));
+    for (qsizetype i = 0; i < batch.Statuses().size(); ++i) {
+        SCOPED_TRACE(batch.Statuses()[i].SourcePath.toStdString());
         // The window was told of every change, the last being the one the batch ended with.
         EXPECT_EQ(StatusText(view.statuses.value(static_cast<int>(i))), expected[i].text);
-        EXPECT_EQ(StatusText(batch.Statuses[i]), expected[i].text);
-        EXPECT_EQ(batch.Statuses[i].State, expected[i].state);
-        EXPECT_EQ(batch.Statuses[i].OutputPath, expected[i].output);
+        EXPECT_EQ(StatusText(batch.Statuses()[i]), expected[i].text);
+        EXPECT_EQ(batch.Statuses()[i].State, expected[i].state);
+        EXPECT_EQ(batch.Statuses()[i].OutputPath, expected[i].output);
         // Every file waited first; the converted ones showed their progress.
         EXPECT_EQ(countOf(QStringLiteral("status %1 Waiting").arg(i)), 1);
     }
     EXPECT_GE(countOf(QStringLiteral("status 0 Converting 50%")), 1);
 
     // The failed run's whole encoder output is in its log; a file that did not run has none.
-    const TFileStatus& failed = batch.Statuses[1];
+    const TFileStatus& failed = batch.Statuses()[1];
     EXPECT_EQ(failed.Detail, QStringLiteral("Error: cannot write to the output file: No space left on device"));
     QFile log(failed.LogPath);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << failed.LogPath.toStdString();
     const QByteArray logText = log.readAll();
     EXPECT_TRUE(logText.contains("time=0.5 bitrate"));
-    EXPECT_TRUE(logText.contains("Error: cannot write to the output file: No space left on device"));
+    EXPECT_TRUE(logText.contains("Error[disk-full]: cannot write to the output file: No space left on device"));
     EXPECT_TRUE(logText.contains("Exit status: 1"));
-    EXPECT_TRUE(batch.Statuses[2].LogPath.isEmpty());
+    EXPECT_TRUE(batch.Statuses()[2].LogPath.isEmpty());
     EXPECT_TRUE(StatusToolTip(failed).contains(QStringLiteral("Encoder: Error: cannot write")));
 
     ASSERT_EQ(prompts.summaries.size(), 1);
@@ -682,16 +696,25 @@ TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
     qint32 elapsedAtPause = 0;
     qint32 ticksAtPause = 0;
     int resumed = 0;
+    // The file being converted: one job runs at a time.
+    auto converting = [this] {
+        const QList<TFileStatus>& statuses = batch.Statuses();
+        for (qsizetype i = 0; i < statuses.size(); ++i) {
+            if (statuses[i].State == TFileState::Converting)
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
     QElapsedTimer holding; // a guard: an encoder that is never held fails the test instead of hanging it
     view.onFileProgress = [&](int position) {
-        if (position == 0 || step != Step::Running || batch.Paused() || batch.Stopped)
+        if (position == 0 || step != Step::Running || batch.Paused() || batch.Stopped())
             return;
-        if (batch.FileIndex == 0 && resumed > 0)
+        if (converting() == 0 && resumed > 0)
             return; // the first file is held once only
         batch.Pause();
         pid = program.receivedPid();
-        elapsedAtPause = batch.ElapsedSeconds;
-        ticksAtPause = batch.EstimateTicks;
+        elapsedAtPause = batch.ElapsedSeconds();
+        ticksAtPause = batch.EstimateTicks();
         step = Step::Holding;
         holding.start();
     };
@@ -700,34 +723,32 @@ TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
         if (step == Step::Holding && processState(pid) != 'T' && holding.elapsed() > 20000) {
             ADD_FAILURE() << "the encoder was not held";
             step = Step::Stopping;
-            batch.DoStopBtnClick();
+            batch.Stop();
         }
         if (step != Step::Holding || processState(pid) != 'T')
             return;
         // Held: neither clock counts.
-        EXPECT_FALSE(batch.ElapsedTimer.isActive());
-        EXPECT_FALSE(batch.EstimatedTimer.isActive());
-        EXPECT_EQ(batch.ElapsedSeconds, elapsedAtPause);
-        EXPECT_EQ(batch.EstimateTicks, ticksAtPause);
-        EXPECT_EQ(batch.Statuses[batch.FileIndex].State, TFileState::Converting);
-        if (batch.FileIndex == 0) {
+        EXPECT_FALSE(batch.ClocksRunning());
+        EXPECT_EQ(batch.ElapsedSeconds(), elapsedAtPause);
+        EXPECT_EQ(batch.EstimateTicks(), ticksAtPause);
+        if (converting() == 0) {
             ++resumed;
             step = Step::Running;
             batch.Resume();
-            EXPECT_TRUE(batch.ElapsedTimer.isActive());
+            EXPECT_TRUE(batch.ClocksRunning());
             EXPECT_NE(processState(pid), 'T');
         } else {
             step = Step::Stopping;
-            batch.DoStopBtnClick(); // while held
+            batch.Stop(); // while held
         }
     });
     poll.start(5);
-    batch.BeginConversion();
+    start();
 
     EXPECT_EQ(resumed, 1);
     EXPECT_EQ(step, Step::Stopping);
-    EXPECT_EQ(batch.Statuses[0].State, TFileState::Done);
-    EXPECT_EQ(batch.Statuses[1].State, TFileState::Stopped);
+    EXPECT_EQ(batch.Statuses()[0].State, TFileState::Done);
+    EXPECT_EQ(batch.Statuses()[1].State, TFileState::Stopped);
     EXPECT_EQ(processState(pid), 0); // the held encoder was ended and reaped
     EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(batch.Paused());
@@ -743,7 +764,7 @@ TEST_F(BatchTest, DeleteAfterKeepsASourceReplacedWhileItConverted)
     const QString replaced = source(QStringLiteral("replaced.avi"), "the first take");
     const QString kept = source(QStringLiteral("kept.avi"));
     list({mediaRecord(replaced, "00:00:01.00"), mediaRecord(kept, "00:00:01.00")});
-    batch.Parameters.DeleteAfterConversion = true;
+    request.Parameters.DeleteAfterConversion = true;
     bool savedOver = false;
     view.onFileProgress = [&](int position) {
         if (position > 0 && !savedOver) {
@@ -753,10 +774,10 @@ TEST_F(BatchTest, DeleteAfterKeepsASourceReplacedWhileItConverted)
             ASSERT_TRUE(QFile::rename(replaced + QStringLiteral(".new"), replaced));
         }
     };
-    batch.BeginConversion();
+    start();
 
     ASSERT_TRUE(savedOver);
-    EXPECT_EQ(batch.Statuses[0].State, TFileState::Done);
+    EXPECT_EQ(batch.Statuses()[0].State, TFileState::Done);
     EXPECT_EQ(readFile(replaced), QByteArray("the second take"));
     EXPECT_FALSE(QFile::exists(kept)); // unchanged: deleted as asked
 }
@@ -781,14 +802,45 @@ TEST_F(BatchTest, KilledEncoderLeavesNothingBehind)
         QFile::link(clip, work.path() + QStringLiteral("/.kovirta-%1-1.part").arg(pid));
         kill(static_cast<pid_t>(pid), SIGKILL);
     };
-    batch.BeginConversion();
+    start();
 
-    EXPECT_EQ(batch.Statuses[0].State, TFileState::Failed);
+    EXPECT_EQ(batch.Statuses()[0].State, TFileState::Failed);
     const QStringList left = encoderLeftovers(work.path());
     EXPECT_EQ(left.size(), 2) << left.join(u' ').toStdString();
     EXPECT_TRUE(left.contains(QStringLiteral(".kovirta-1-0.part")));
     EXPECT_EQ(readFile(others), QByteArray("another run's"));
     EXPECT_EQ(readFile(clip), QByteArray("video"));
+}
+
+// A driver that goes away while its encoder runs ends it and removes what it left under its
+// hidden name, as Stop does; the source and the output's name are not touched.
+TEST_F(BatchTest, DriverGoingAwayRemovesWhatItsEncoderLeft)
+{
+    program.setScript(
+        {QStringLiteral("partial"), QStringLiteral("pid"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("hang")});
+    const QString clip = source(QStringLiteral("clip.avi"));
+    list({mediaRecord(clip, "00:00:05.00")});
+    auto going = std::make_unique<TBatchConversion>(program.path(), prompts);
+    QEventLoop loop;
+    QObject::connect(going.get(), &TBatchConversion::fileProgressChanged, &loop, [&](int position) {
+        if (position > 0)
+            loop.quit();
+    });
+    QObject::connect(going.get(), &TBatchConversion::finished, &loop, &QEventLoop::quit);
+    going->Start(request);
+    loop.exec();
+    ASSERT_TRUE(going->Running());
+    const qint64 pid = program.receivedPid();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(encoderLeftovers(work.path()).size(), 1);
+
+    going.reset();
+    EXPECT_EQ(processState(pid), 0); // ended and reaped
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
+    EXPECT_EQ(readFile(clip), QByteArray("video"));
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
 }
 
 TEST(OutputNames, WhatCountsAsTaken)
@@ -828,20 +880,137 @@ TEST_F(BatchTest, FolderUnderTheOutputsNameIsPassedOrSkipped)
         writeFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt"), "kept");
         FakePrompts answers;
         RecordingView shown;
-        TBatchConversion run(program.path(), answers, shown);
-        run.LogFolder = folder.path() + QStringLiteral("/logs");
-        run.Parameters = batch.Parameters;
-        run.Parameters.OverwriteMode = mode;
-        run.Files = {mediaRecord(clip, "00:00:01.00"), TFileInfo{}};
-        run.BeginConversion();
+        TBatchConversion run(program.path(), answers);
+        ConnectProgressView(run, shown);
+        TBatchRequest folderRequest = request;
+        folderRequest.LogFolder = folder.path() + QStringLiteral("/logs");
+        folderRequest.Parameters.OverwriteMode = mode;
+        folderRequest.Files = {mediaRecord(clip, "00:00:01.00")};
+        runBatch(run, folderRequest);
         EXPECT_TRUE(answers.overwriteQuestions.isEmpty());
         EXPECT_EQ(readFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt")), QByteArray("kept"));
         if (mode == omNewName) {
-            EXPECT_EQ(run.Statuses[0].State, TFileState::Done);
-            EXPECT_EQ(run.Statuses[0].OutputPath, folder.path() + QStringLiteral("/clip_1.mp4"));
+            EXPECT_EQ(run.Statuses()[0].State, TFileState::Done);
+            EXPECT_EQ(run.Statuses()[0].OutputPath, folder.path() + QStringLiteral("/clip_1.mp4"));
         } else {
-            EXPECT_EQ(run.Statuses[0].State, TFileState::Skipped);
-            EXPECT_EQ(run.Statuses[0].Reason, SkipReason(TSkipCause::FolderInTheWay));
+            EXPECT_EQ(run.Statuses()[0].State, TFileState::Skipped);
+            EXPECT_EQ(run.Statuses()[0].Reason, SkipReason(TSkipCause::FolderInTheWay));
         }
     }
+}
+
+namespace {
+
+// Answers "Yes" to the overwrite question, but stops the batch while it waits for the answer.
+class StoppingPrompts : public FakePrompts {
+public:
+    TOverwriteAnswer AskOverwrite(const QString& fileName) override
+    {
+        FakePrompts::AskOverwrite(fileName);
+        batch->Stop();
+        return oaYes;
+    }
+    TBatchConversion* batch = nullptr;
+};
+
+} // namespace
+
+// Stop while a question waits: nothing more starts, whatever the answer.
+TEST_F(BatchTest, StopWhileAskingStartsNothing)
+{
+    program.setScript({QStringLiteral("log"), QStringLiteral("touch")});
+    const QString clip = source(QStringLiteral("clip.avi"));
+    source(QStringLiteral("clip.mp4"), "old");
+    request.Files = {mediaRecord(clip, "00:00:01.00"), mediaRecord(source(QStringLiteral("next.avi")), "00:00:01.00")};
+    request.Parameters.OverwriteMode = omAsk;
+    StoppingPrompts asking;
+    TBatchConversion stopped(program.path(), asking);
+    asking.batch = &stopped;
+    runBatch(stopped, request);
+    EXPECT_EQ(asking.overwriteQuestions.size(), 1);
+    EXPECT_TRUE(stopped.Stopped());
+    EXPECT_EQ(stopped.ConvertedCount(), 0);
+    EXPECT_TRUE(program.loggedRuns().isEmpty());
+    for (const TFileStatus& status : stopped.Statuses())
+        EXPECT_EQ(status.State, TFileState::Stopped);
+    EXPECT_TRUE(asking.summaries.isEmpty());
+}
+
+// How a run ended, read from the encoder's exit status and the code of its last error line.
+TEST(EncoderRun, OutcomeFromExitStatusAndReasonCode)
+{
+    FakeProgramDir program;
+    QTemporaryDir logs;
+    struct Case {
+        const char* what;
+        QStringList script;
+        int exitCode;
+        const char* code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"complete", {QStringLiteral("err time=1.0 \\r")}, 0, "", ""},
+        {"the encoder's reason",
+         {QStringLiteral("err \\nError[disk-full]: cannot write: No space left on device\\n"),
+          QStringLiteral("exit 1")},
+         1,
+         "disk-full",
+         "cannot write: No space left on device"},
+        {"the last error line counts",
+         {QStringLiteral("err Error[stalled]: first\\n"), QStringLiteral("err Error[source-damaged]: second\\n"),
+          QStringLiteral("exit 3")},
+         3,
+         "source-damaged",
+         "second"},
+        {"a status without a line", {QStringLiteral("exit 2")}, 2, "encoder-ended", "the encoder ended with status 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        program.setScript(c.script);
+        TEncoderRun run;
+        std::optional<TRunOutcome> outcome;
+        QEventLoop loop;
+        QObject::connect(&run, &TEncoderRun::finished, &loop, [&](const TRunOutcome& o) {
+            outcome = o;
+            loop.quit();
+        });
+        ASSERT_TRUE(run.Start(program.path() + QStringLiteral("encoder/encoder"),
+                              {QStringLiteral("-i"), QStringLiteral("x")}, logs.path(), QStringLiteral("/v/x.avi"),
+                              QStringLiteral("/v/x.mp4"), false));
+        loop.exec();
+        ASSERT_TRUE(outcome);
+        EXPECT_TRUE(outcome->Started);
+        EXPECT_EQ(outcome->ExitCode, c.exitCode);
+        EXPECT_EQ(outcome->Error.Code, QString::fromLatin1(c.code));
+        EXPECT_EQ(outcome->Error.Text, QString::fromLatin1(c.text));
+        EXPECT_TRUE(QFile::exists(outcome->LogPath));
+    }
+
+    // Status lines that gathered in the pipe are each read for their time.
+    program.setScript({QStringLiteral("err frame=1 time=1.0 b\\rframe=2 time=2.0 b\\rframe=3 time=3.0 b\\r")});
+    TEncoderRun lines;
+    QList<qint32> times;
+    QEventLoop linesRead;
+    QObject::connect(&lines, &TEncoderRun::timeRead, [&](const TChunkTime& time) {
+        if (time.HasValue)
+            times.append(time.Tenths);
+    });
+    QObject::connect(&lines, &TEncoderRun::finished, &linesRead, &QEventLoop::quit);
+    ASSERT_TRUE(lines.Start(program.path() + QStringLiteral("encoder/encoder"), {}, logs.path(),
+                            QStringLiteral("/v/x.avi"), QStringLiteral("/v/x.mp4"), false));
+    linesRead.exec();
+    EXPECT_EQ(times, (QList<qint32>{10, 20, 30}));
+
+    // A program that cannot start ends the run all the same, from the event loop.
+    TEncoderRun missing;
+    std::optional<TRunOutcome> outcome;
+    QObject::connect(&missing, &TEncoderRun::finished, [&](const TRunOutcome& o) { outcome = o; });
+    EXPECT_FALSE(missing.Start(program.path() + QStringLiteral("none"), {}, logs.path(), {}, {}, false));
+    EXPECT_FALSE(outcome);
+    QEventLoop loop;
+    QObject::connect(&missing, &TEncoderRun::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->Started);
+    EXPECT_EQ(outcome->Error.Code, QStringLiteral("encoder-not-started"));
 }

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -89,50 +91,27 @@ protected:
 
 } // namespace
 
-TEST_F(ConvertEndToEnd, ValidationTable)
+// Every check of a request is tested on its own with the request's fields; here one row a panel
+// shows that the window hands each panel's fields to that check.
+TEST_F(ConvertEndToEnd, EachPanelsFieldsReachTheRequestsCheck)
 {
     const QString sample = corpusFile(QStringLiteral("sample.mp4"));
     struct Row {
+        const char* panel;
         const char* message;
+        PromptIcon icon;
         std::function<void(TMainFrm&)> breakIt;
     };
     const Row rows[] = {
-        {"Please add files to the conversion list", [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
-        {"Please select a device type", [](TMainFrm& f) { f.Device().SetDeviceClass(0); }},
-        {"Please select the device's manufacturer",
-         [](TMainFrm& f) { control<QComboBox>(f, "ManufacturerCmb")->setCurrentIndex(-1); }},
-        {"Please select the device's model",
+        {"file list", "Please add files to the conversion list", PromptIcon::Question,
+         [](TMainFrm& f) { f.FileList().FileListManager()->Clear(); }},
+        {"device", "Please select the device's model", PromptIcon::Question,
          [](TMainFrm& f) { control<QComboBox>(f, "ModelCmb")->setCurrentIndex(-1); }},
-        {"Please enter the audio Bit Rate", [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->clear(); }},
-        {"Please enter the audio Sampling", [](TMainFrm& f) { control<QLineEdit>(f, "SamplingEdt")->clear(); }},
-        {"Please choose the audio Channels: Stereo or Mono",
-         [](TMainFrm& f) {
-             control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
-             control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
-             control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
-             setFlag(f, &TCommonConversionParameters::UseChannelsCountFromDataBase, false);
-         }},
-        {"Please enter the video Bit Rate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->clear(); }},
-        {"Please enter the video Frame Rate", [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->clear(); }},
-        {"Please enter the audio Volume level", [](TMainFrm& f) { control<QLineEdit>(f, "VolumeInputEdt")->clear(); }},
-        {"Please choose a video Zoom Mode",
-         [](TMainFrm& f) { control<QComboBox>(f, "ZoomModeCmb")->setCurrentIndex(-1); }},
-        {"Please enter the video Resolution width",
-         [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionXEdt")->clear(); }},
-        {"Please enter the video Resolution height",
-         [](TMainFrm& f) { control<QLineEdit>(f, "ResolutionYEdt")->clear(); }},
-        {"Please choose an existing folder to save the files to: ",
-         [this](TMainFrm& f) { control<QLineEdit>(f, "DestPathEdt")->setText(out() + QStringLiteral("/none")); }},
-        {"The video Bit Rate is not a number: \"fast\"",
+        {"quality", "The video Bit Rate is not a number: \"fast\"", PromptIcon::Warning,
          [](TMainFrm& f) { control<QLineEdit>(f, "VideoBitRateEdt")->setText(QStringLiteral("fast")); }},
-        {"The audio Bit Rate is not a number: \" \"",
-         [](TMainFrm& f) { control<QLineEdit>(f, "AudioBitRateEdt")->setText(QStringLiteral(" ")); }},
-        {"The video Frame Rate is not a number: \"25 fps\"",
-         [](TMainFrm& f) { control<QLineEdit>(f, "VideoFrameRateEdt")->setText(QStringLiteral("25 fps")); }},
-        {"The audio Sampling is not a whole number: \"44.1\"",
-         [](TMainFrm& f) {
-             control<QLineEdit>(f, "SamplingEdt")->setText(QStringLiteral("44.1"));
-             setFlag(f, &TCommonConversionParameters::UseSamplingFromDataBase, true); // checked whatever the flag says
+        {"output", "Please choose an existing folder to save the files to: ", PromptIcon::Warning,
+         [this](TMainFrm& f) {
+             control<QLineEdit>(f, "DestPathEdt")->setText(writeFile(out() + QStringLiteral("/file.txt"), "x"));
          }},
     };
     {
@@ -140,18 +119,81 @@ TEST_F(ConvertEndToEnd, ValidationTable)
         EXPECT_TRUE(valid->ValidateConversionRequest());
         EXPECT_TRUE(prompts.messages.isEmpty());
     }
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].message);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.panel);
         auto form = validWindow({sample});
         prompts.messages.clear();
-        rows[i].breakIt(*form);
+        row.breakIt(*form);
         EXPECT_FALSE(form->ValidateConversionRequest());
         ASSERT_EQ(prompts.messages.size(), 1);
         // The folder's message goes on with the folder's path.
-        EXPECT_TRUE(prompts.messages[0].text.startsWith(QString::fromLatin1(rows[i].message)))
+        EXPECT_TRUE(prompts.messages[0].text.startsWith(QString::fromLatin1(row.message)))
             << prompts.messages[0].text.toStdString();
         EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Warning"));
-        EXPECT_EQ(prompts.messages[0].icon, i < 4 ? PromptIcon::Question : PromptIcon::Warning);
+        EXPECT_EQ(prompts.messages[0].icon, row.icon);
+    }
+}
+
+TEST_F(ConvertEndToEnd, ATypedFolderIsMadeOnRequestAndOneThatTakesNoFileStartsNothing)
+{
+    QTemporaryDir sources;
+    const QString source = copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path());
+    const QString file = writeFile(out() + QStringLiteral("/file.txt"), "x");
+    struct Case {
+        const char* what;
+        QString folder;
+        std::deque<bool> answers;
+        bool asked;      // whether making the folder is offered
+        QString message; // how the refusal begins; none when the batch runs
+        bool made;       // whether the folder is there afterwards
+    };
+    const Case cases[] = {
+        {"missing, not made", out() + QStringLiteral("/new/deeper"), {false}, true, {}, false},
+        {"missing, made and converted into", out() + QStringLiteral("/made/deeper"), {true}, true, {}, true},
+        {"cannot be made",
+         file + QStringLiteral("/sub"),
+         {true},
+         true,
+         QStringLiteral("The folder \"") + file + QStringLiteral("/sub\" could not be created: "),
+         false},
+        // A folder no one may create files in, whoever runs the test.
+        {"takes no new file",
+         QStringLiteral("/proc"),
+         {},
+         false,
+         QStringLiteral("The converted files cannot be written to the folder \"/proc\": "),
+         true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto form = validWindow({source});
+        control<QLineEdit>(*form, "DestPathEdt")->setText(row.folder);
+        prompts.messages.clear();
+        prompts.questions.clear();
+        prompts.summaries.clear();
+        prompts.yesNoAnswers = row.answers;
+        form->DoConvert();
+        if (row.asked) {
+            ASSERT_EQ(prompts.questions.size(), 1); // one question, however many folders are missing
+            EXPECT_EQ(prompts.questions[0].text,
+                      QStringLiteral("The folder \"") + row.folder + QStringLiteral("\" does not exist. Create it?"));
+        } else {
+            EXPECT_TRUE(prompts.questions.isEmpty());
+        }
+        EXPECT_EQ(QFileInfo(row.folder).isDir(), row.made);
+        const bool runs = row.made && row.message.isEmpty();
+        EXPECT_EQ(prompts.summaries.size(), runs ? 1 : 0);
+        EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowStatus(0).isEmpty(), !runs);
+        if (row.message.isEmpty()) {
+            EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+        } else {
+            // Said once, before any file was started.
+            ASSERT_EQ(prompts.messages.size(), 1);
+            EXPECT_TRUE(prompts.messages[0].text.startsWith(row.message)) << prompts.messages[0].text.toStdString();
+        }
+        if (runs) {
+            EXPECT_TRUE(QFile::exists(row.folder + QStringLiteral("/sample.mp4")));
+        }
     }
 }
 

@@ -142,8 +142,10 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
     auto form = start();
     form->show();
     EXPECT_EQ(form->Device().DeviceClass(), 0);
+    EXPECT_TRUE(control<QLabel>(*form, "NextStepLbl")->isVisible());
     control<QPushButton>(*form, "btnMediaPlayer")->click();
     EXPECT_TRUE(control<QPushButton>(*form, "btnMediaPlayer")->isChecked());
+    EXPECT_FALSE(control<QLabel>(*form, "NextStepLbl")->isVisible()); // the step is taken
     EXPECT_TRUE(control<QFrame>(*form, "ManufacturerPanel")->isVisible());
     EXPECT_FALSE(control<QFrame>(*form, "ModelSelectPanel")->isVisible());
     QStringList names;

@@ -1,4 +1,4 @@
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
 #include "core/media/text_convert.h"
 
 #include <gtest/gtest.h>

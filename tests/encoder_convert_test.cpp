@@ -3,18 +3,24 @@
 #include "core/conversion/output_names.h"
 #include "core/media/child_process.h"
 #include "core/media/file_info.h"
+#include "decoders.h"
 #include "media_measure.h"
 #include "test_support.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
 
 #include <csignal>
 #include <functional>
@@ -340,9 +346,10 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
     }
     // Nor any temporary file, hidden or not.
     // A picture that never decodes is reported with the decoder's reason.
-    EXPECT_TRUE(runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
-                    .lastErrorLine()
-                    .startsWith(QStringLiteral("Error: no picture of the source could be decoded: ")));
+    EXPECT_TRUE(
+        runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
+            .lastErrorLine()
+            .startsWith(QStringLiteral("Error[source-undecodable]: no picture of the source could be decoded: ")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("head.mp4")});
 
     // Unknown options and missing values are refused before anything else.
@@ -350,7 +357,7 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
                                     QStringList{QStringLiteral("-i"), goodSource, QStringLiteral("-s")}}) {
         const ProgramRun run = runProgram(realEncoder(), args);
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: ")));
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error[usage]: ")));
     }
 }
 
@@ -439,6 +446,83 @@ TEST(EncoderConvert, DamagedSourceKeepsWhatCouldBeDecodedAndSaysSo)
         const Probed out = probe(output);
         EXPECT_FALSE(IsUnsupported(out.info));
         EXPECT_GT(seconds(out.info), 0.5);
+    }
+}
+
+TEST(EncoderDecoders, WhatPhonesCamerasAndTheWebWriteDecodes)
+{
+    // The codecs of today's phone, camera, screen-recorder and downloaded files; AV1 in software.
+    const AVCodecID codecs[] = {
+        AV_CODEC_ID_H264, AV_CODEC_ID_HEVC,       AV_CODEC_ID_AV1,       AV_CODEC_ID_VP9,
+        AV_CODEC_ID_VP8,  AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_MJPEG,     AV_CODEC_ID_PRORES,
+        AV_CODEC_ID_AAC,  AV_CODEC_ID_OPUS,       AV_CODEC_ID_AC3,       AV_CODEC_ID_EAC3,
+        AV_CODEC_ID_FLAC, AV_CODEC_ID_PCM_S16LE,  AV_CODEC_ID_PCM_S24LE, AV_CODEC_ID_MP3,
+    };
+    for (const AVCodecID id : codecs) {
+        const AVCodec* decoder = enc::findSoftwareDecoder(id);
+        ASSERT_NE(decoder, nullptr) << avcodec_get_name(id);
+        EXPECT_STRNE(decoder->name, "av1"); // FFmpeg's own AV1 decoder needs hardware
+    }
+}
+
+TEST(EncoderConvert, TimeJumpInTheSourceIsClosedNotFilled)
+{
+    // A clip whose time stamps jump ten hours half way: only the real six seconds are converted,
+    // with sound and picture together, and the run says the source is damaged.
+    QTemporaryDir dir;
+    const QString jumped = dir.path() + QStringLiteral("/jumped.mp4");
+    ASSERT_TRUE(remuxWithTimeJump(corpusFile(QStringLiteral("sintel-1024x436.mp4")).toStdString(), jumped.toStdString(),
+                                  3.0, 36000.0));
+    const MediaFacts source = readMediaFacts(jumped.toStdString());
+    ASSERT_GT(source.video.endSeconds, 36000);
+    const QString output = dir.path() + QStringLiteral("/out.mp4");
+    // Filling the gap would take far longer than this much processor time.
+    const ProgramRun run = runLimited(QStringLiteral("-t 120"), conversionArgs(jumped, kProfiles[1], output));
+    EXPECT_EQ(run.exitCode, 3) << run.lastErrorLine().toStdString();
+    EXPECT_TRUE(run.lastErrorLine().contains(QStringLiteral("damaged")));
+    const MediaFacts out = readMediaFacts(output.toStdString());
+    EXPECT_NEAR(out.video.endSeconds - out.video.startSeconds, 6.0, 0.2);
+    EXPECT_NEAR(out.audio.endSeconds, out.video.endSeconds, 0.1);
+    // 256 kbit/s of picture and 64 of sound for six seconds, with room for headers.
+    EXPECT_LT(QFileInfo(output).size(), 2 * (256 + 64) * 1000 / 8 * 6);
+}
+
+TEST(EncoderConvert, HdrAndAv1SourcesComeOutAsMarkedSdrOfNaturalColour)
+{
+    // HLG HEVC, PQ AV1 and a Dolby Vision phone clip, for a phone's HD screen and a handheld's SD
+    // one: each is tone-mapped to what a plain full-size tone mapping of the same picture shows.
+    struct Target {
+        const char* format;
+        const char* size;
+        int matrix; // what the output must say it was converted with
+    };
+    const Target targets[] = {{"mp4", "1280x720", AVCOL_SPC_BT709}, {"psp", "480x272", AVCOL_SPC_SMPTE170M}};
+    const char* const sources[] = {"sample_with_color_info.mp4", "sample_with_it35_track.mp4", "dolbyVision-hdr.MOV"};
+    QTemporaryDir dir;
+    for (const char* name : sources) {
+        const QString source = corpusFile(QString::fromLatin1(name));
+        const PictureColour reference = middlePictureToneMapped(source.toStdString());
+        ASSERT_TRUE(reference.valid) << name;
+        for (const Target& t : targets) {
+            SCOPED_TRACE(std::string(name) + " to " + t.format);
+            const QString output = dir.path() + QStringLiteral("/out.mp4");
+            const ProgramRun run = runProgram(
+                realEncoder(),
+                {QStringLiteral("-i"), source, QStringLiteral("-f"), QString::fromLatin1(t.format),
+                 QStringLiteral("-s"), QString::fromLatin1(t.size), QStringLiteral("-vcodec"),
+                 QStringLiteral("libx264"), QStringLiteral("-b"), QStringLiteral("1500k"), QStringLiteral("-acodec"),
+                 QStringLiteral("aac"), QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-y"), output});
+            ASSERT_EQ(run.exitCode, 0) << run.lastErrorLine().toStdString();
+            const ColourMarks marks = videoColourMarks(output.toStdString());
+            EXPECT_EQ(marks.primaries, AVCOL_PRI_BT709);
+            EXPECT_EQ(marks.transfer, AVCOL_TRC_BT709);
+            EXPECT_EQ(marks.matrix, t.matrix);
+            EXPECT_EQ(marks.range, AVCOL_RANGE_MPEG);
+            const PictureColour shown = middlePictureColour(output.toStdString());
+            ASSERT_TRUE(shown.valid);
+            EXPECT_NEAR(shown.saturation, reference.saturation, 0.2 * reference.saturation);
+            EXPECT_NEAR(shown.lightness, reference.lightness, 0.1);
+        }
     }
 }
 
@@ -546,6 +630,7 @@ TEST(EncoderConvert, StreamsThatChangeHalfWayConvertWholeAndInStep)
         {"frame size", {"320x240", "48000", "2"}, {"176x144", "48000", "2"}},
         {"aspect", {"640x480", "48000", "2"}, {"640x360", "48000", "2"}},
         {"sound format", {"320x240", "48000", "2"}, {"320x240", "44100", "1"}},
+        {"size and channels", {"320x240", "48000", "2"}, {"176x144", "48000", "1"}},
     };
     struct Target {
         const char* format;
@@ -603,8 +688,8 @@ TEST(EncoderConvert, StreamsThatChangeHalfWayConvertWholeAndInStep)
             EXPECT_EQ(out.audio.channels, 2);
             const double videoSeconds = out.video.endSeconds - out.video.startSeconds;
             EXPECT_NEAR(videoSeconds, sourceSeconds, 0.1);
-            EXPECT_NEAR(out.audio.startSeconds, out.video.startSeconds, 0.1);
-            EXPECT_NEAR(out.audio.endSeconds, out.video.endSeconds, 0.1);
+            EXPECT_NEAR(out.audio.startSeconds, out.video.startSeconds, 0.05);
+            EXPECT_NEAR(out.audio.endSeconds, out.video.endSeconds, 0.05);
             // One continuous run of pictures: no stretch of time written twice or skipped.
             EXPECT_NEAR(static_cast<double>(out.video.packets.size()), videoSeconds * 25, 2);
         }
@@ -633,7 +718,7 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
         writeFile(output, "older output");
         const ProgramRun run = runLimited(QString::fromLatin1(c.limit), conversionArgs(source, kProfiles[1], output));
         EXPECT_NE(run.exitCode, 0);
-        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: "))) << run.errorText.toStdString();
+        EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error["))) << run.errorText.toStdString();
         EXPECT_TRUE(run.lastErrorLine().contains(QLatin1String(c.errorText))) << run.lastErrorLine().toStdString();
         QFile older(output);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
@@ -661,7 +746,7 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     while (child.Read(piece, sizeof piece, 20000, got) == TChildProcess::ReadStatus::Data)
         text.append(piece, static_cast<qsizetype>(got));
     EXPECT_NE(child.Wait(), 0);
-    EXPECT_TRUE(text.contains("Error: ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nError[")) << text.toStdString();
 }
 
 // Whatever lies in the output's folder, the run writes only a file of its own and gives it the
@@ -672,7 +757,7 @@ TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
         const char* what;
         // Prepares the folder and returns the source and output; `keep` gets files that must stay as they were.
         std::function<std::pair<QString, QString>(const QString& folder, QStringList& keep)> setUp;
-        bool converts;
+        const char* refusal; // the code of the error line, or none when the run converts
     };
     const auto copySample = [](const QString& folder, const QString& name) {
         return copyOfCorpusFile(QStringLiteral("sample.avi"), folder, name);
@@ -686,27 +771,27 @@ TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
              return std::pair<QString, QString>{copySample(folder, QStringLiteral("clip.avi")),
                                                 folder + QStringLiteral("/out/clip.mp4")};
          },
-         true},
+         nullptr},
         {"a partial download beside the source",
          [&](const QString& folder, QStringList& keep) {
              keep << writeFile(folder + QStringLiteral("/v.mp4.part"), "half a download");
              return std::pair<QString, QString>{copySample(folder, QStringLiteral("v.avi")),
                                                 folder + QStringLiteral("/v.mp4")};
          },
-         true},
+         nullptr},
         {"the source is the old temporary name of its output",
          [&](const QString& folder, QStringList& keep) {
              keep << copySample(folder, QStringLiteral("v.mp4.part"));
              return std::pair<QString, QString>{keep.back(), folder + QStringLiteral("/v.mp4")};
          },
-         true},
+         nullptr},
         {"the output is a link to the source",
          [&](const QString& folder, QStringList& keep) {
              keep << copySample(folder, QStringLiteral("clip.avi"));
              QFile::link(keep.back(), folder + QStringLiteral("/clip.mp4"));
              return std::pair<QString, QString>{keep.back(), folder + QStringLiteral("/clip.mp4")};
          },
-         false},
+         "output-is-source"},
         {"a folder with the output's name",
          [&](const QString& folder, QStringList& keep) {
              QDir().mkpath(folder + QStringLiteral("/a.mp4"));
@@ -714,14 +799,14 @@ TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
              return std::pair<QString, QString>{copySample(folder, QStringLiteral("a.avi")),
                                                 folder + QStringLiteral("/a.mp4")};
          },
-         false},
+         "output-is-folder"},
         {"a name of 255 bytes",
          [&](const QString& folder, QStringList&) {
              const QString base(251, QLatin1Char('n'));
              return std::pair<QString, QString>{copySample(folder, base + QStringLiteral(".avi")),
                                                 folder + QLatin1Char('/') + base + QStringLiteral(".mp4")};
          },
-         true},
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -736,7 +821,7 @@ TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
         for (const QString& path : keep)
             EXPECT_EQ(readFile(path), before[path]) << path.toStdString();
         QStringList entriesAfter = QDir(QFileInfo(output).path()).entryList(QDir::AllEntries | QDir::Hidden);
-        if (c.converts) {
+        if (!c.refusal) {
             EXPECT_EQ(run.exitCode, 0) << run.errorText.toStdString();
             const QFileInfo written(output);
             EXPECT_TRUE(written.isFile() && !written.isSymLink());
@@ -744,11 +829,12 @@ TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
             entriesAfter.removeAll(QFileInfo(output).fileName());
         } else {
             EXPECT_NE(run.exitCode, 0);
-            EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error: ")));
+            EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error[%1]: ").arg(QLatin1String(c.refusal))))
+                << run.lastErrorLine().toStdString();
         }
         // Nothing but the output was added, nor taken away.
         QStringList expected = entriesBefore;
-        if (c.converts)
+        if (!c.refusal)
             expected.removeAll(QFileInfo(output).fileName());
         EXPECT_EQ(entriesAfter, expected);
     }

@@ -175,7 +175,7 @@ TEST(ExecStrCalculator, CeilingsAndSourceValues)
     EXPECT_FALSE(full.GetExecString().contains(QStringLiteral("-pad")));
 }
 
-TEST(ExecStrCalculator, DecimalCommaLocaleMendsOnlyTheFrameRate)
+TEST(ExecStrCalculator, NumbersAreWrittenWithoutTheUsersLocale)
 {
     LocaleScope scope(QLocale(QLocale::German, QLocale::Germany));
     TExecStrCalculator c = workedExample();
@@ -184,7 +184,7 @@ TEST(ExecStrCalculator, DecimalCommaLocaleMendsOnlyTheFrameRate)
     c.Parameters.AudioBitRate = 40.5;
     const QString line = c.GetExecString();
     EXPECT_EQ(piece(line, QStringLiteral("-r")), QStringLiteral("12.5"));
-    EXPECT_EQ(piece(line, QStringLiteral("-ab")), QStringLiteral("40,5k"));
+    EXPECT_EQ(piece(line, QStringLiteral("-ab")), QStringLiteral("40.5k"));
 }
 
 TEST(ExecStrCalculator, TimeStampAndAwkwardPaths)

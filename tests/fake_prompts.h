@@ -1,6 +1,7 @@
 // A recording stand-in for every prompt: answers are told before the code asks.
 #pragma once
 
+#include "core/conversion/file_status.h"
 #include "core/prompts/user_prompts.h"
 
 #include <QList>

@@ -235,6 +235,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
     scriptFirst({QStringLiteral("when audio err   Duration: 00:00:05.00, start: 0.0, bitrate: 64 kb/s\\n"),
                  QStringLiteral("when audio err     Stream #0.0: Audio: aac, 44100 Hz, stereo, 64 kb/s\\n"),
                  QStringLiteral("when broken err Error: cannot open the input file: Invalid data\\n"),
+                 QStringLiteral("when web err Error[decoder-missing]: the video codec av1 cannot be decoded\\n"),
                  QStringLiteral("when badrate err   Duration: 00:00:05.00, start: 0.0, bitrate: N/A\\n")});
     struct Case {
         QString path;
@@ -249,6 +250,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
         {writeFile(dir.path() + QStringLiteral("/audio.avi"), "x"), TRefusal::NoVideo, ""},
         {writeFile(dir.path() + QStringLiteral("/broken.avi"), "x"), TRefusal::Unreadable,
          "cannot open the input file: Invalid data"},
+        {writeFile(dir.path() + QStringLiteral("/web.mp4"), "x"), TRefusal::UndecodableVideo, "av1"},
         {writeFile(dir.path() + QStringLiteral("/badrate.avi"), "x"), TRefusal::Unreadable,
          "'N/A' is not a valid integer value"},
     };
@@ -259,7 +261,7 @@ TEST_F(FileListTest, ProbeOutcomesSayWhyAFileIsLeftOut)
         EXPECT_EQ(outcome.Detail, QString::fromLatin1(c.detail)) << c.path.toStdString();
     }
     // Only the files with something in them started the encoder.
-    EXPECT_EQ(program.loggedRuns().size(), 4);
+    EXPECT_EQ(program.loggedRuns().size(), 5);
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
@@ -291,6 +293,12 @@ TEST(AddReport, OneFileInASentenceSeveralInAList)
         expected += QLatin1Char('\n') + QString::fromLatin1(m.line);
     }
     EXPECT_EQ(report.Text(), expected);
+    // The reason of a file whose picture cannot be decoded names its codec.
+    EXPECT_EQ(TAddReport::ReasonText(TRefusal::UndecodableVideo, QStringLiteral("av1")),
+              QStringLiteral("the video codec av1 cannot be decoded"));
+    TAddReport single;
+    single.Add({QStringLiteral("/v/web.mp4"), {}, TRefusal::UndecodableVideo, QStringLiteral("av1")});
+    EXPECT_EQ(single.Text(), QStringLiteral("Sorry, the video codec av1 cannot be decoded: /v/web.mp4"));
     // A long report lists the first ones and says how many more there are.
     for (int i = 0; i < 20; ++i)
         report.Add({QStringLiteral("/gone/%1.avi").arg(i), {}, TRefusal::NotFound, {}});
@@ -298,6 +306,49 @@ TEST(AddReport, OneFileInASentenceSeveralInAList)
     EXPECT_EQ(lines.constFirst(), QStringLiteral("25 files were not added:"));
     EXPECT_EQ(lines.size(), 2 + TAddReport::kMaxListed + 1);
     EXPECT_EQ(lines.constLast(), QStringLiteral("... and 5 more."));
+}
+
+TEST(AddReport, FilesAlreadyListedAreCountedAfterTheRefused)
+{
+    TAddReport report;
+    report.AddAlreadyListed();
+    EXPECT_FALSE(report.IsEmpty());
+    EXPECT_FALSE(report.HasRefusals());
+    EXPECT_EQ(report.Text(), QStringLiteral("1 file was already in the list and was not added again."));
+    report.AddAlreadyListed();
+    report.Add({QStringLiteral("/v/gone.avi"), {}, TRefusal::NotFound, {}});
+    EXPECT_TRUE(report.HasRefusals());
+    EXPECT_EQ(report.Text(),
+              QStringLiteral("Sorry, the file was not found: /v/gone.avi\n\n"
+                             "2 files were already in the list and were not added again."));
+}
+
+TEST_F(FileListTest, LoaderSkipsListedFilesUnlessToldToKeepThem)
+{
+    TFileListLoader loader(manager, program.path(), 2);
+    QList<TAddReport> reports;
+    QObject::connect(&loader, &TFileListLoader::finished,
+                     [&](const TAddReport& report, bool) { reports.append(report); });
+    loader.AddFiles({paths[0], paths[1]});
+    // Joins the load under way: the file waiting to be probed counts as listed already.
+    loader.AddFiles({paths[1], paths[2]});
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi"}));
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(reports[0].AlreadyListed(), 1);
+
+    // Nothing new: said at once, nothing probed.
+    const qsizetype runs = program.loggedRuns().size();
+    loader.AddFiles({paths[0]});
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_EQ(reports[1].AlreadyListed(), 1);
+    EXPECT_FALSE(loader.IsLoading());
+    EXPECT_EQ(program.loggedRuns().size(), runs);
+
+    loader.AddFiles({paths[0]}, TFileListLoader::TListed::Keep);
+    ASSERT_TRUE(waitUntil([&] { return !loader.IsLoading(); }));
+    EXPECT_EQ(list.names(), (TextList{"f1.avi", "f2.avi", "f3.avi", "f1.avi"}));
+    EXPECT_EQ(reports.last().AlreadyListed(), 0);
 }
 
 TEST_F(FileListTest, LoaderListsInTheGivenOrderAndReportsOnce)

@@ -14,21 +14,29 @@ TEST(FileStatusTexts, EncoderLinesInPlainWords)
         const char* line;
         const char* reason;
     };
+    // The code decides; the text is shown as it is only when the code is not one the converter knows.
     const Case cases[] = {
-        {"Error: cannot open the input file: No such file or directory", "the source file could not be opened"},
-        {"Error: cannot open the input file: Permission denied", "the source file may not be read (no permission)"},
-        {"Error: the source is damaged or ends early; only the part that could be decoded was converted",
+        {"Error[source-unreadable]: cannot open the input file: No such file or directory",
+         "the source file could not be opened"},
+        {"Error[source-forbidden]: cannot open the input file: Permission denied",
+         "the source file may not be read (no permission)"},
+        {"Error[source-damaged]: the source is damaged or ends early",
          "the source is damaged; only part of it could be converted"},
-        {"Error: cannot write to the output file: No space left on device", "the disk is full"},
-        {"Error: cannot write the output header: Permission denied",
+        {"Error[disk-full]: cannot write to the output file: No space left on device", "the disk is full"},
+        {"Error[output-forbidden]: cannot write the output header: Permission denied",
          "the output folder may not be written to (no permission)"},
-        {"Error: the conversion made no progress for 60 s", "the conversion stalled and was ended"},
-        {"Error: a 1920x1080 picture is larger than H.264 level 3 holds",
+        {"Error[stalled]: the conversion made no progress for 60 s", "the conversion stalled and was ended"},
+        {"Error[level-exceeded]: a 1920x1080 picture is larger than H.264 level 3 holds",
          "the picture is too large for the device's video level"},
-        {"Error: unknown video codec 'xyz'", "the device's video codec is not supported by the encoder"},
-        {"Error: the encoder could not be started (/p/encoder/encoder)", "the encoder program could not be started"},
-        {"Error: the encoder ended with status 2", "the encoder ended unexpectedly"},
-        {"Error: something new", "something new"},
+        {"Error[video-codec-unknown]: unknown video codec 'xyz'",
+         "the device's video codec is not supported by the encoder"},
+        {"Error[encoder-not-started]: (/p/encoder/encoder)", "the encoder program could not be started"},
+        {"Error[encoder-ended]: status 2", "the encoder ended unexpectedly"},
+        // English words no longer decide: a line without a code is shown as it says.
+        {"Error: cannot write to the output file: No space left on device",
+         "cannot write to the output file: No space left on device"},
+        {"Error[failed]: something new", "something new"},
+        {"Error[some-future-code]: something newer", "something newer"},
         {"", "the encoder gave no reason"},
     };
     for (const Case& c : cases)

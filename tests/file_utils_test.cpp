@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -180,32 +181,44 @@ TEST(FindFiles, LinkedFoldersAreNotEntered)
     EXPECT_EQ(found, (QStringList{root + QStringLiteral("/a.avi"), root + QStringLiteral("/sub/b.avi")}));
 }
 
-TEST(FindFilesWithExtensions, OneWalkGroupedByExtension)
+TEST(FindFilesWithExtensions, NameOrderFolderByFolder)
 {
     QTemporaryDir dir;
     const QString root = dir.path() + QLatin1Char('/');
-    for (const char* name :
-         {"a.avi", "b.MKV", "sub/c.mkv", "x.m2ts", "y.ts", "note.txt", ".hidden/d.webm", "avi", "clip.avi.part"})
+    for (const char* name : {"clip10.avi", "b.MKV", "sub/c.mkv", "x.m2ts", "Clip2.ts", "note.txt", ".hidden/d.webm",
+                             "avi", "clip.avi.part", "a/z.avi", "sub/a.avi"})
         writeFile(root + QLatin1String(name), "x");
     QDir(root).mkpath(QStringLiteral("folder.avi"));
-    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("sub/loop.mkv")));
+    ASSERT_TRUE(QFile::link(root, root + QStringLiteral("sub/loop")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("b.MKV"), root + QStringLiteral("sub/link.mkv")));
 
     const QStringList extensions{QStringLiteral("avi"), QStringLiteral("mkv"), QStringLiteral("ts"),
                                  QStringLiteral("m2ts"), QStringLiteral("webm")};
-    QStringList found = FindFilesWithExtensions(dir.path(), extensions);
-    ASSERT_EQ(found.size(), 6);
-    // The two mkv files stand together in the walk's order; sorted here to compare.
-    QStringList mkv = found.mid(1, 2);
-    mkv.sort();
-    found.replace(1, mkv[0]);
-    found.replace(2, mkv[1]);
+    // A folder's own files by name, then its subfolders by name; a linked file is a file, a linked
+    // folder is not walked.
     QStringList expected;
-    for (const char* name : {"a.avi", "b.MKV", "sub/c.mkv", "y.ts", "x.m2ts", ".hidden/d.webm"})
+    for (const char* name : {"b.MKV", "Clip2.ts", "clip10.avi", "x.m2ts", ".hidden/d.webm", "a/z.avi", "sub/a.avi",
+                             "sub/c.mkv", "sub/link.mkv"})
         expected << root + QLatin1String(name);
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(FindFilesWithExtensions(dir.path(), extensions), expected);
 
     EXPECT_TRUE(FindFilesWithExtensions(root, extensions, [] { return true; }).isEmpty());
     EXPECT_TRUE(FindFilesWithExtensions(root + QStringLiteral("missing"), extensions).isEmpty());
+}
+
+TEST(NaturalNameLess, ReadsDigitsAsNumbers)
+{
+    const TextList ordered{"1.avi",      "01b.avi",     "2.avi",        "a.avi",       "B.avi", "clip2.avi",
+                           "Clip10.avi", "clip10a.avi", "clip010b.avi", "clip100.avi", "z"};
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        for (qsizetype j = 0; j < ordered.size(); ++j)
+            EXPECT_EQ(NaturalNameLess(ordered[i], ordered[j]), i < j)
+                << ordered[i].toStdString() << " " << ordered[j].toStdString();
+    }
+    // Names equal but for case or leading zeros: one order, either way round.
+    for (const auto& [a, b] : {std::pair{"Clip.avi", "clip.avi"}, std::pair{"v01.avi", "v1.avi"}})
+        EXPECT_NE(NaturalNameLess(QLatin1String(a), QLatin1String(b)),
+                  NaturalNameLess(QLatin1String(b), QLatin1String(a)));
 }
 
 TEST(VideoFormats, TheDialogAndTheFolderSearchTakeTheSameFiles)

@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class MainFormTest : public ::testing::Test {
@@ -86,7 +88,17 @@ TEST_F(MainFormTest, FirstStart)
     EXPECT_FALSE(control<QLineEdit>(*form, "VolumeInputEdt")->isEnabled());
     EXPECT_EQ(control<QToolButton>(*form, "DoRemovePopupShowBtn")->text(), QStringLiteral("  Remove  "));
     EXPECT_TRUE(control<QTimer>(*form, "InterfaceInteractive")->isActive());
+    // The first steps: what fills the list, and what comes first on the empty output side.
+    auto* list = control<TListBoxDragExt>(*form, "FilesLvw");
+    EXPECT_EQ(list->ShownHint(), QStringLiteral("Add videos with Add, or drop them here"));
+    EXPECT_TRUE(control<QLabel>(*form, "NextStepLbl")->isVisible());
+    EXPECT_EQ(control<QLabel>(*form, "NextStepLbl")->text(), QStringLiteral("Choose the kind of device above"));
     EXPECT_TRUE(prompts.messages.isEmpty());
+    form->FileList().FileListManager()->AddFile(corpusFile(QStringLiteral("sample.avi")));
+    EXPECT_TRUE(list->ShownHint().isEmpty());
+    prompts.yesNoAnswers = {true};
+    form->DoClear();
+    EXPECT_FALSE(list->ShownHint().isEmpty());
     EXPECT_TRUE(closeForm(*form));
     EXPECT_FALSE(QFile::exists(preview()));
 }
@@ -202,19 +214,109 @@ TEST_F(MainFormTest, AddingFilesAndFoldersReportsWhatWasLeftOut)
     EXPECT_EQ(report[4], missing + QStringLiteral(": the file was not found"));
     EXPECT_EQ(report[5], empty + QStringLiteral(": the file is empty"));
 
-    // Grouped by extension in the search's order, the .MOV among them; hidden folders are searched.
+    // In name order, a folder's own files before its subfolders', the .MOV among them; hidden
+    // folders are searched.
     prompts.folderAnswer = media.path();
     form->DoAddFolder();
     ASSERT_TRUE(listed(*form));
-    EXPECT_EQ(names(*form), (TextList{"bear.ogv", "sample.avi", "phone.3gp", "clip.avi", "a.flv", "clip.MOV"}));
+    EXPECT_EQ(names(*form), (TextList{"bear.ogv", "sample.avi", "clip.avi", "clip.MOV", "a.flv", "phone.3gp"}));
     EXPECT_EQ(prompts.messages.size(), 2);
 
-    // A dropped folder is named, the file dropped with it listed.
+    // A dropped folder is named; the file dropped with it is listed already, and that is said too.
     form->FilesLvwDropFile({media.path(), avi});
     ASSERT_TRUE(listed(*form));
-    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 7);
+    EXPECT_EQ(control<TListBoxDragExt>(*form, "FilesLvw")->RowCount(), 6);
     ASSERT_EQ(prompts.messages.size(), 3);
-    EXPECT_EQ(prompts.messages[2].text, QStringLiteral("Sorry, this is a folder, not a file: ") + media.path());
+    EXPECT_EQ(prompts.messages[2].text,
+              QStringLiteral("Sorry, this is a folder, not a file: ") + media.path()
+                  + QStringLiteral("\n\n1 file was already in the list and was not added again."));
+    EXPECT_EQ(prompts.messages[2].caption, QStringLiteral("Warning"));
+}
+
+TEST_F(MainFormTest, AddingSkipsFilesAlreadyListed)
+{
+    QTemporaryDir media;
+    const QString root = media.path() + QLatin1Char('/');
+    const QString a9 = copyOfCorpusFile(QStringLiteral("sample.avi"), media.path(), QStringLiteral("a9.avi"));
+    const QString a10 = copyOfCorpusFile(QStringLiteral("sample.avi"), media.path(), QStringLiteral("a10.avi"));
+    QDir(root).mkpath(QStringLiteral("sub"));
+    const QString c =
+        copyOfCorpusFile(QStringLiteral("sample.flv"), root + QStringLiteral("sub"), QStringLiteral("c.flv"));
+    const QString missing = root + QStringLiteral("gone.avi");
+    const QString playlist = writeFile(root + QStringLiteral("twice.m3u"), (a9 + QStringLiteral("\n") + a9).toUtf8());
+    const QString again = QStringLiteral(" file was already in the list and was not added again.");
+    const QString severalAgain = QStringLiteral(" files were already in the list and were not added again.");
+
+    struct Case {
+        const char* what;
+        QStringList listed; // before the add
+        std::function<void(TMainFrm&)> add;
+        TextList names;  // after it
+        QString message; // the add report, none when empty
+        PromptIcon icon = PromptIcon::Information;
+    };
+    const auto addFiles = [this](const QStringList& files) {
+        return [this, files](TMainFrm& form) {
+            prompts.openFilesAnswer = files;
+            form.DoAddFile();
+        };
+    };
+    const auto addFolder = [this, root](TMainFrm& form) {
+        prompts.folderAnswer = root;
+        form.DoAddFolder();
+    };
+    const Case cases[] = {
+        {"new files, in the order given", {}, addFiles({a10, a9}), {"a10.avi", "a9.avi"}, {}},
+        {"a listed file added again", {a9}, addFiles({a9}), {"a9.avi"}, QStringLiteral("1") + again},
+        {"one file under three spellings",
+         {},
+         addFiles({a9, root + QStringLiteral("./a9.avi"), root + QStringLiteral("sub/../a9.avi")}),
+         {"a9.avi"},
+         QStringLiteral("2") + severalAgain},
+        {"a folder, in name order", {}, addFolder, {"a9.avi", "a10.avi", "c.flv"}, {}},
+        {"a folder whose files are partly listed",
+         {a10, c},
+         addFolder,
+         {"a10.avi", "c.flv", "a9.avi"},
+         QStringLiteral("2") + severalAgain},
+        {"a drop of a listed and a new file",
+         {a9},
+         [&](TMainFrm& form) {
+             form.FilesLvwDropFile({a9, c});
+         },
+         {"a9.avi", "c.flv"},
+         QStringLiteral("1") + again},
+        {"a refused file with a listed one",
+         {a9},
+         addFiles({missing, a9}),
+         {"a9.avi"},
+         QStringLiteral("Sorry, the file was not found: ") + missing + QStringLiteral("\n\n1") + again,
+         PromptIcon::Warning},
+        {"a playlist is listed as it was written",
+         {a9},
+         [&](TMainFrm& form) {
+             prompts.openFileAnswer = playlist;
+             form.DoLoadPlaylist();
+         },
+         {"a9.avi", "a9.avi", "a9.avi"},
+         {}},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto form = start();
+        form->FileList().FileListManager()->AddFiles(row.listed);
+        prompts.messages.clear();
+        row.add(*form);
+        ASSERT_TRUE(listed(*form));
+        EXPECT_EQ(names(*form), row.names);
+        if (row.message.isEmpty()) {
+            EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
+        } else {
+            ASSERT_EQ(prompts.messages.size(), 1);
+            EXPECT_EQ(prompts.messages[0].text, row.message);
+            EXPECT_EQ(prompts.messages[0].icon, row.icon);
+        }
+    }
 }
 
 TEST_F(MainFormTest, DraggingSelectionAndTheInfoPanel)

@@ -1,10 +1,13 @@
 #include "media_measure.h"
 
+#include "decoders.h"
 #include "ffmpeg_util.h"
+#include "filters.h"
 #include "input.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/mastering_display_metadata.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -261,6 +264,170 @@ bool joinTransportStreams(const std::string& first, const std::string& second, c
                 enc::check(av_interleaved_write_frame(out.get(), packet.get()), "write");
             }
             offsetUs = endUs;
+        }
+        enc::check(av_write_trailer(out.get()), "trailer");
+        return true;
+    } catch (const enc::EncoderError&) {
+        return false;
+    }
+}
+
+ColourMarks videoColourMarks(const std::string& path)
+{
+    enc::InputFile input(path);
+    const AVStream* st = input.videoStream();
+    if (!st)
+        return {};
+    const AVCodecParameters* par = st->codecpar;
+    return {par->color_primaries, par->color_trc, par->color_space, par->color_range};
+}
+
+namespace {
+
+// Every picture of the file's video is decoded; the middle one is kept.
+enc::FramePtr middlePicture(const std::string& path)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    enc::InputFile input(path);
+    AVStream* st = input.videoStream();
+    if (!st)
+        return nullptr;
+    const AVCodec* codec = enc::findSoftwareDecoder(st->codecpar->codec_id);
+    if (!codec)
+        return nullptr;
+    enc::CodecContextPtr dec(avcodec_alloc_context3(codec));
+    enc::check(avcodec_parameters_to_context(dec.get(), st->codecpar), "parameters");
+    enc::check(avcodec_open2(dec.get(), codec, nullptr), "open decoder");
+    std::vector<enc::FramePtr> pictures;
+    auto packet = enc::makePacket();
+    auto take = [&]() {
+        for (;;) {
+            enc::FramePtr frame = enc::makeFrame();
+            if (avcodec_receive_frame(dec.get(), frame.get()) < 0)
+                return;
+            pictures.push_back(std::move(frame));
+        }
+    };
+    while (av_read_frame(input.context(), packet.get()) >= 0) {
+        if (packet->stream_index == st->index && avcodec_send_packet(dec.get(), packet.get()) >= 0)
+            take();
+        av_packet_unref(packet.get());
+    }
+    avcodec_send_packet(dec.get(), nullptr);
+    take();
+    if (pictures.empty())
+        return nullptr;
+    return std::move(pictures[pictures.size() / 2]);
+}
+
+// One picture through a filter chain that ends in planar 8-bit RGB; the mean colour of the result.
+PictureColour colourThrough(AVFrame* picture, const std::string& chain)
+{
+    const std::string args = "video_size=" + std::to_string(picture->width) + "x" + std::to_string(picture->height)
+        + ":pix_fmt=" + std::to_string(picture->format) + ":time_base=1/25:pixel_aspect=1/1";
+    enc::FilterPipeline filters(AVMEDIA_TYPE_VIDEO, args, chain + ",format=gbrp");
+    picture->pts = 0;
+    filters.push(picture);
+    filters.push(nullptr);
+    enc::FramePtr rgb = enc::makeFrame();
+    if (!filters.pull(rgb.get()))
+        return {};
+    double saturation = 0, lightness = 0;
+    for (int y = 0; y < rgb->height; ++y) {
+        const uint8_t* g = rgb->data[0] + static_cast<ptrdiff_t>(y) * rgb->linesize[0];
+        const uint8_t* b = rgb->data[1] + static_cast<ptrdiff_t>(y) * rgb->linesize[1];
+        const uint8_t* r = rgb->data[2] + static_cast<ptrdiff_t>(y) * rgb->linesize[2];
+        for (int x = 0; x < rgb->width; ++x) {
+            const int high = std::max({r[x], g[x], b[x]});
+            const int low = std::min({r[x], g[x], b[x]});
+            saturation += high > 0 ? static_cast<double>(high - low) / high : 0;
+            lightness += (high + low) / 510.0;
+        }
+    }
+    const double pixels = static_cast<double>(rgb->width) * rgb->height;
+    return {true, saturation / pixels, lightness / pixels};
+}
+
+// The peak for tone mapping: what the picture's metadata states, else 1000 cd/m2 (HLG's nominal
+// peak, and the usual mastering peak of PQ video); in units of SDR white (100 cd/m2).
+double statedPeak(const AVFrame* picture)
+{
+    double nits = 0;
+    if (const AVFrameSideData* light = av_frame_get_side_data(picture, AV_FRAME_DATA_CONTENT_LIGHT_LEVEL))
+        nits = reinterpret_cast<const AVContentLightMetadata*>(light->data)->MaxCLL;
+    const AVFrameSideData* mastering = av_frame_get_side_data(picture, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA);
+    if (nits <= 0 && mastering) {
+        const auto* display = reinterpret_cast<const AVMasteringDisplayMetadata*>(mastering->data);
+        if (display->has_luminance)
+            nits = av_q2d(display->max_luminance);
+    }
+    if (nits <= 0 || picture->color_trc == AVCOL_TRC_ARIB_STD_B67)
+        nits = 1000;
+    return nits / 100;
+}
+
+} // namespace
+
+PictureColour middlePictureColour(const std::string& path)
+{
+    enc::FramePtr picture = middlePicture(path);
+    if (!picture)
+        return {};
+    return colourThrough(picture.get(), "scale=in_color_matrix=auto");
+}
+
+PictureColour middlePictureToneMapped(const std::string& path)
+{
+    enc::FramePtr picture = middlePicture(path);
+    if (!picture)
+        return {};
+    return colourThrough(picture.get(),
+                         "zscale=t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:"
+                         "desat=0:peak="
+                             + std::to_string(statedPeak(picture.get())) + ",zscale=t=bt709");
+}
+
+bool remuxWithTimeJump(const std::string& source, const std::string& output, double atSeconds, double jumpSeconds)
+{
+    try {
+        enc::InputFile in(source);
+        AVFormatContext* raw = nullptr;
+        enc::check(avformat_alloc_output_context2(&raw, nullptr, "mp4", output.c_str()), "output");
+        std::unique_ptr<AVFormatContext, OutputDeleter> out(raw);
+        const int indexes[2] = {in.videoIndex(), in.audioIndex()};
+        int targets[2] = {-1, -1};
+        for (int i = 0; i < 2; ++i) {
+            if (indexes[i] < 0)
+                continue;
+            const AVStream* st = in.context()->streams[indexes[i]];
+            AVStream* o = avformat_new_stream(out.get(), nullptr);
+            enc::check(avcodec_parameters_copy(o->codecpar, st->codecpar), "parameters");
+            o->codecpar->codec_tag = 0;
+            o->time_base = st->time_base;
+            targets[i] = o->index;
+        }
+        enc::check(avio_open(&out->pb, output.c_str(), AVIO_FLAG_WRITE), "open");
+        enc::check(avformat_write_header(out.get(), nullptr), "header");
+        auto packet = enc::makePacket();
+        while (av_read_frame(in.context(), packet.get()) >= 0) {
+            const int which = packet->stream_index == indexes[0] ? 0 : packet->stream_index == indexes[1] ? 1 : -1;
+            if (which < 0) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            const AVRational tb = in.context()->streams[packet->stream_index]->time_base;
+            const int64_t dts = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            if (dts != AV_NOPTS_VALUE && static_cast<double>(dts) * av_q2d(tb) >= atSeconds) {
+                const int64_t shift =
+                    av_rescale_q(static_cast<int64_t>(jumpSeconds * AV_TIME_BASE), AV_TIME_BASE_Q, tb);
+                if (packet->pts != AV_NOPTS_VALUE)
+                    packet->pts += shift;
+                if (packet->dts != AV_NOPTS_VALUE)
+                    packet->dts += shift;
+            }
+            packet->stream_index = targets[which];
+            av_packet_rescale_ts(packet.get(), tb, out->streams[targets[which]]->time_base);
+            enc::check(av_interleaved_write_frame(out.get(), packet.get()), "write");
         }
         enc::check(av_write_trailer(out.get()), "trailer");
         return true;

@@ -57,3 +57,26 @@ BrightBox firstPictureBrightBox(const std::string& path);
 // Both must be MPEG-TS files with the same codecs (parameters travel inside the streams).
 // Returns false when either cannot be read or the output cannot be written.
 bool joinTransportStreams(const std::string& first, const std::string& second, const std::string& output);
+
+// The colour description a file's video stream carries (FFmpeg's AVCOL_* values).
+struct ColourMarks {
+    int primaries = 0, transfer = 0, matrix = 0, range = 0;
+};
+ColourMarks videoColourMarks(const std::string& path);
+
+// The mean colour of a picture shown on an SDR display: HSV saturation and HSL lightness of its
+// RGB pixels, each from 0 to 1. valid is false when no picture decodes.
+struct PictureColour {
+    bool valid = false;
+    double saturation = 0;
+    double lightness = 0;
+};
+// The middle decoded picture of a file's video, turned into RGB as its colour marks say.
+PictureColour middlePictureColour(const std::string& path);
+// The middle picture of an HDR source tone-mapped at full size by a plain chain of FFmpeg's
+// filters (linear light, BT.709 primaries, Hable's curve from the stated or the usual peak).
+PictureColour middlePictureToneMapped(const std::string& path);
+
+// Copies a file's chosen video and audio streams into an MP4 file with every packet from
+// `atSeconds` on moved `jumpSeconds` later, as a damaged or hostile file's time stamps jump.
+bool remuxWithTimeJump(const std::string& source, const std::string& output, double atSeconds, double jumpSeconds);

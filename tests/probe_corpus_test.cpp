@@ -1,5 +1,5 @@
 // The real encoder probes every corpus file, and the parser's record matches the manifest.
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
 #include "core/media/file_info.h"
 #include "fake_prompts.h"
 #include "test_support.h"

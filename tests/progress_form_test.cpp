@@ -25,26 +25,40 @@ TFileInfo probed(const QString& path)
 
 } // namespace
 
-TEST(ProgressForm, LayoutAtStart)
+TEST(ProgressForm, StartsIdleWithEveryControlInItsOwnPlace)
 {
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Progress"));
-    // The queue of files stands below the spot the times take.
-    EXPECT_EQ(form.width(), 505);
-    EXPECT_GT(form.height(), 237);
-    EXPECT_GE(form.QueueLvw->geometry().top(), 237 - 10);
+    EXPECT_FALSE(form.Running());
     EXPECT_EQ(form.DoPauseBtn->text(), QStringLiteral("Pause"));
     EXPECT_FALSE(form.DoPauseBtn->isEnabled());
     EXPECT_EQ(form.DoStopBtn->text(), QStringLiteral("Stop"));
-    EXPECT_EQ(form.DoStopBtn->geometry(), QRect(200, 144, 99, 41));
-    EXPECT_EQ(form.FileConversionProgress->geometry(), QRect(24, 43, 457, 17));
-    EXPECT_EQ(form.FilesConversionProgress->geometry(), QRect(24, 107, 457, 17));
     EXPECT_EQ(form.TimeElapsedLabel->text(), QStringLiteral("Time Elapsed:"));
     EXPECT_EQ(form.EstimatedTimeLabel->text(), QStringLiteral("Estimated Time:"));
-    EXPECT_EQ(form.ExecuteTaskTimer.interval(), 100);
-    EXPECT_EQ(form.Batch.ElapsedTimer.interval(), 1000);
-    EXPECT_EQ(form.Batch.EstimatedTimer.interval(), 100);
+    for (const QProgressBar* bar : {form.FileConversionProgress, form.FilesConversionProgress}) {
+        EXPECT_EQ(bar->minimum(), 0);
+        EXPECT_EQ(bar->maximum(), 100);
+        EXPECT_EQ(bar->value(), 0);
+    }
+    // From the top: the file's bar, the batch's bar, the buttons, the times, then the queue; every
+    // control inside the window and none over another.
+    const QList<const QWidget*> rows{form.FileConversionProgress, form.FilesConversionProgress, form.DoStopBtn,
+                                     form.TimeElapsedLabel, form.QueueLvw};
+    for (qsizetype i = 0; i + 1 < rows.size(); ++i)
+        EXPECT_LE(rows[i]->geometry().bottom(), rows[i + 1]->geometry().top()) << i;
+    const QList<const QWidget*> controls{
+        form.FileConversionProgress, form.FilesConversionProgress, form.DoStopBtn, form.DoPauseBtn,
+        form.TimeElapsedLabel,       form.EstimatedTimeLabel,      form.QueueLvw};
+    for (const QWidget* control : controls) {
+        EXPECT_TRUE(form.rect().contains(control->geometry())) << control->objectName().toStdString();
+        for (const QWidget* other : controls) {
+            if (other == control)
+                continue;
+            EXPECT_FALSE(control->geometry().intersects(other->geometry()))
+                << control->objectName().toStdString() << " " << other->objectName().toStdString();
+        }
+    }
 }
 
 TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
@@ -53,7 +67,7 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     QTemporaryDir out;
     FakePrompts prompts;
     TProgressFrm form(realProgramDir(), prompts);
-    TBatchConversion& b = form.Batch;
+    TBatchRequest b;
     b.Parameters.FileFormat = QStringLiteral("3gp");
     b.Parameters.VideoCodec = QStringLiteral("h263");
     b.Parameters.AudioCodec = QStringLiteral("aac");
@@ -69,8 +83,8 @@ TEST(ProgressForm, ConvertsABatchWithTheRealEncoder)
     b.Parameters.DestinationFolder = out.path() + QLatin1Char('/');
     for (const char* name : {"sample.avi", "sintel-1024x436.mp4"})
         b.Files.append(probed(copyOfCorpusFile(QString::fromLatin1(name), sources.path())));
-    b.Files.append(TFileInfo{});
     b.Parameters.TotalDuration = 41 + 60;
+    form.SetRequest(b);
     form.exec();
 
     for (const char* name : {"/sample.3gp", "/sintel-1024x436.3gp"}) {
@@ -109,11 +123,13 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     info.FileName = QStringLiteral("clip.avi");
     info.Duration = QStringLiteral("00:00:05.00");
     info.Resolution = QStringLiteral("640x480");
-    form.Batch.Files = {info, info, TFileInfo{}};
-    form.Batch.Parameters.FileFormat = QStringLiteral("mp4");
-    form.Batch.Parameters.ResolutionX = 320;
-    form.Batch.Parameters.ResolutionY = 240;
-    form.Batch.Parameters.TotalDuration = 100;
+    TBatchRequest request;
+    request.Files = {info, info};
+    request.Parameters.FileFormat = QStringLiteral("mp4");
+    request.Parameters.ResolutionX = 320;
+    request.Parameters.ResolutionY = 240;
+    request.Parameters.TotalDuration = 100;
+    form.SetRequest(request);
     // Stop at the first progress shown, while the encoder hangs with its output begun, and is held.
     bool stopped = false;
     QObject::connect(form.FileConversionProgress, &QProgressBar::valueChanged, &form, [&](int value) {
@@ -141,7 +157,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     EXPECT_EQ(form.QueueLvw->topLevelItem(0)->text(1), QStringLiteral("Stopped"));
     EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(1), QStringLiteral("Stopped"));
     EXPECT_TRUE(prompts.summaries.isEmpty());
-    EXPECT_TRUE(form.Batch.Stopped);
+    EXPECT_TRUE(form.Batch.Stopped());
     EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));

@@ -45,10 +45,23 @@ TEST(ProgressMath, TimeLabels)
 {
     // 25 % after 60 s on the estimate clock: 2400 tenths, shown as 4:0 while no more has elapsed.
     EXPECT_EQ(PercentOf(600, 25), 2400);
-    EXPECT_EQ(EstimatedTimeText(2400, 240), QStringLiteral("Estimated Time: 4:0"));
-    EXPECT_EQ(EstimatedTimeText(2400, 241), QStringLiteral("Estimated Time: 4:1"));
-    EXPECT_EQ(EstimatedTimeText(1250, 3), QStringLiteral("Estimated Time: 2:5"));
+    EXPECT_EQ(EstimatedTimeText(2400, 240), QStringLiteral("Estimated Time: 4:00"));
+    EXPECT_EQ(EstimatedTimeText(2400, 241), QStringLiteral("Estimated Time: 4:01"));
+    EXPECT_EQ(EstimatedTimeText(1250, 3), QStringLiteral("Estimated Time: 2:05"));
     EXPECT_EQ(ElapsedTimeText(59), QStringLiteral("Time Elapsed: 0:59"));
-    EXPECT_EQ(ElapsedTimeText(60), QStringLiteral("Time Elapsed: 1:0"));
-    EXPECT_EQ(ElapsedTimeText(65), QStringLiteral("Time Elapsed: 1:5"));
+    EXPECT_EQ(ElapsedTimeText(65), QStringLiteral("Time Elapsed: 1:05"));
+}
+
+TEST(ProgressMath, ClockHasTwoDigitSecondsAndMinutes)
+{
+    const struct {
+        qint64 seconds;
+        const char* clock;
+    } cases[] = {
+        {0, "0:00"},         {2, "0:02"},           {9, "0:09"},     {59, "0:59"},      {60, "1:00"},
+        {65, "1:05"},        {600, "10:00"},        {3599, "59:59"}, {3600, "1:00:00"}, {3909, "1:05:09"},
+        {36000, "10:00:00"}, {360000, "100:00:00"}, {-5, "0:00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ClockText(c.seconds), QString::fromLatin1(c.clock)) << c.seconds;
 }

@@ -119,7 +119,7 @@ QString ProgramRun::lastErrorLine() const
 {
     const QStringList lines = TPipeParser::SplitLines(errorText);
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (it->startsWith(QStringLiteral("Error:")))
+        if (it->startsWith(QStringLiteral("Error:")) || it->startsWith(QStringLiteral("Error[")))
             return *it;
     }
     return {};

@@ -12,8 +12,6 @@ enum TOverwriteMode : uint8_t { omAsk = 0, omReplace = 1, omSkip = 2, omNewName 
 enum TOutputLocation : uint8_t { olPreserve = 0, olFolder = 1 };
 enum TZoomMode : uint8_t { zmFitToScreen = 0, zmFullScreen = 1 };
 enum TResolutionType : uint8_t { rtOriginal = 0, rtCustom = 1 };
-// The answer of the overwrite prompt; oaNone when it was closed without a button.
-enum TOverwriteAnswer : uint8_t { oaNone = 0, oaYes = 1, oaNo = 2, oaYesAll = 3, oaNoAll = 4 };
 
 struct TCommonConversionParameters {
     QString VideoCodec;

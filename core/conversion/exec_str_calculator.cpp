@@ -1,36 +1,22 @@
 #include "core/conversion/exec_str_calculator.h"
 
 #include "core/conversion/pad_calculator.h"
+#include "core/conversion/quality_fields.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
 
 namespace {
 
-struct Ceilings {
-    const char* frameRate;
-    const char* videoBitRate;
-    const char* audioBitRate;
-    const char* sampling;
-    const char* channels;
-};
-
-// Limits on the source's own values, by quality level, while the catalogue gives none.
-const Ceilings kCeilings[] = {
-    {"30", "256", "64", "22050", "2"}, // qlBest
-    {"15", "128", "32", "8000", "1"},  // qlGood
-    {"8", "64", "24", "8000", "1"},    // qlMedium
-    {"4", "32", "16", "8000", "1"},    // qlLow
-};
-
-const Ceilings* ceilingsFor(uint8_t level)
+// A number as the encoder reads it: a decimal point whatever the user's locale, no grouping.
+QString decimal(double value)
 {
-    return level <= qlLow ? &kCeilings[level] : nullptr;
+    return QString::number(value, 'g', 15);
 }
 
 // The ceiling when the source's value reaches it, else the source's value.
-QString limited(const char* ceiling, double sourceValue, const QString& sourceText)
+QString limited(int ceiling, double sourceValue, const QString& sourceText)
 {
-    return sourceValue >= QString::fromLatin1(ceiling).toDouble() ? QString::fromLatin1(ceiling) : sourceText;
+    return sourceValue >= ceiling ? QString::number(ceiling) : sourceText;
 }
 
 QString quoted(const QString& text)
@@ -77,29 +63,26 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
         borders(pad.TopBottom, pad.Bottom, "-padtop", "-padbottom");
     }
 
-    QString frameRate = FloatToStr(p.FrameRate);
-    QString videoBitRate = FloatToStr(p.VideoBitRate);
-    QString audioBitRate = FloatToStr(p.AudioBitRate);
+    QString frameRate = decimal(p.FrameRate);
+    QString videoBitRate = decimal(p.VideoBitRate);
+    QString audioBitRate = decimal(p.AudioBitRate);
     QString channels = QString::number(p.Channels);
     QString sampling = QString::number(p.Sampling);
-    if (const Ceilings* c = ceilingsFor(p.VideoQuality)) {
+    // Where the catalogue names no value, the source's own, limited by the level's ceiling.
+    if (const TQualityLevelValues* c = QualityLevelValues(p.VideoQuality)) {
         if (p.UseFrameRateFromDataBase)
-            frameRate = limited(c->frameRate, FileInfo.FrameRate, FloatToStr(FileInfo.FrameRate));
+            frameRate = limited(c->FrameRate, FileInfo.FrameRate, decimal(FileInfo.FrameRate));
         if (p.UseVideoBitRateFromDataBase)
-            videoBitRate = limited(c->videoBitRate, FileInfo.BitRate, FloatToStr(FileInfo.BitRate));
+            videoBitRate = limited(c->VideoBitRate, FileInfo.BitRate, decimal(FileInfo.BitRate));
     }
-    if (const Ceilings* c = ceilingsFor(p.AudioQuality)) {
+    if (const TQualityLevelValues* c = QualityLevelValues(p.AudioQuality)) {
         if (p.UseAudioBitRateFromDataBase)
-            audioBitRate = limited(c->audioBitRate, FileInfo.AudioBitRate, FloatToStr(FileInfo.AudioBitRate));
+            audioBitRate = limited(c->AudioBitRate, FileInfo.AudioBitRate, decimal(FileInfo.AudioBitRate));
         if (p.UseSamplingFromDataBase)
-            sampling = limited(c->sampling, FileInfo.SamplingRate, QString::number(FileInfo.SamplingRate));
+            sampling = limited(c->SamplingCeiling, FileInfo.SamplingRate, QString::number(FileInfo.SamplingRate));
         if (p.UseChannelsCountFromDataBase)
-            channels = FileInfo.Channels >= 2 ? QString::fromLatin1(c->channels) : QString::number(FileInfo.Channels);
+            channels = QString::number(FileInfo.Channels >= 2 ? c->Channels : FileInfo.Channels);
     }
-    // Only the frame rate is mended to a decimal point; the bit rates keep the locale's separator.
-    const qsizetype comma = frameRate.indexOf(QLatin1Char(','));
-    if (comma >= 0)
-        frameRate[comma] = QLatin1Char('.');
 
     QString title = FileNameOfPath(SourceFile);
     const qsizetype dot = title.indexOf(QLatin1Char('.'));
@@ -123,7 +106,7 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
     if (!p.VideoLevel.isEmpty())
         pieces.append({QStringLiteral(" -level ") + p.VideoLevel, {QStringLiteral("-level"), p.VideoLevel}});
     if (p.MaxVideoBitRate > 0) {
-        const QString peak = FloatToStr(p.MaxVideoBitRate) + QLatin1Char('k');
+        const QString peak = decimal(p.MaxVideoBitRate) + QLatin1Char('k');
         pieces.append({QStringLiteral(" -maxrate ") + peak, {QStringLiteral("-maxrate"), peak}});
     }
     pieces.append({QStringLiteral(" -acodec ") + p.AudioCodec, {QStringLiteral("-acodec"), p.AudioCodec}});

@@ -4,61 +4,47 @@
 
 #include <QStringList>
 
-#include <initializer_list>
-
 namespace {
 
-// An "Error:" line the converter knows, recognised by the pieces it holds (all of them), and what
-// it means for the user. The first entry that matches decides, so narrower ones come first.
-struct KnownError {
-    std::initializer_list<const char*> pieces;
-    const char* reason;
+// The plain words for each reason code, the encoder's and the converter's own.
+struct KnownReason {
+    const char* code;
+    const char* words;
 };
 
-const KnownError kKnownErrors[] = {
-    // The converter's own lines.
-    {{"the encoder could not be started"}, "the encoder program could not be started"},
-    {{"is not a valid screen size"}, "the device's screen size is not valid"},
-    {{"is not a valid"}, "the file's frame size or running time could not be read"},
-    {{"the encoder left no output"}, "the encoder wrote no output file"},
-    {{"the encoder ended with status"}, "the encoder ended unexpectedly"},
-    {{"the encoder was ended by a signal"}, "the encoder ended unexpectedly"},
-    // The encoder's lines.
-    {{"No space left on device"}, "the disk is full"},
-    {{"cannot open the input file", "Permission denied"}, "the source file may not be read (no permission)"},
-    {{"cannot open the input file"}, "the source file could not be opened"},
-    {{"Permission denied"}, "the output folder may not be written to (no permission)"},
-    {{"the input is not a regular file"}, "the source is not a regular file"},
-    {{"the source is damaged or ends early"}, "the source is damaged; only part of it could be converted"},
-    {{"no picture of the source could be decoded"}, "no picture of the source could be read"},
-    {{"the source has no video stream"}, "the source holds no video"},
-    {{"no decoder for the source's codec"}, "the source's video codec is not supported"},
-    {{"the conversion made no progress"}, "the conversion stalled and was ended"},
-    {{"picture is larger than", "level"}, "the picture is too large for the device's video level"},
-    {{"the output file is the source file"}, "the output would replace its own source"},
-    {{"the output file exists already"}, "the output file exists already"},
-    {{"the output file is missing or empty after writing"}, "the encoder wrote no output file"},
-    {{"the output holds"}, "the output's running time does not match the source's"},
-    {{"cannot write"}, "the output file could not be written"},
-    {{"cannot finish the output file"}, "the output file could not be written"},
-    {{"cannot put the output file in place"}, "the output file could not be written"},
-    {{"out of memory"}, "there was not enough memory"},
-    {{"cannot allocate"}, "there was not enough memory"},
-    {{"unknown output format"}, "the device's file format is not supported by the encoder"},
-    {{"unknown video codec"}, "the device's video codec is not supported by the encoder"},
-    {{"unknown audio codec"}, "the device's audio codec is not supported by the encoder"},
-    {{"cannot hold the codec"}, "the device's file format cannot hold its codec"},
-    {{"has no video codec"}, "the device's file format cannot hold video"},
+const KnownReason kKnownReasons[] = {
+    // The converter's own codes.
+    {"encoder-not-started", "the encoder program could not be started"},
+    {"screen-size-invalid", "the device's screen size is not valid"},
+    {"media-values-invalid", "the file's frame size or running time could not be read"},
+    {"no-output", "the encoder wrote no output file"},
+    {"encoder-ended", "the encoder ended unexpectedly"},
+    // The encoder's codes.
+    {"disk-full", "the disk is full"},
+    {"source-forbidden", "the source file may not be read (no permission)"},
+    {"source-unreadable", "the source file could not be opened"},
+    {"output-forbidden", "the output folder may not be written to (no permission)"},
+    {"source-not-file", "the source is not a regular file"},
+    {"source-damaged", "the source is damaged; only part of it could be converted"},
+    {"source-undecodable", "no picture of the source could be read"},
+    {"source-no-video", "the source holds no video"},
+    {"decoder-missing", "the source's video codec is not supported"},
+    {"colour-unsupported", "the source's colour format cannot be converted"},
+    {"output-runaway", "the output grew far past its expected size and was ended"},
+    {"stalled", "the conversion stalled and was ended"},
+    {"level-exceeded", "the picture is too large for the device's video level"},
+    {"output-is-source", "the output would replace its own source"},
+    {"output-exists", "the output file exists already"},
+    {"output-is-folder", "a folder has the output's name"},
+    {"output-unwritable", "the output file could not be written"},
+    {"length-mismatch", "the output's running time does not match the source's"},
+    {"out-of-memory", "there was not enough memory"},
+    {"format-unknown", "the device's file format is not supported by the encoder"},
+    {"video-codec-unknown", "the device's video codec is not supported by the encoder"},
+    {"audio-codec-unknown", "the device's audio codec is not supported by the encoder"},
+    {"codec-not-in-format", "the device's file format cannot hold its codec"},
+    {"format-no-video", "the device's file format cannot hold video"},
 };
-
-bool holdsAll(const QString& line, std::initializer_list<const char*> pieces)
-{
-    for (const char* piece : pieces) {
-        if (!line.contains(QLatin1String(piece)))
-            return false;
-    }
-    return true;
-}
 
 QString percentText(qint32 percent)
 {
@@ -109,16 +95,18 @@ QString SkipReason(TSkipCause cause)
     return {};
 }
 
+QString FailureReason(const TEncoderError& error)
+{
+    for (const KnownReason& known : kKnownReasons) {
+        if (error.Code == QLatin1String(known.code))
+            return QString::fromLatin1(known.words);
+    }
+    return error.Text.isEmpty() ? QStringLiteral("the encoder gave no reason") : error.Text;
+}
+
 QString FailureReason(const QString& errorLine)
 {
-    for (const KnownError& known : kKnownErrors) {
-        if (holdsAll(errorLine, known.pieces))
-            return QString::fromLatin1(known.reason);
-    }
-    QString text = errorLine;
-    if (text.startsWith(QLatin1String("Error:")))
-        text = text.mid(6).trimmed();
-    return text.isEmpty() ? QStringLiteral("the encoder gave no reason") : text;
+    return FailureReason(ParseEncoderErrorLine(errorLine));
 }
 
 QString StatusText(const TFileStatus& status)

@@ -3,6 +3,8 @@
 // end. Plain records and pure functions, so that any front end shows the same.
 #pragma once
 
+#include "core/media/encoder_error.h"
+
 #include <QList>
 #include <QString>
 
@@ -22,7 +24,7 @@ struct TFileStatus {
     QString OutputPath;   // where the output goes, or went
     bool Renamed = false; // the output was given a new name, so as to write over no other file
     QString Reason;       // why it was skipped, failed or stopped, in plain words
-    QString Detail;       // the line the reason was read from (the encoder's last "Error:" line)
+    QString Detail;       // the line the reason was read from ("Error: " and the encoder's last error text)
     QString LogPath;      // the run's whole encoder output; empty when no encoder ran
 };
 
@@ -36,9 +38,11 @@ enum class TSkipCause : quint8 {
 };
 QString SkipReason(TSkipCause cause);
 
-// The plain-words reason for a failed file, read from its "Error:" line (the encoder's, or one
-// the driver writes for a run that could not start or left nothing); the line after "Error: "
-// as it is when it is not one the converter knows.
+// The plain-words reason for a failed file, told by the code of its error (the encoder's, or one
+// the driver gives a run that could not start or left nothing); the error's text as it is when
+// the code is not one the converter knows.
+QString FailureReason(const TEncoderError& error);
+// The same for an error line, "Error[code]: text" or "Error: text".
 QString FailureReason(const QString& errorLine);
 
 // The status cell of a listed file: "Waiting", "Converting 45%", "Done: clip.mp4", "Skipped: ...".

@@ -47,7 +47,7 @@ void TPadCalculator::Calculate(TPadResult& result) const
     qint32 sourceHeight = 0;
     readResolution(SourceResolution, sourceWidth, sourceHeight);
     if (ScreenWidth <= 0 || ScreenHeight <= 0) {
-        throw EConvertError(QStringLiteral("'%1x%2' is not a valid screen size").arg(ScreenWidth).arg(ScreenHeight));
+        throw EScreenSizeError(QStringLiteral("'%1x%2' is not a valid screen size").arg(ScreenWidth).arg(ScreenHeight));
     }
 
     const double horizontal = static_cast<double>(sourceWidth) / ScreenWidth;

@@ -1,7 +1,15 @@
 // Fit-to-screen: the scaled picture size and the black borders that fill the rest of the screen.
 #pragma once
 
+#include "core/media/text_convert.h"
+
 #include <QString>
+
+// A screen with no size to fit a picture into.
+class EScreenSizeError : public EConvertError {
+public:
+    using EConvertError::EConvertError;
+};
 
 struct TPadResult {
     qint32 TopBottom = 0; // rows above the picture
@@ -28,8 +36,8 @@ class TPadCalculator {
 public:
     TPadCalculator(const QString& sourceResolution, qint32 screenWidth, qint32 screenHeight);
 
-    // Throws EConvertError when the source resolution is not "WxH" or a screen side is 0 or less
-    // (there is no screen to fit into; the conversion of that file fails).
+    // Throws EConvertError when the source resolution is not "WxH", EScreenSizeError when a screen
+    // side is 0 or less (there is no screen to fit into; the conversion of that file fails).
     void Calculate(TPadResult& result) const;
 
     QString SourceResolution;

@@ -2,6 +2,8 @@
 
 #include "core/conversion/pad_calculator.h"
 
+#include <algorithm>
+
 namespace {
 
 // The digits before the first character that is not one (with an optional sign); 0 if none.
@@ -19,12 +21,17 @@ qint64 leadingInteger(const QByteArray& text)
     return negative ? -value : value;
 }
 
-QString minutesAndSeconds(qint32 seconds)
-{
-    return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60);
-}
-
 } // namespace
+
+QString ClockText(qint64 seconds)
+{
+    seconds = std::max<qint64>(seconds, 0);
+    const qint64 hours = seconds / 3600;
+    const QLatin1Char zero('0');
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2").arg(seconds / 60 % 60, hours > 0 ? 2 : 1, 10, zero).arg(seconds % 60, 2, 10, zero);
+    return hours > 0 ? QString::number(hours) + QLatin1Char(':') + minutesAndSeconds : minutesAndSeconds;
+}
 
 TChunkTime ReadChunkTime(const QByteArray& chunk)
 {
@@ -63,10 +70,10 @@ qint32 BarPosition(qint32 value)
 QString EstimatedTimeText(qint32 estimateTenths, qint32 elapsedSeconds)
 {
     const qint32 shown = estimateTenths >= elapsedSeconds * 10 ? NearestEven(estimateTenths / 10.0) : elapsedSeconds;
-    return QStringLiteral("Estimated Time: ") + minutesAndSeconds(shown);
+    return QStringLiteral("Estimated Time: ") + ClockText(shown);
 }
 
 QString ElapsedTimeText(qint32 elapsedSeconds)
 {
-    return QStringLiteral("Time Elapsed: ") + minutesAndSeconds(elapsedSeconds);
+    return QStringLiteral("Time Elapsed: ") + ClockText(elapsedSeconds);
 }

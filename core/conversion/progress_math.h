@@ -22,7 +22,10 @@ qint32 PercentOf(qint64 tenths, qint64 total);
 // A progress bar's position: values above 100 stand at 100, below 0 at 0.
 qint32 BarPosition(qint32 value);
 
-// "Estimated Time: m:s" for an estimate in tenths of a second, never below the elapsed time.
+// A clock reading of whole seconds: "m:ss" below an hour ("0:02", "12:40"), "h:mm:ss" from an
+// hour on ("1:05:09"). Negative times read "0:00".
+QString ClockText(qint64 seconds);
+// "Estimated Time: " and the clock of an estimate in tenths of a second, never below the elapsed time.
 QString EstimatedTimeText(qint32 estimateTenths, qint32 elapsedSeconds);
-// "Time Elapsed: m:s"
+// "Time Elapsed: " and the clock.
 QString ElapsedTimeText(qint32 elapsedSeconds);

@@ -28,6 +28,19 @@ struct TAudioQualityFields {
     bool ChannelsFromSource = false;
 };
 
+// What a quality level stands for where the catalogue names no value: the suggestion the fields
+// show, and the ceiling on the source's own value that the conversion then takes. One row a level.
+struct TQualityLevelValues {
+    int VideoBitRate;      // kbit/s: suggestion and ceiling
+    int FrameRate;         // frames a second: suggestion and ceiling
+    int AudioBitRate;      // kbit/s: suggestion and ceiling
+    int SuggestedSampling; // Hz
+    int SamplingCeiling;   // Hz
+    int Channels;          // suggestion and ceiling: 2 stereo, 1 mono
+};
+// Nothing for a level other than 0 (Best) .. 3 (Low).
+const TQualityLevelValues* QualityLevelValues(int level);
+
 // Nothing for a level other than 0 (Best) .. 3 (Low).
 std::optional<TVideoQualityFields> VideoQualityFields(const TDeviceModel& model, int level);
 std::optional<TAudioQualityFields> AudioQualityFields(const TDeviceModel& model, int level);

@@ -2,9 +2,11 @@
 
 namespace {
 
-QString reasonPhrase(TRefusal refusal)
+QString reasonPhrase(TRefusal refusal, const QString& detail)
 {
     switch (refusal) {
+    case TRefusal::UndecodableVideo:
+        return QStringLiteral("the video codec %1 cannot be decoded").arg(detail);
     case TRefusal::NotFound:
         return QStringLiteral("the file was not found");
     case TRefusal::Empty:
@@ -20,9 +22,12 @@ QString reasonPhrase(TRefusal refusal)
     return QStringLiteral("the file format is unsupported or the file is broken");
 }
 
-QString inBrackets(const QString& detail)
+// The detail in brackets after the reason, unless the reason already says it.
+QString inBrackets(TRefusal refusal, const QString& detail)
 {
-    return detail.isEmpty() ? QString() : QStringLiteral(" (") + detail + QLatin1Char(')');
+    if (detail.isEmpty() || refusal == TRefusal::UndecodableVideo)
+        return {};
+    return QStringLiteral(" (") + detail + QLatin1Char(')');
 }
 
 } // namespace
@@ -35,17 +40,35 @@ void TAddReport::Add(const TProbeOutcome& outcome)
 
 QString TAddReport::ReasonText(TRefusal refusal, const QString& detail)
 {
-    return reasonPhrase(refusal) + inBrackets(detail);
+    return reasonPhrase(refusal, detail) + inBrackets(refusal, detail);
 }
 
 QString TAddReport::Text() const
+{
+    const QString refused = refusedText();
+    const QString alreadyListed = alreadyListedText();
+    if (refused.isEmpty() || alreadyListed.isEmpty())
+        return refused + alreadyListed;
+    return refused + QStringLiteral("\n\n") + alreadyListed;
+}
+
+QString TAddReport::alreadyListedText() const
+{
+    if (m_alreadyListed == 0)
+        return {};
+    if (m_alreadyListed == 1)
+        return QStringLiteral("1 file was already in the list and was not added again.");
+    return QStringLiteral("%1 files were already in the list and were not added again.").arg(m_alreadyListed);
+}
+
+QString TAddReport::refusedText() const
 {
     if (m_refused.isEmpty())
         return {};
     if (m_refused.size() == 1) {
         const TProbeOutcome& only = m_refused.constFirst();
-        return QStringLiteral("Sorry, ") + reasonPhrase(only.Refusal) + QStringLiteral(": ") + only.Path
-            + inBrackets(only.Detail);
+        return QStringLiteral("Sorry, ") + reasonPhrase(only.Refusal, only.Detail) + QStringLiteral(": ") + only.Path
+            + inBrackets(only.Refusal, only.Detail);
     }
     QString text = QStringLiteral("%1 files were not added:\n").arg(m_refused.size());
     for (qsizetype i = 0; i < m_refused.size() && i < kMaxListed; ++i) {

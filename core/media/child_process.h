@@ -27,6 +27,8 @@ public:
 
     // Reads at most maxBytes once the pipe has data, waiting at most timeoutMs (-1: no limit).
     ReadStatus Read(char* buffer, size_t maxBytes, int timeoutMs, size_t& bytesRead);
+    // The reading end of the pipe, for an event loop to watch; -1 when there is none.
+    int ReadFd() const { return m_readFd; }
 
     // Ends the child at once (SIGKILL); safe from any thread while the child has not been waited for.
     void Kill();

@@ -3,6 +3,8 @@
 #include "core/media/file_list_manager.h"
 #include "core/media/file_utils.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -43,16 +45,50 @@ void TFileListLoader::startWorkers()
         m_workers.emplace_back([this] { work(); });
 }
 
-void TFileListLoader::AddFiles(const QStringList& paths)
+QString TFileListLoader::PathKey(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QStringList TFileListLoader::newPaths(const QStringList& paths, TListed listed)
+{
+    QSet<QString> listedKeys;
+    if (listed == TListed::Skip) {
+        for (const TSingleFileInfoStorage& entry : m_manager.Entries) {
+            if (entry.Number > 0) // a removed row's entry stays, numbered -1
+                listedKeys.insert(PathKey(entry.Info.FilePath));
+        }
+    }
+    QStringList fresh;
+    for (const QString& path : paths) {
+        const QString key = PathKey(path);
+        if (listed == TListed::Skip && (listedKeys.contains(key) || m_loadKeys.contains(key))) {
+            m_report.AddAlreadyListed();
+            continue;
+        }
+        m_loadKeys.insert(key);
+        fresh.append(path);
+    }
+    return fresh;
+}
+
+void TFileListLoader::AddFiles(const QStringList& paths, TListed listed)
 {
     if (paths.isEmpty())
         return;
+    const QStringList fresh = newPaths(paths, listed);
+    if (fresh.isEmpty()) {
+        // Nothing to probe: a load under way reports at its end, otherwise this add ends here.
+        if (!m_loading)
+            emit finished(std::exchange(m_report, {}), false);
+        return;
+    }
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_waiting.empty())
-            m_paths.append(paths);
+            m_paths.append(fresh);
         else
-            m_waiting.push_back({false, {}, {}, paths});
+            m_waiting.push_back({false, {}, {}, fresh});
         m_loading = true;
         startWorkers();
     }
@@ -98,6 +134,7 @@ bool TFileListLoader::stopLoad()
         const std::lock_guard<std::mutex> lock(m_mutex);
         dropLoad();
     }
+    m_loadKeys.clear();
     const bool wasLoading = std::exchange(m_loading, false);
     if (wasLoading)
         emit progress();
@@ -163,15 +200,11 @@ void TFileListLoader::work()
             m_searching = true;
             lock.unlock();
             const QStringList found = FindFilesWithExtensions(folder.folder, folder.extensions, stopped);
+            // The list is the owner's to read, so the owner sorts out the files listed already;
+            // the folder stays in front, and searching, until it has.
+            QMetaObject::invokeMethod(
+                this, [this, generation, found] { takeFolderFiles(generation, found); }, Qt::QueuedConnection);
             lock.lock();
-            if (generation != m_generation)
-                continue;
-            m_searching = false;
-            m_waiting.pop_front();
-            m_paths.append(found);
-            takeWaitingFiles();
-            postDelivery(); // the progress, or the end when the folder held nothing
-            m_wake.notify_all();
             continue;
         }
         const qsizetype index = m_nextStart++;
@@ -184,6 +217,27 @@ void TFileListLoader::work()
             postDelivery();
         }
     }
+}
+
+void TFileListLoader::takeFolderFiles(quint64 generation, const QStringList& found)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (generation != m_generation)
+            return; // the load was dropped while the folder was searched
+    }
+    const QStringList fresh = newPaths(found, TListed::Skip);
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (generation != m_generation)
+            return;
+        m_searching = false;
+        m_waiting.pop_front();
+        m_paths.append(fresh);
+        takeWaitingFiles();
+        postDelivery(); // the progress, or the end when the folder held nothing new
+    }
+    m_wake.notify_all();
 }
 
 void TFileListLoader::postDelivery()
@@ -222,6 +276,7 @@ void TFileListLoader::deliver()
     }
     if (over) {
         m_loading = false;
+        m_loadKeys.clear();
         emit progress();
         emit finished(std::exchange(m_report, {}), false);
     } else if (!batch.empty()) {

@@ -7,6 +7,7 @@
 #include "core/media/add_report.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <atomic>
@@ -33,11 +34,16 @@ public:
     // Stops the probes under way (their encoders are ended) and waits for the workers; reports nothing.
     ~TFileListLoader() override;
 
-    // Files to probe and list, after those still waiting.
-    void AddFiles(const QStringList& paths);
+    // What an add does with a file that is listed already, or already among the files being added.
+    enum class TListed : quint8 { Skip, Keep };
+
+    // Files to probe and list, after those still waiting. Skipped files are counted in the report.
+    void AddFiles(const QStringList& paths, TListed listed = TListed::Skip);
     // The files below folder with the given extensions (FindFilesWithExtensions), searched on a
-    // worker, listed after those still waiting.
+    // worker, listed after those still waiting; those listed already are skipped and counted.
     void AddFolder(const QString& folder, const QStringList& extensions);
+    // How the list tells two names of one file apart: the path made absolute and clean.
+    static QString PathKey(const QString& path);
     // Starts no further probe and ends those under way; what was listed stays. Reports what was
     // left out so far (finished with cancelled true) when a load was under way.
     void Cancel();
@@ -70,6 +76,11 @@ private:
 
     void startWorkers();
     void work();
+    // Owner's thread: the paths to probe, without those listed or in the load already (counted
+    // in the report) unless kept; every path returned joins the load's keys.
+    QStringList newPaths(const QStringList& paths, TListed listed);
+    // Owner's thread: a folder's files, found by a worker, join the load in the folder's place.
+    void takeFolderFiles(quint64 generation, const QStringList& found);
     // Takes the ready results in order and lists them; runs on the owner's thread.
     void deliver();
     // Under m_mutex: asks the owner's thread to deliver, once for any number of results.
@@ -104,4 +115,6 @@ private:
     // Owner's thread only.
     bool m_loading = false;
     TAddReport m_report;
+    // PathKey of every file of the load under way.
+    QSet<QString> m_loadKeys;
 };

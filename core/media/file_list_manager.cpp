@@ -1,6 +1,7 @@
 #include "core/media/file_list_manager.h"
 
-#include "core/conversion/duration_parser.h"
+#include "core/media/duration_parser.h"
+#include "core/media/encoder_error.h"
 #include "core/media/file_list_control.h"
 #include "core/media/file_utils.h"
 #include "core/media/pipe_parser.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -34,14 +36,28 @@ QString KeptListPath(const QString& programDir)
 
 namespace {
 
-// The encoder's own words on a file it cannot read: its last "Error:" line, without the prefix.
-QString encoderError(const QStringList& report)
+// The encoder's own words on a file it cannot read: its last error line.
+TEncoderError encoderError(const QStringList& report)
 {
     for (auto line = report.crbegin(); line != report.crend(); ++line) {
-        if (line->startsWith(QLatin1String("Error:")))
-            return line->mid(6).trimmed();
+        const TEncoderError error = ParseEncoderErrorLine(*line);
+        if (!error.IsEmpty())
+            return error;
     }
     return {};
+}
+
+// The encoder names a video codec it has no decoder for: its code says so, its text names the codec.
+void refuseForEncoderError(TProbeOutcome& outcome, const TEncoderError& error)
+{
+    static const QRegularExpression codecName(QStringLiteral("^the video codec (\\S+) cannot be decoded$"));
+    const QRegularExpressionMatch match = codecName.match(error.Text);
+    if (error.Code == QLatin1String("decoder-missing") && match.hasMatch()) {
+        outcome.Refusal = TRefusal::UndecodableVideo;
+        outcome.Detail = match.captured(1);
+    } else {
+        outcome.Detail = error.Text;
+    }
 }
 
 } // namespace
@@ -83,7 +99,7 @@ TProbeOutcome TFileInfoManager::ProbeFile(const QString& path, const QString& pr
         else if (outcome.Info.SizeMb == 0)
             outcome.Refusal = TRefusal::NotFound; // gone while it was probed
         else
-            outcome.Detail = encoderError(parser.Output);
+            refuseForEncoderError(outcome, encoderError(parser.Output));
     } catch (const std::exception& e) {
         outcome.Refusal = TRefusal::Unreadable;
         outcome.Detail = QString::fromStdString(e.what());

@@ -24,7 +24,8 @@ private:
 };
 
 // Why a file was not added to the list.
-enum class TRefusal : quint8 { None, NotFound, Empty, Folder, Unreadable, NoVideo };
+// UndecodableVideo: the Detail of the outcome is the video codec's name.
+enum class TRefusal : quint8 { None, NotFound, Empty, Folder, Unreadable, NoVideo, UndecodableVideo };
 
 // One file's probe as the list takes it: the media record, or why the file is refused.
 struct TProbeOutcome {

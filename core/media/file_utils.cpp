@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 // 100-ns intervals between 1601-01-01 and 1970-01-01.
@@ -81,30 +83,71 @@ void FindFiles(const QString& mask, QString folder, bool recursive, QStringList&
     }
 }
 
+bool NaturalNameLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Runs of digits compare by value: leading zeros dropped, then the longer run is larger.
+            const qsizetype runA = i;
+            const qsizetype runB = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            QStringView digitsA = QStringView(a).mid(runA, i - runA);
+            QStringView digitsB = QStringView(b).mid(runB, j - runB);
+            while (digitsA.size() > 1 && digitsA.front() == QLatin1Char('0'))
+                digitsA = digitsA.mid(1);
+            while (digitsB.size() > 1 && digitsB.front() == QLatin1Char('0'))
+                digitsB = digitsB.mid(1);
+            if (digitsA.size() != digitsB.size())
+                return digitsA.size() < digitsB.size();
+            if (const int order = digitsA.compare(digitsB); order != 0)
+                return order < 0;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded();
+        const QChar y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return (a.size() - i) < (b.size() - j);
+    // Names equal but for case or leading zeros still get one fixed order.
+    return a < b;
+}
+
 namespace {
 
-void collectByExtension(const QString& folder, const QStringList& extensions, const std::function<bool()>& stopped,
-                        QList<QStringList>& groups)
+void collectVideos(const QString& folder, const QStringList& extensions, const std::function<bool()>& stopped,
+                   QStringList& found)
 {
     const QDir dir(folder);
-    const QFileInfoList entries =
+    QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    std::sort(entries.begin(), entries.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return NaturalNameLess(a.fileName(), b.fileName()); });
+    QStringList subfolders;
     for (const QFileInfo& entry : entries) {
-        if (stopped && stopped())
-            return;
         const QString path = folder + entry.fileName();
         if (entry.isDir()) {
             if (!entry.isSymLink())
-                collectByExtension(path + QLatin1Char('/'), extensions, stopped, groups);
+                subfolders.append(path + QLatin1Char('/'));
             continue;
         }
         const QString name = entry.fileName();
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        if (dot < 0)
-            continue;
-        const qsizetype group = extensions.indexOf(name.mid(dot + 1).toLower());
-        if (group >= 0)
-            groups[group].append(path);
+        if (dot >= 0 && extensions.contains(name.mid(dot + 1).toLower()))
+            found.append(path);
+    }
+    for (const QString& subfolder : subfolders) {
+        if (stopped && stopped())
+            return;
+        collectVideos(subfolder, extensions, stopped, found);
     }
 }
 
@@ -113,14 +156,12 @@ void collectByExtension(const QString& folder, const QStringList& extensions, co
 QStringList FindFilesWithExtensions(const QString& folder, const QStringList& extensions,
                                     const std::function<bool()>& stopped)
 {
-    if (folder.isEmpty())
+    if (folder.isEmpty() || (stopped && stopped()))
         return {};
-    QList<QStringList> groups(extensions.size());
-    collectByExtension(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), extensions, stopped,
-                       groups);
     QStringList found;
-    for (const QStringList& group : groups)
-        found.append(group);
+    collectVideos(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), extensions, stopped, found);
+    if (stopped && stopped())
+        return {};
     return found;
 }
 

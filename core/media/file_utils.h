@@ -30,11 +30,15 @@ void CopyFileTimes(const QString& source, const QString& destination);
 // subfolders when recursive is true: a depth-first, pre-order walk in listing order.
 void FindFiles(const QString& mask, QString folder, bool recursive, QStringList& list);
 
+// Name order as a person reads it: letters without regard to case, runs of digits by their value
+// ("clip2" before "clip10"). Names that differ only in case or leading zeros still have one order.
+bool NaturalNameLess(const QString& a, const QString& b);
+
 // The full paths of the files (not folders) below folder whose extension is one of extensions
-// (lower case, without the dot; names compared without regard to case), found in one walk of the
-// tree with hidden entries included and linked folders not followed. Grouped by extension in the
-// order given, each group in the depth-first order of the walk. stopped, when given, is asked
-// along the way and ends the walk early.
+// (lower case, without the dot; names compared without regard to case), with hidden entries
+// included and linked folders not followed. In name order (NaturalNameLess): a folder's own files
+// first, then each subfolder's in turn. stopped, when given, is asked along the way and ends the
+// walk early with nothing found.
 QStringList FindFilesWithExtensions(const QString& folder, const QStringList& extensions,
                                     const std::function<bool()>& stopped = {});
 

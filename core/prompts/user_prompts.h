@@ -2,13 +2,16 @@
 // so that the core needs no widgets and tests answer prompts without a modal window.
 #pragma once
 
-#include "core/conversion/conversion_parameters.h"
-#include "core/conversion/file_status.h"
-
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
+struct TBatchSummary;
+
 enum class PromptIcon { None, Information, Warning, Error, Question };
+// The answer of the overwrite prompt; oaNone when it was closed without a button.
+enum TOverwriteAnswer : uint8_t { oaNone = 0, oaYes = 1, oaNo = 2, oaYesAll = 3, oaNoAll = 4 };
 
 class TUserPrompts {
 public:
@@ -39,12 +42,8 @@ public:
 
     // The summary at the end of a batch that was not stopped: its counts and the files that
     // failed, were skipped or got new names, with a way to open summary.OutputFolder when it
-    // names one and a failed file's log. Where there is no window for it, a plain message.
-    virtual void ShowBatchSummary(const TBatchSummary& summary)
-    {
-        ShowMessage(summary.Caption, summary.Text(),
-                    summary.Failed > 0 || summary.Skipped > 0 ? PromptIcon::Warning : PromptIcon::Information);
-    }
+    // names one and a failed file's log.
+    virtual void ShowBatchSummary(const TBatchSummary& summary) = 0;
     // A desktop notification, for a user who is in another program's window at the time: sent
     // only while none of this program's windows is the active one, and nothing at all where the
     // desktop has no notification service.

@@ -1,5 +1,6 @@
 #include "gui/dialogs/report_bug_form.h"
 #include "gui/form_helpers.h"
+#include "gui/panel_helpers.h"
 
 #include "core/feedback/feedback_urls.h"
 #include "core/prompts/user_prompts.h"
@@ -25,13 +26,15 @@ TfrmReportBug::TfrmReportBug(TUserPrompts& prompts, const QString& siteBase, QWi
     txbBugDescription->setAcceptRichText(false);
     Button1 = new QPushButton(QStringLiteral("Send"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    grid->addWidget(new QLabel(QStringLiteral("Your Name:"), this), 0, 0);
+    grid->addWidget(fieldLabel(QStringLiteral("Your &Name:"), txbName), 0, 0);
     grid->addWidget(txbName, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("(Optional)"), this), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Your Email:"), this), 1, 0);
+    grid->addWidget(fieldLabel(QStringLiteral("Your &Email:"), txbEmail), 1, 0);
     grid->addWidget(txbEmail, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("(Optional)"), this), 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Bug Description:"), this), 2, 0, 1, 3);
+    for (QLineEdit* optional : {txbName, txbEmail})
+        optional->setAccessibleDescription(QStringLiteral("Optional"));
+    grid->addWidget(fieldLabel(QStringLiteral("&Bug Description:"), txbBugDescription), 2, 0, 1, 3);
     grid->addWidget(txbBugDescription, 3, 0, 1, 3);
     grid->addWidget(Button1, 4, 1, Qt::AlignCenter);
     setTabOrder(txbName, txbEmail);

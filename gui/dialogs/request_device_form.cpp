@@ -1,5 +1,6 @@
 #include "gui/dialogs/request_device_form.h"
 #include "gui/form_helpers.h"
+#include "gui/panel_helpers.h"
 
 #include "core/feedback/feedback_urls.h"
 #include "core/prompts/user_prompts.h"
@@ -47,17 +48,20 @@ TformRequestDevice::TformRequestDevice(TUserPrompts& prompts, const QString& sit
     sBitBtn1 = new QPushButton(QStringLiteral("Send"), this);
     sBitBtn1->setObjectName(QStringLiteral("sBitBtn1"));
 
+    // Each caption labels its field, with a mnemonic of its own.
     const std::pair<const char*, QWidget*> rows[] = {
-        {"Full Name:", txbFullName},        {"Email:", txbEmail}, {"Device Type:", lstDeviceTypes},
-        {"Manufacturer:", txbManufacturer}, {"Model:", txbModel}, {"Specification URL:", txbSpecificationURL},
-        {"Your Comments:", txbComments},
+        {"&Full Name:", txbFullName},        {"&Email:", txbEmail}, {"&Device Type:", lstDeviceTypes},
+        {"&Manufacturer:", txbManufacturer}, {"M&odel:", txbModel}, {"&Specification URL:", txbSpecificationURL},
+        {"Your &Comments:", txbComments},
     };
     int row = 1;
     for (const auto& [caption, field] : rows) {
-        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0, Qt::AlignTop);
+        grid->addWidget(fieldLabel(QString::fromLatin1(caption), field), row, 0, Qt::AlignTop);
         grid->addWidget(field, row, 1);
-        if (field == txbSpecificationURL || field == txbComments)
+        if (field == txbSpecificationURL || field == txbComments) {
             grid->addWidget(new QLabel(QStringLiteral("(Optional)"), this), row, 2, Qt::AlignTop);
+            field->setAccessibleDescription(QStringLiteral("Optional"));
+        }
         ++row;
     }
     grid->addWidget(sBitBtn1, row, 1, Qt::AlignCenter);
