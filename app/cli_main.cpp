@@ -2,6 +2,7 @@
 // does (each encoder runs in a process group of its own, so the terminal's signal reaches only
 // this program, which ends them and removes their partial outputs).
 #include "cli/cli_program.h"
+#include "core/media/source_identity.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -60,6 +61,17 @@ int main(int argc, char** argv)
         else
             std::_Exit(1);
     });
+
+    // Arguments are taken as text: one whose bytes do not read back to themselves could only name
+    // another file (a look-alike name), so the command line is refused instead.
+    for (int i = 1; i < argc; ++i) {
+        const QString refusal = ArgumentRefusal(QByteArray(argv[i]));
+        if (!refusal.isEmpty()) {
+            err << "kovirta-cli: " << refusal << '\n';
+            err.flush();
+            return ceUsage;
+        }
+    }
 
     TCliEnvironment environment;
     environment.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');

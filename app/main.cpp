@@ -1,14 +1,16 @@
 // Kovirta: the program entry. It needs no arguments; files named on the command line (as a file
 // manager's "Open with" passes them) are added to the list after the kept list, as dropped files are.
+#include "core/media/source_identity.h"
 #include "gui/dialogs/about_form.h"
 #include "gui/main_form.h"
 #include "gui/qt_user_prompts.h"
 #include "gui/skin_manager.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -30,9 +32,12 @@ int main(int argc, char** argv)
     TQtUserPrompts prompts;
     TMainFrm mainForm(programDir, prompts);
     prompts.SetOwner(&mainForm);
-    QStringList files;
-    for (const QString& argument : QCoreApplication::arguments().mid(1))
-        files.append(QFileInfo(argument).absoluteFilePath());
+    // The files as the system named them: a name that is not valid text here is left out (said
+    // on standard error) rather than read as a look-alike name of another file.
+    QStringList refusals;
+    const QStringList files = LocalPathsFromArguments(QList<QByteArray>(argv + 1, argv + argc), &refusals);
+    for (const QString& refusal : refusals)
+        std::fprintf(stderr, "kovirta: %s\n", refusal.toLocal8Bit().constData());
     if (!files.isEmpty())
         mainForm.FilesLvwDropFile(files);
     mainForm.show();

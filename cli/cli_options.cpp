@@ -156,8 +156,12 @@ void readConvert(const std::map<QString, QString>& values, const QStringList& fl
     f.PreserveLocation = !given("--output-dir");
     if (given("--output-dir")) {
         f.SaveToFolder = true;
-        f.DestinationFolder = QDir(value("--output-dir")).absolutePath();
-        if (!QFileInfo(f.DestinationFolder).isDir())
+        // The folder the system means: ".." taken after links, never cut away as text.
+        const QString folder = value("--output-dir");
+        const QString joined =
+            folder.startsWith(QLatin1Char('/')) ? folder : QDir::currentPath() + QLatin1Char('/') + folder;
+        f.DestinationFolder = QFileInfo(joined).canonicalFilePath();
+        if (f.DestinationFolder.isEmpty() || !QFileInfo(f.DestinationFolder).isDir())
             throw TUsage{QStringLiteral("--output-dir: '%1' is not a folder").arg(value("--output-dir"))};
     }
     f.OverwriteMode = omAsk;
@@ -194,7 +198,9 @@ TCliParse ParseCliArguments(const QStringList& args, const TDeviceDirectory& dev
     try {
         if (args.isEmpty())
             throw TUsage{QStringLiteral("no command given (devices, convert or info; --help lists them)")};
-        if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))
+        // After "--" everything is a file, "-h" too.
+        const QStringList options = args.mid(0, args.indexOf(QStringLiteral("--")));
+        if (options.contains(QStringLiteral("--help")) || options.contains(QStringLiteral("-h"))
             || args.front() == QLatin1String("help")) {
             o.Command = TCliCommand::Help;
             return parse;
@@ -323,6 +329,7 @@ QString CliUsageText()
         "  --delete-source        delete each source once its output is complete\n"
         "  --jobs N               convert up to N files at once (default 1)\n"
         "  --json                 one JSON object per event on standard output\n"
+        "  --                     every argument after it is a file\n"
         "\n"
         "info prints what the probe learns about each file.\n"
         "\n"

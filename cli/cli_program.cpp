@@ -7,10 +7,12 @@
 #include "core/media/duration_parser.h"
 #include "core/media/file_info.h"
 #include "core/media/file_utils.h"
+#include "core/media/source_identity.h"
 #include "core/media/text_convert.h"
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -145,7 +147,8 @@ int convert(const TCliOptions& o, const TCliEnvironment& env, TCliProgress::Mode
     qint32 total = 0;
     TCliProgress probePrompts(TCliProgress::Mode::Plain, *env.Err, {}, {}); // a probe's messages
     for (const QString& file : o.Files) {
-        const QString path = QFileInfo(file).absoluteFilePath();
+        // Absolute, with ".." taken after links as the system takes it, never cut away as text.
+        const QString path = LocalPathFromArgument(QFile::encodeName(file), nullptr);
         TFileInfo info;
         if (FileSizeOf(path) != 0)
             info = probe(path, env.ProgramDir, probePrompts);
@@ -167,6 +170,7 @@ int convert(const TCliOptions& o, const TCliEnvironment& env, TCliProgress::Mode
     request.Files = files;
     request.Jobs = o.Jobs;
     request.LogFolder = env.LogFolder;
+    view.SetMessageStream(*env.Err);
     TBatchConversion batch(env.ProgramDir, view);
     ConnectProgressView(batch, view);
     QEventLoop loop; // the program's event loop while the batch runs

@@ -205,6 +205,11 @@ void TCliProgress::HideView()
 
 void TCliProgress::ShowMessage(const QString& caption, const QString& text, PromptIcon)
 {
+    if (m_mode == Mode::Json && m_messages) {
+        *m_messages << caption << QStringLiteral(": ") << text << '\n';
+        m_messages->flush();
+        return;
+    }
     Line(caption + QStringLiteral(": ") + text);
 }
 
@@ -213,9 +218,11 @@ TOverwriteAnswer TCliProgress::AskOverwrite(const QString& fileName)
     if (!m_readAnswer)
         return oaNone;
     HideView();
+    // Asked where the user reads it: on the terminal the display is, or else on standard error.
+    QTextStream& asked = m_mode == Mode::Terminal || !m_messages ? m_out : *m_messages;
     for (;;) {
-        m_out << QStringLiteral("%1 exists. Replace it? [y]es, [n]o, [a]ll, n[o]ne: ").arg(fileName);
-        m_out.flush();
+        asked << QStringLiteral("%1 exists. Replace it? [y]es, [n]o, [a]ll, n[o]ne: ").arg(fileName);
+        asked.flush();
         const QString typed = m_readAnswer();
         if (typed.isNull())
             return oaNone; // end of input: the file is kept

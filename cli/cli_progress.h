@@ -20,6 +20,9 @@ public:
     // out: where the display goes. durationsTenths: each listed file's running time, for its
     // speed. readAnswer: one line typed on the terminal, for the overwrite question.
     TCliProgress(Mode mode, QTextStream& out, QList<qint32> durationsTenths, std::function<QString()> readAnswer);
+    // Where the overwrite question goes unless the display is the terminal, and the messages of a
+    // JSON display (standard error): the event stream holds nothing but events.
+    void SetMessageStream(QTextStream& messages) { m_messages = &messages; }
 
     // TProgressView: the per-file statuses and the total bar; the window's single-file labels
     // have no place here.
@@ -52,7 +55,9 @@ public:
 
 protected:
     bool ShellOpenUrl(const QString&) override { return false; }
-    bool ShellOpenLocalPath(const QString&) override { return false; }
+    // The command line opens no file manager: the events and the summary name where the
+    // outputs went, and nothing failed that needs a warning.
+    bool ShellOpenLocalPath(const QString&) override { return true; }
 
 private:
     struct TRunning {
@@ -68,6 +73,7 @@ private:
 
     Mode m_mode;
     QTextStream& m_out;
+    QTextStream* m_messages = nullptr;
     QList<qint32> m_durations;
     std::function<QString()> m_readAnswer;
     QHash<int, TRunning> m_running;

@@ -76,6 +76,13 @@ bool fileExists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
+// A folder (not a link to one) is never replaced by a file.
+bool isFolder(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // Xvid marks its streams with a Simple Profile level of its own, judged from the frame size
 // alone; the header must name the level the stream was actually kept to.
 void markSimpleProfileLevel(uint8_t* data, int size, int levelCode)
@@ -194,7 +201,7 @@ int Transcoder::run()
             // Nobody reads any more; the run ends all the same.
         }
         // Whether or not the output was begun yet, its temporary file must not stay.
-        unlink((m_opt.output + OutputFile::kTemporarySuffix).c_str());
+        TemporaryOutput::removeNamedNow();
         _exit(kExitFailed);
     });
     prepare();
@@ -226,6 +233,8 @@ void Transcoder::prepare()
         throw EncoderError(Reason::OutputIsSource, "the output file is the source file");
     if (!m_opt.overwrite && fileExists(m_opt.output))
         throw EncoderError(Reason::OutputExists, "the output file exists already (-y replaces it)");
+    if (isFolder(m_opt.output))
+        throw EncoderError(Reason::OutputIsFolder, "the output is a folder");
 
     m_input = std::make_unique<InputFile>(m_opt.input);
     m_input->clearDeadline();
@@ -417,7 +426,7 @@ void Transcoder::openAudioEncoder(int sourceSampleRate, int sourceChannels)
 
 void Transcoder::createOutput()
 {
-    m_output = std::make_unique<OutputFile>(m_muxer, m_opt.output);
+    m_output = std::make_unique<OutputFile>(m_muxer, m_opt.output, m_opt.overwrite);
     for (Stage* stage : {&m_video, &m_audio}) {
         if (stage->encoder)
             stage->output = m_output->addStream(stage->encoder.get());

@@ -29,7 +29,8 @@ void checkVideoDecodable(const AVStream* stream)
 {
     const AVCodecID id = stream->codecpar->codec_id;
     if (!findSoftwareDecoder(id))
-        throw EncoderError(Reason::DecoderMissing, std::string("the video codec ") + avcodec_get_name(id) + " cannot be decoded");
+        throw EncoderError(Reason::DecoderMissing,
+                           std::string("the video codec ") + avcodec_get_name(id) + " cannot be decoded");
 }
 
 } // namespace enc

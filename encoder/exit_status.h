@@ -34,6 +34,7 @@ enum class Reason {
     LevelExceeded,     // the picture is too large for the device's video level
     OutputIsSource,    // the output would be the source itself
     OutputExists,      // the output exists and -y was not given
+    OutputIsFolder,    // a folder has the output's name
     OutputUnwritable,  // the output cannot be written
     OutputForbidden,   // the output's folder may not be written to
     DiskFull,          // no space left for the output
@@ -82,6 +83,8 @@ inline const char* reasonCode(Reason reason)
         return "output-is-source";
     case Reason::OutputExists:
         return "output-exists";
+    case Reason::OutputIsFolder:
+        return "output-is-folder";
     case Reason::OutputUnwritable:
         return "output-unwritable";
     case Reason::OutputForbidden:

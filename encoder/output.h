@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ffmpeg_util.h"
+#include "temporary_output.h"
 
 #include <string>
 
@@ -10,11 +11,9 @@ namespace enc {
 
 class OutputFile {
 public:
-    // The temporary file the output is written to until it is whole: the output's name plus this.
-    static constexpr const char* kTemporarySuffix = ".part";
-
-    // Sets up the muxer for the output at path; nothing is written yet.
-    OutputFile(const AVOutputFormat* muxer, const std::string& path);
+    // Sets up the muxer for the output at path; nothing is written yet. replace: an existing
+    // output is replaced when the new one is whole (-y); otherwise it is never touched.
+    OutputFile(const AVOutputFormat* muxer, const std::string& path, bool replace);
     // An output that was begun but not finished is closed and its temporary file removed.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -29,8 +28,8 @@ public:
     void begin();
     // Writes one packet, interleaved with the other streams'.
     void write(AVPacket* packet);
-    // Writes the trailer, closes the file and renames it over the output's name. A failure on the
-    // way leaves the temporary file for the destructor to remove.
+    // Writes the trailer and gives the whole file the output's name. A failure on the way leaves
+    // the temporary file for the destructor to remove.
     void finish();
 
     // Bytes written so far (the file's whole size once finished).
@@ -38,13 +37,19 @@ public:
 
 private:
     struct ContextDeleter {
-        void operator()(AVFormatContext* ctx) const;
+        void operator()(AVFormatContext* ctx) const { avformat_free_context(ctx); }
+    };
+    struct IoDeleter {
+        void operator()(AVIOContext* io) const;
     };
 
-    std::unique_ptr<AVFormatContext, ContextDeleter> m_ctx;
     std::string m_path;
-    std::string m_temporaryPath;
-    bool m_begun = false;
+    bool m_replace = false;
+    // Declared before the context, so that the muxer is gone before its file and buffer go.
+    std::unique_ptr<TemporaryOutput> m_temporary;
+    std::unique_ptr<AVIOContext, IoDeleter> m_io;
+    int m_fd = -1; // the temporary file's, for the muxer's file operations
+    std::unique_ptr<AVFormatContext, ContextDeleter> m_ctx;
     bool m_finished = false;
     int64_t m_finalSize = 0;
 };

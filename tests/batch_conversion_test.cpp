@@ -1,4 +1,5 @@
 #include "core/conversion/batch_conversion.h"
+#include "core/conversion/output_names.h"
 #include "core/conversion/output_plan.h"
 #include "core/media/file_utils.h"
 #include "fake_prompts.h"
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -243,36 +246,44 @@ TEST(BatchOutputPlan, OverwriteDecisions)
     const TOverwriteDecision ownSource{A::Skip, TSkipCause::OwnSource};
     const TOverwriteDecision keptBySkip{A::Skip, TSkipCause::KeptBySkip};
     const TOverwriteDecision keptByAnswer{A::Skip, TSkipCause::KeptByAnswer};
+    const TOverwriteDecision folder{A::Skip, TSkipCause::FolderInTheWay};
     struct Case {
         const char* what;
         TOverwriteMode mode;
         bool isSource;
         bool exists;
+        bool isFolder;
         TOverwriteAnswer answer;
         bool asked;
         TOverwriteDecision decision;
     };
     const Case cases[] = {
-        {"ask, own source", omAsk, true, true, oaYesAll, false, ownSource},
-        {"replace, own source", omReplace, true, true, oaNone, false, ownSource},
-        {"skip, own source", omSkip, true, true, oaNone, false, keptBySkip},
-        {"new name, own source", omNewName, true, true, oaNone, false, newName},
-        {"missing output", omSkip, false, false, oaNone, false, write},
-        {"replace", omReplace, false, true, oaNone, false, write},
-        {"skip", omSkip, false, true, oaNone, false, keptBySkip},
-        {"new name", omNewName, false, true, oaNone, false, newName},
-        {"ask, not yet asked", omAsk, false, true, oaNone, false, ask},
-        {"ask again after a single yes", omAsk, false, true, oaYes, false, ask},
-        {"ask again after a single no", omAsk, false, true, oaNo, false, ask},
-        {"yes to all stands", omAsk, false, true, oaYesAll, false, write},
-        {"no to all stands", omAsk, false, true, oaNoAll, false, keptByAnswer},
-        {"answered yes", omAsk, false, true, oaYes, true, write},
-        {"answered no", omAsk, false, true, oaNo, true, keptByAnswer},
+        {"ask, own source", omAsk, true, true, false, oaYesAll, false, ownSource},
+        {"replace, own source", omReplace, true, true, false, oaNone, false, ownSource},
+        {"skip, own source", omSkip, true, true, false, oaNone, false, keptBySkip},
+        {"new name, own source", omNewName, true, true, false, oaNone, false, newName},
+        {"missing output", omSkip, false, false, false, oaNone, false, write},
+        {"replace", omReplace, false, true, false, oaNone, false, write},
+        {"skip", omSkip, false, true, false, oaNone, false, keptBySkip},
+        {"new name", omNewName, false, true, false, oaNone, false, newName},
+        {"ask, not yet asked", omAsk, false, true, false, oaNone, false, ask},
+        {"ask again after a single yes", omAsk, false, true, false, oaYes, false, ask},
+        {"ask again after a single no", omAsk, false, true, false, oaNo, false, ask},
+        {"yes to all stands", omAsk, false, true, false, oaYesAll, false, write},
+        {"no to all stands", omAsk, false, true, false, oaNoAll, false, keptByAnswer},
+        {"answered yes", omAsk, false, true, false, oaYes, true, write},
+        {"answered no", omAsk, false, true, false, oaNo, true, keptByAnswer},
         // Closed from the title bar: nothing is lost by asking.
-        {"question closed", omAsk, false, true, oaNone, true, keptByAnswer},
+        {"question closed", omAsk, false, true, false, oaNone, true, keptByAnswer},
+        // A folder under the output's name: never asked about nor replaced; a new name passes it.
+        {"ask, folder", omAsk, false, true, true, oaNone, false, folder},
+        {"yes to all, folder", omAsk, false, true, true, oaYesAll, false, folder},
+        {"replace, folder", omReplace, false, true, true, oaNone, false, folder},
+        {"skip, folder", omSkip, false, true, true, oaNone, false, folder},
+        {"new name, folder", omNewName, false, true, true, oaNone, false, newName},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DecideOverwrite(c.mode, c.isSource, c.exists, c.answer, c.asked), c.decision) << c.what;
+        EXPECT_EQ(DecideOverwrite(c.mode, c.isSource, c.exists, c.isFolder, c.answer, c.asked), c.decision) << c.what;
 }
 
 TEST_F(BatchTest, AskRemembersAllAnswersForTheBatch)
@@ -521,16 +532,19 @@ TEST_F(BatchTest, StopDuringTheFirstFile)
     // Stop at the first progress shown: the encoder has written part of its output and hangs.
     view.onFileProgress = [this](int position) {
         if (position > 0 && !batch.Stopped()) {
-            EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
+            EXPECT_EQ(encoderLeftovers(work.path()).size(), 1);
             batch.Stop();
         }
     };
     start();
 
     EXPECT_TRUE(batch.Stopped());
-    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4.part")));
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/first.mp4")));
-    EXPECT_FALSE(QFile::exists(log));
+    // A file of the user's beside the output is not the run's log: it stays.
+    EXPECT_EQ(readFile(log), QByteArray("log"));
+    // The stopped run's own log is gone from the log folder.
+    EXPECT_EQ(QDir(request.LogFolder).entryList(QDir::Files), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/second.mp4")));
     EXPECT_TRUE(QFile::exists(first));
     EXPECT_EQ(countOf(QStringLiteral("Files 2 of 2")), 0);
@@ -736,8 +750,153 @@ TEST_F(BatchTest, PauseHoldsTheEncoderAndTheClocks)
     EXPECT_EQ(batch.Statuses()[0].State, TFileState::Done);
     EXPECT_EQ(batch.Statuses()[1].State, TFileState::Stopped);
     EXPECT_EQ(processState(pid), 0); // the held encoder was ended and reaped
-    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/held.mp4.part")));
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(batch.Paused());
+}
+
+// Delete-after removes the source only while it is still the file that was converted: one saved
+// over it while it converted stays.
+TEST_F(BatchTest, DeleteAfterKeepsASourceReplacedWhileItConverted)
+{
+    program.setScript(
+        {QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("touch"), QStringLiteral("exit 0")});
+    const QString replaced = source(QStringLiteral("replaced.avi"), "the first take");
+    const QString kept = source(QStringLiteral("kept.avi"));
+    list({mediaRecord(replaced, "00:00:01.00"), mediaRecord(kept, "00:00:01.00")});
+    request.Parameters.DeleteAfterConversion = true;
+    bool savedOver = false;
+    view.onFileProgress = [&](int position) {
+        if (position > 0 && !savedOver) {
+            savedOver = true;
+            writeFile(replaced + QStringLiteral(".new"), "the second take");
+            ASSERT_TRUE(QFile::remove(replaced));
+            ASSERT_TRUE(QFile::rename(replaced + QStringLiteral(".new"), replaced));
+        }
+    };
+    start();
+
+    ASSERT_TRUE(savedOver);
+    EXPECT_EQ(batch.Statuses()[0].State, TFileState::Done);
+    EXPECT_EQ(readFile(replaced), QByteArray("the second take"));
+    EXPECT_FALSE(QFile::exists(kept)); // unchanged: deleted as asked
+}
+
+// An encoder killed from outside leaves its temporary file under its hidden name; the driver
+// removes exactly that, nothing of another process and nothing that is not a plain file.
+TEST_F(BatchTest, KilledEncoderLeavesNothingBehind)
+{
+    program.setScript(
+        {QStringLiteral("partial"), QStringLiteral("pid"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("hang")});
+    const QString clip = source(QStringLiteral("clip.avi"));
+    list({mediaRecord(clip, "00:00:05.00")});
+    const QString others = writeFile(work.path() + QStringLiteral("/.kovirta-1-0.part"), "another run's");
+    view.onFileProgress = [&](int position) {
+        if (position == 0)
+            return;
+        const qint64 pid = program.receivedPid();
+        ASSERT_GT(pid, 0);
+        // A link under a name of the same process is not the encoder's file.
+        QFile::link(clip, work.path() + QStringLiteral("/.kovirta-%1-1.part").arg(pid));
+        kill(static_cast<pid_t>(pid), SIGKILL);
+    };
+    start();
+
+    EXPECT_EQ(batch.Statuses()[0].State, TFileState::Failed);
+    const QStringList left = encoderLeftovers(work.path());
+    EXPECT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    EXPECT_TRUE(left.contains(QStringLiteral(".kovirta-1-0.part")));
+    EXPECT_EQ(readFile(others), QByteArray("another run's"));
+    EXPECT_EQ(readFile(clip), QByteArray("video"));
+}
+
+// A driver that goes away while its encoder runs ends it and removes what it left under its
+// hidden name, as Stop does; the source and the output's name are not touched.
+TEST_F(BatchTest, DriverGoingAwayRemovesWhatItsEncoderLeft)
+{
+    program.setScript(
+        {QStringLiteral("partial"), QStringLiteral("pid"),
+         QStringLiteral("err frame=    1 fps=  0 q=2.0 size=       1kB time=0.5 bitrate=   1.0kbits/s\\r"),
+         QStringLiteral("hang")});
+    const QString clip = source(QStringLiteral("clip.avi"));
+    list({mediaRecord(clip, "00:00:05.00")});
+    auto going = std::make_unique<TBatchConversion>(program.path(), prompts);
+    QEventLoop loop;
+    QObject::connect(going.get(), &TBatchConversion::fileProgressChanged, &loop, [&](int position) {
+        if (position > 0)
+            loop.quit();
+    });
+    QObject::connect(going.get(), &TBatchConversion::finished, &loop, &QEventLoop::quit);
+    going->Start(request);
+    loop.exec();
+    ASSERT_TRUE(going->Running());
+    const qint64 pid = program.receivedPid();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(encoderLeftovers(work.path()).size(), 1);
+
+    going.reset();
+    EXPECT_EQ(processState(pid), 0); // ended and reaped
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
+    EXPECT_EQ(readFile(clip), QByteArray("video"));
+    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
+}
+
+TEST(OutputNames, WhatCountsAsTaken)
+{
+    QTemporaryDir dir;
+    const QString w = dir.path();
+    writeFile(w + QStringLiteral("/full.mp4"), "video");
+    writeFile(w + QStringLiteral("/empty.mp4"), "");
+    QDir(w).mkpath(QStringLiteral("folder.mp4"));
+    QFile::link(w + QStringLiteral("/folder.mp4"), w + QStringLiteral("/to-folder.mp4"));
+    QFile::link(w + QStringLiteral("/nowhere"), w + QStringLiteral("/broken.mp4"));
+    const struct {
+        const char* name;
+        bool taken;
+        bool folder;
+    } cases[] = {
+        {"missing.mp4", false, false}, {"empty.mp4", false, false},   {"full.mp4", true, false},
+        {"folder.mp4", true, true},    {"to-folder.mp4", true, true}, {"broken.mp4", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = w + QLatin1Char('/') + QLatin1String(c.name);
+        EXPECT_EQ(IsOutputNameTaken(path), c.taken);
+        EXPECT_EQ(IsFolderInTheWay(path), c.folder);
+    }
+}
+
+// A folder under the output's name is never asked about nor written over: every mode but
+// rename skips the file, rename passes the folder by.
+TEST_F(BatchTest, FolderUnderTheOutputsNameIsPassedOrSkipped)
+{
+    program.setScript({QStringLiteral("touch")});
+    for (const TOverwriteMode mode : {omAsk, omReplace, omSkip, omNewName}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        QTemporaryDir folder;
+        const QString clip = writeFile(folder.path() + QStringLiteral("/clip.avi"), "video");
+        writeFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt"), "kept");
+        FakePrompts answers;
+        RecordingView shown;
+        TBatchConversion run(program.path(), answers);
+        ConnectProgressView(run, shown);
+        TBatchRequest folderRequest = request;
+        folderRequest.LogFolder = folder.path() + QStringLiteral("/logs");
+        folderRequest.Parameters.OverwriteMode = mode;
+        folderRequest.Files = {mediaRecord(clip, "00:00:01.00")};
+        runBatch(run, folderRequest);
+        EXPECT_TRUE(answers.overwriteQuestions.isEmpty());
+        EXPECT_EQ(readFile(folder.path() + QStringLiteral("/clip.mp4/inside.txt")), QByteArray("kept"));
+        if (mode == omNewName) {
+            EXPECT_EQ(run.Statuses()[0].State, TFileState::Done);
+            EXPECT_EQ(run.Statuses()[0].OutputPath, folder.path() + QStringLiteral("/clip_1.mp4"));
+        } else {
+            EXPECT_EQ(run.Statuses()[0].State, TFileState::Skipped);
+            EXPECT_EQ(run.Statuses()[0].Reason, SkipReason(TSkipCause::FolderInTheWay));
+        }
+    }
 }
 
 namespace {

@@ -296,3 +296,58 @@ TEST(CliProgram, ExitStatuses)
         }
     }
 }
+
+TEST(CliArguments, AfterDoubleDashEverythingIsAFile)
+{
+    QTemporaryDir program;
+    const QString dir = program.path() + QLatin1Char('/');
+    writeCatalogues(dir);
+    const TDeviceDirectory devices(dir);
+    const TCliParse parse = ParseCliArguments({QStringLiteral("convert"), QStringLiteral("--device"),
+                                               QStringLiteral("Tiny"), QStringLiteral("--"), QStringLiteral("-h"),
+                                               QStringLiteral("--json"), QStringLiteral("a.avi")},
+                                              devices, false);
+    ASSERT_TRUE(parse.Ok()) << parse.Error.toStdString();
+    EXPECT_EQ(parse.Options.Command, TCliCommand::Convert);
+    EXPECT_FALSE(parse.Options.Json);
+    EXPECT_EQ(parse.Options.Files,
+              (QStringList{QStringLiteral("-h"), QStringLiteral("--json"), QStringLiteral("a.avi")}));
+}
+
+// With --json and a terminal to answer on, the overwrite question goes to standard error; the
+// event stream on standard output stays JSON objects only.
+TEST(CliProgram, JsonQuestionGoesToTheTerminalNotTheEvents)
+{
+    FakeProgramDir program;
+    writeCatalogues(program.path());
+    program.setScript(
+        {QStringLiteral("when -vcodec touch"), QStringLiteral("when -vcodec exit 0"),
+         QStringLiteral("err Input #0, avi:\\n  Duration: 00:00:01.00, start: 0.000000, bitrate: 100 kb/s\\n"
+                        "    Stream #0.0: Video: mpeg4, yuv420p, 320x240, 25.00 fps(r)\\n"),
+         QStringLiteral("exit 1")});
+    QTemporaryDir work;
+    const QString good = writeFile(work.path() + QStringLiteral("/good.avi"), "video");
+    writeFile(work.path() + QStringLiteral("/good.mp4"), "an older output");
+
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    TCliEnvironment env;
+    env.ProgramDir = program.path();
+    env.Out = &out;
+    env.Err = &err;
+    env.InIsTerminal = true;
+    env.ReadLine = [] { return QStringLiteral("y"); };
+    env.LogFolder = work.path() + QStringLiteral("/logs");
+    const int status = RunCli({QStringLiteral("convert"), QStringLiteral("--device"), QStringLiteral("Tiny"),
+                               QStringLiteral("--json"), QStringLiteral("--overwrite"), QStringLiteral("ask"), good},
+                              env);
+    EXPECT_EQ(status, ceConverted) << errText.toStdString();
+    EXPECT_TRUE(errText.startsWith(work.path() + QStringLiteral("/good.mp4 exists. Replace it?")))
+        << errText.toStdString();
+    const QStringList lines = outText.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    for (const QString& line : lines)
+        EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+}

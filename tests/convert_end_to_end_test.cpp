@@ -18,9 +18,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -28,8 +31,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -317,13 +323,12 @@ TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
     QTemporaryDir sources;
     auto form = validWindow({copyOfCorpusFile(QStringLiteral("portrait_4k60.mp4"), sources.path()),
                              copyOfCorpusFile(QStringLiteral("sample.avi"), sources.path())});
-    const QString partial = out() + QStringLiteral("/portrait_4k60.mp4.part");
-    // Stop once the encoder has begun writing the first file, so there is a partial output to remove.
+    // Stop once the encoder reports progress: it has begun writing the first file.
     bool stopped = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* progress = qobject_cast<TProgressFrm*>(QApplication::activeModalWidget());
-        if (progress && progress->Running() && QFile::exists(partial)) {
+        if (progress && progress->Running() && progress->FileConversionProgress->value() > 0) {
             poll.stop();
             stopped = true;
             EXPECT_EQ(progress->CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));
@@ -333,9 +338,8 @@ TEST_F(ConvertEndToEnd, StopLeavesNoPartialOutput)
     poll.start(10);
     control<QPushButton>(*form, "ConvertBtn")->click();
     ASSERT_TRUE(stopped);
-    EXPECT_FALSE(QFile::exists(partial));
-    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/portrait_4k60.mp4")));
-    EXPECT_FALSE(QFile::exists(out() + QStringLiteral("/sample.mp4")));
+    // Nothing at all in the output folder: no output, no temporary file under any name.
+    EXPECT_EQ(QDir(out()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     EXPECT_TRUE(QFile::exists(sources.path() + QStringLiteral("/portrait_4k60.mp4")));
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
 }
@@ -368,4 +372,218 @@ TEST_F(ConvertEndToEnd, DeleteAfterKeepsABrokenSourceAndBadVolumeOpensNothing)
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("'abc' is not a valid integer value"));
     EXPECT_TRUE(prompts.openedPaths.isEmpty());
+}
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// kovirta-cli run in folder through the shell, so that a file name may be any bytes ("$(printf ...)").
+CliRun runCliInShell(const QString& folder, const QString& shellArgs)
+{
+    QDir(folder).mkpath(QStringLiteral("out"));
+    QProcess cli;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("/.data"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    cli.setProcessEnvironment(environment);
+    cli.setWorkingDirectory(folder);
+    cli.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"),
+               QStringLiteral("exec \"$0\" convert --device 'mediaplayer/apple/IPOD CLASSIC' ") + shellArgs
+                   + QStringLiteral(" </dev/null"),
+               QStringLiteral(KOVIRTA_CLI_PATH)});
+    CliRun run;
+    if (!cli.waitForFinished(300000))
+        return run;
+    run.exitCode = cli.exitCode();
+    run.out = cli.readAllStandardOutput();
+    run.err = cli.readAllStandardError();
+    return run;
+}
+
+QString sampleIn(const QString& folder, const QString& name)
+{
+    QDir().mkpath(folder);
+    return copyOfCorpusFile(QStringLiteral("sample.avi"), folder, name);
+}
+
+// A file named by raw bytes (not always valid text), holding the sample clip.
+void sampleUnderBytes(const QString& folder, const QByteArray& name)
+{
+    QFile source(corpusFile(QStringLiteral("sample.avi")));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    const std::string path = QFile::encodeName(folder).toStdString() + '/' + name.toStdString();
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), file),
+              static_cast<size_t>(bytes.size()));
+    std::fclose(file);
+}
+
+bool isWholeVideo(const QString& path)
+{
+    TFileInfo info;
+    TFileInfoParser(path, realProgramDir(), nullptr).Probe(info);
+    const QFileInfo file(path);
+    return file.isFile() && !file.isSymLink() && durationSeconds(info.Duration) > 0.5;
+}
+
+} // namespace
+
+// The command line's batch on hostile ground: planted links and files, odd names, a folder under
+// the output's name, ".." after a link, "--" before the files. What the user had stays as it was.
+TEST(HostileGround, CommandLineLosesNothing)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString& w, QStringList& kept)> setUp;
+        QString args; // for the shell, in the work folder
+        int exitCode;
+        QStringList outputs; // relative to the work folder, each a whole video afterwards
+        QStringList gone;    // relative to the work folder
+    };
+    const QString longName(251, QLatin1Char('n'));
+    const Case cases[] = {
+        {"a link planted under the old temporary name",
+         [](const QString& w, QStringList& kept) {
+             sampleIn(w, QStringLiteral("clip.avi"));
+             kept << writeFile(w + QStringLiteral("/victim.txt"), "the user's text");
+             QDir(w).mkpath(QStringLiteral("out"));
+             QFile::link(QStringLiteral("../victim.txt"), w + QStringLiteral("/out/clip.mp4.part"));
+         },
+         QStringLiteral("--output-dir out clip.avi"),
+         0,
+         {QStringLiteral("out/clip.mp4")},
+         {}},
+        {"a partial download beside the source, listed too",
+         [](const QString& w, QStringList& kept) {
+             sampleIn(w, QStringLiteral("v.avi"));
+             kept << writeFile(w + QStringLiteral("/v.mp4.part"), "half a download");
+         },
+         QStringLiteral("v.avi v.mp4.part"),
+         1,
+         {QStringLiteral("v.mp4")},
+         {}},
+        {"a folder under the output's name, rename",
+         [](const QString& w, QStringList& kept) {
+             sampleIn(w, QStringLiteral("a.avi"));
+             kept << writeFile(w + QStringLiteral("/out/a.mp4/inside.txt"), "kept");
+         },
+         QStringLiteral("--overwrite rename --output-dir out a.avi"),
+         0,
+         {QStringLiteral("out/a_1.mp4")},
+         {}},
+        {"a folder under the output's name, replace",
+         [](const QString& w, QStringList& kept) {
+             sampleIn(w, QStringLiteral("a.avi"));
+             kept << writeFile(w + QStringLiteral("/out/a.mp4/inside.txt"), "kept");
+         },
+         QStringLiteral("--overwrite replace --output-dir out a.avi"),
+         1,
+         {},
+         {}},
+        {"a name of 255 bytes",
+         [&](const QString& w, QStringList&) { sampleIn(w, longName + QStringLiteral(".avi")); },
+         longName + QStringLiteral(".avi"),
+         0,
+         {longName + QStringLiteral(".mp4")},
+         {}},
+        {"a name that is not valid text beside its look-alike",
+         [](const QString& w, QStringList& kept) {
+             sampleUnderBytes(w, QByteArray("x\xff.avi"));
+             kept << sampleIn(w, QStringLiteral("x\uFFFD.avi"));
+         },
+         QStringLiteral("--delete-source \"$(printf 'x\\377.avi')\""),
+         2,
+         {},
+         {}},
+        {"\"..\" after a link into another folder",
+         [](const QString& w, QStringList& kept) {
+             sampleIn(w + QStringLiteral("/other"), QStringLiteral("clip.avi"));
+             QDir(w).mkpath(QStringLiteral("other/sub"));
+             QDir(w).mkpath(QStringLiteral("other/out"));
+             QFile::link(QStringLiteral("other/sub"), w + QStringLiteral("/link"));
+             kept << sampleIn(w, QStringLiteral("clip.avi"));
+         },
+         QStringLiteral("--delete-source --output-dir link/../out link/../clip.avi"),
+         0,
+         {QStringLiteral("other/out/clip.mp4")},
+         {QStringLiteral("other/clip.avi")}},
+        {"files after \"--\" that look like options",
+         [](const QString& w, QStringList&) {
+             sampleIn(w, QStringLiteral("-h"));
+             sampleIn(w, QStringLiteral("a.avi"));
+         },
+         QStringLiteral("--output-dir out -- -h a.avi"),
+         0,
+         {QStringLiteral("out/-h.mp4"), QStringLiteral("out/a.mp4")},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir work;
+        const QString w = work.path();
+        QStringList kept;
+        c.setUp(w, kept);
+        QHash<QString, QByteArray> before;
+        for (const QString& path : kept)
+            before[path] = readFile(path);
+        const CliRun run = runCliInShell(w, c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        for (const QString& path : kept)
+            EXPECT_EQ(readFile(path), before[path]) << path.toStdString();
+        for (const QString& output : c.outputs)
+            EXPECT_TRUE(isWholeVideo(w + QLatin1Char('/') + output)) << output.toStdString();
+        for (const QString& path : c.gone)
+            EXPECT_FALSE(QFileInfo::exists(w + QLatin1Char('/') + path)) << path.toStdString();
+        EXPECT_FALSE(run.out.contains("Usage")) << run.out.toStdString();
+        for (const QString& folder : QStringList{w, w + QStringLiteral("/out")})
+            EXPECT_EQ(encoderLeftovers(folder), QStringList());
+        // By bytes: a name that is not valid text cannot be removed through QDir.
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(w).toStdString(), ignored);
+    }
+}
+
+// Two batches converting one source into one folder at once, replacing: both say done, and the
+// output is one whole conversion.
+TEST(HostileGround, TwoRunsIntoOneOutput)
+{
+    QTemporaryDir work;
+    const QString w = work.path();
+    sampleIn(w, QStringLiteral("clip.avi"));
+    CliRun runs[2];
+    std::thread second([&] { runs[1] = runCliInShell(w, QStringLiteral("--overwrite replace clip.avi")); });
+    runs[0] = runCliInShell(w, QStringLiteral("--overwrite replace clip.avi"));
+    second.join();
+    for (const CliRun& run : runs)
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(isWholeVideo(w + QStringLiteral("/clip.mp4")));
+    EXPECT_EQ(encoderLeftovers(w), QStringList());
+}
+
+// --json: standard output holds JSON objects only, whatever else the batch has to say.
+TEST(HostileGround, JsonOutputIsJsonOnly)
+{
+    QTemporaryDir work;
+    const QString w = work.path();
+    sampleIn(w, QStringLiteral("clip.avi"));
+    // Converted into a folder, which the window would open at the end; the command line does not.
+    const CliRun run = runCliInShell(w, QStringLiteral("--json --output-dir out clip.avi"));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_GT(lines.size(), 2);
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        EXPECT_TRUE(QJsonDocument::fromJson(line, &error).isObject()) << line.toStdString();
+    }
+    EXPECT_FALSE(run.err.contains("could not be opened")) << run.err.toStdString();
 }

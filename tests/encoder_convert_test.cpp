@@ -1,5 +1,6 @@
 // The real encoder converts corpus files into device-like profiles; each output is judged by
 // probing it, as the converter would.
+#include "core/conversion/output_names.h"
 #include "core/media/child_process.h"
 #include "core/media/file_info.h"
 #include "decoders.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -21,6 +23,7 @@ extern "C" {
 }
 
 #include <csignal>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -340,14 +343,14 @@ TEST(EncoderConvert, BadJobsFailCleanlyAndLeaveNothingBehind)
         EXPECT_NE(run.exitCode, 0);
         EXPECT_FALSE(run.lastErrorLine().isEmpty()) << run.errorText.toStdString();
         EXPECT_FALSE(QFile::exists(c.output));
-        EXPECT_FALSE(QFile::exists(c.output + QStringLiteral(".part")));
     }
+    // Nor any temporary file, hidden or not.
     // A picture that never decodes is reported with the decoder's reason.
     EXPECT_TRUE(
         runProgram(realEncoder(), conversionArgs(undecodable, kProfiles[0], out))
             .lastErrorLine()
             .startsWith(QStringLiteral("Error[source-undecodable]: no picture of the source could be decoded: ")));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("head.mp4")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("head.mp4")});
 
     // Unknown options and missing values are refused before anything else.
     for (const QStringList& args : {QStringList{QStringLiteral("-i"), goodSource, QStringLiteral("-loop"), out},
@@ -394,26 +397,30 @@ TEST(EncoderConvert, NeverTouchesTheSource)
     for (int signal : {SIGTERM, SIGKILL}) {
         SCOPED_TRACE(signal);
         const QString output = writeFile(dir.path() + QStringLiteral("/stopped.mov"), "older output");
-        const QString partial = output + QStringLiteral(".part");
         TChildProcess child;
         ASSERT_TRUE(child.Start(realEncoder(),
                                 conversionArgs(corpusFile(QStringLiteral("portrait_4k60.mp4")), kProfiles[9], output),
                                 TChildProcess::Stream::StdErr));
-        // Under way: status text has come and the output has been begun.
+        // Under way: a status line comes only once the output has been begun.
+        QByteArray text;
         char piece[256];
         size_t got = 0;
         do {
             ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
-        } while (!QFile::exists(partial));
-        if (signal == SIGTERM) {
+            text.append(piece, static_cast<qsizetype>(got));
+        } while (!text.contains("frame="));
+        if (signal == SIGTERM)
             child.Terminate();
-            EXPECT_NE(child.Wait(), 0);
-            EXPECT_FALSE(QFile::exists(partial));
-        } else {
+        else
             child.Kill();
-            child.Wait();
-            QFile::remove(partial); // the converter removes what a killed run leaves
-        }
+        EXPECT_NE(child.Wait(), 0);
+        // Stopped, the run removes its temporary file. Killed, a nameless one vanished with it;
+        // a named one (where the file system has no nameless files) the converter removes.
+        if (signal == SIGKILL)
+            RemoveEncoderLeftovers(output, child.Pid());
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{QStringLiteral("clip.avi"), QStringLiteral("exists.mp4"), QStringLiteral("stopped.mov")}));
         QFile older(output);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
         EXPECT_EQ(older.readAll(), QByteArray("older output"));
@@ -716,7 +723,8 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
         QFile older(output);
         ASSERT_TRUE(older.open(QIODevice::ReadOnly));
         EXPECT_EQ(older.readAll(), QByteArray("older output"));
-        EXPECT_FALSE(QFile::exists(output + QStringLiteral(".part")));
+        EXPECT_EQ(QDir(QFileInfo(output).path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+                  QStringList());
     }
 
     // The output folder removed while the conversion writes into it.
@@ -730,7 +738,7 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
     QByteArray text;
     char piece[256];
     size_t got = 0;
-    while (!QFile::exists(lost + QStringLiteral(".part"))) {
+    while (!text.contains("frame=")) {
         ASSERT_EQ(child.Read(piece, sizeof piece, 20000, got), TChildProcess::ReadStatus::Data);
         text.append(piece, static_cast<qsizetype>(got));
     }
@@ -739,4 +747,123 @@ TEST(EncoderConvert, FailuresMidRunLeaveTheOlderOutputWhole)
         text.append(piece, static_cast<qsizetype>(got));
     EXPECT_NE(child.Wait(), 0);
     EXPECT_TRUE(text.contains("\nError[")) << text.toStdString();
+}
+
+// Whatever lies in the output's folder, the run writes only a file of its own and gives it the
+// output's name when whole; nothing else there is opened, followed, truncated or left behind.
+TEST(EncoderConvert, TemporaryOutputBelongsToTheRun)
+{
+    struct Case {
+        const char* what;
+        // Prepares the folder and returns the source and output; `keep` gets files that must stay as they were.
+        std::function<std::pair<QString, QString>(const QString& folder, QStringList& keep)> setUp;
+        const char* refusal; // the code of the error line, or none when the run converts
+    };
+    const auto copySample = [](const QString& folder, const QString& name) {
+        return copyOfCorpusFile(QStringLiteral("sample.avi"), folder, name);
+    };
+    const Case cases[] = {
+        {"a link planted under the old temporary name",
+         [&](const QString& folder, QStringList& keep) {
+             keep << writeFile(folder + QStringLiteral("/victim.txt"), "the user's text");
+             QDir().mkpath(folder + QStringLiteral("/out"));
+             QFile::link(QStringLiteral("../victim.txt"), folder + QStringLiteral("/out/clip.mp4.part"));
+             return std::pair<QString, QString>{copySample(folder, QStringLiteral("clip.avi")),
+                                                folder + QStringLiteral("/out/clip.mp4")};
+         },
+         nullptr},
+        {"a partial download beside the source",
+         [&](const QString& folder, QStringList& keep) {
+             keep << writeFile(folder + QStringLiteral("/v.mp4.part"), "half a download");
+             return std::pair<QString, QString>{copySample(folder, QStringLiteral("v.avi")),
+                                                folder + QStringLiteral("/v.mp4")};
+         },
+         nullptr},
+        {"the source is the old temporary name of its output",
+         [&](const QString& folder, QStringList& keep) {
+             keep << copySample(folder, QStringLiteral("v.mp4.part"));
+             return std::pair<QString, QString>{keep.back(), folder + QStringLiteral("/v.mp4")};
+         },
+         nullptr},
+        {"the output is a link to the source",
+         [&](const QString& folder, QStringList& keep) {
+             keep << copySample(folder, QStringLiteral("clip.avi"));
+             QFile::link(keep.back(), folder + QStringLiteral("/clip.mp4"));
+             return std::pair<QString, QString>{keep.back(), folder + QStringLiteral("/clip.mp4")};
+         },
+         "output-is-source"},
+        {"a folder with the output's name",
+         [&](const QString& folder, QStringList& keep) {
+             QDir().mkpath(folder + QStringLiteral("/a.mp4"));
+             keep << writeFile(folder + QStringLiteral("/a.mp4/inside.txt"), "kept");
+             return std::pair<QString, QString>{copySample(folder, QStringLiteral("a.avi")),
+                                                folder + QStringLiteral("/a.mp4")};
+         },
+         "output-is-folder"},
+        {"a name of 255 bytes",
+         [&](const QString& folder, QStringList&) {
+             const QString base(251, QLatin1Char('n'));
+             return std::pair<QString, QString>{copySample(folder, base + QStringLiteral(".avi")),
+                                                folder + QLatin1Char('/') + base + QStringLiteral(".mp4")};
+         },
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        QStringList keep;
+        const auto [source, output] = c.setUp(dir.path(), keep);
+        QHash<QString, QByteArray> before;
+        for (const QString& path : keep)
+            before[path] = readFile(path);
+        const QStringList entriesBefore = QDir(QFileInfo(output).path()).entryList(QDir::AllEntries | QDir::Hidden);
+        const ProgramRun run = runProgram(realEncoder(), conversionArgs(source, kProfiles[0], output));
+        for (const QString& path : keep)
+            EXPECT_EQ(readFile(path), before[path]) << path.toStdString();
+        QStringList entriesAfter = QDir(QFileInfo(output).path()).entryList(QDir::AllEntries | QDir::Hidden);
+        if (!c.refusal) {
+            EXPECT_EQ(run.exitCode, 0) << run.errorText.toStdString();
+            const QFileInfo written(output);
+            EXPECT_TRUE(written.isFile() && !written.isSymLink());
+            EXPECT_EQ(probe(output).info.VideoCodec, QStringLiteral("mpeg4"));
+            entriesAfter.removeAll(QFileInfo(output).fileName());
+        } else {
+            EXPECT_NE(run.exitCode, 0);
+            EXPECT_TRUE(run.lastErrorLine().startsWith(QStringLiteral("Error[%1]: ").arg(QLatin1String(c.refusal))))
+                << run.lastErrorLine().toStdString();
+        }
+        // Nothing but the output was added, nor taken away.
+        QStringList expected = entriesBefore;
+        if (!c.refusal)
+            expected.removeAll(QFileInfo(output).fileName());
+        EXPECT_EQ(entriesAfter, expected);
+    }
+}
+
+// Two runs writing one output at once: each writes its own file, so the output is always one
+// whole conversion and each run that says it succeeded did.
+TEST(EncoderConvert, TwoWritersOfOneOutputNeverMix)
+{
+    QTemporaryDir dir;
+    const QString source = copyOfCorpusFile(QStringLiteral("sample.avi"), dir.path(), QStringLiteral("clip.avi"));
+    const QString output = dir.path() + QStringLiteral("/clip.mp4");
+    TChildProcess first, second;
+    ASSERT_TRUE(
+        first.Start(realEncoder(), conversionArgs(source, kProfiles[0], output), TChildProcess::Stream::StdErr));
+    ASSERT_TRUE(
+        second.Start(realEncoder(), conversionArgs(source, kProfiles[1], output), TChildProcess::Stream::StdErr));
+    for (TChildProcess* child : {&first, &second}) {
+        char piece[256];
+        size_t got = 0;
+        while (child->Read(piece, sizeof piece, 60000, got) == TChildProcess::ReadStatus::Data) {
+        }
+    }
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(second.Wait(), 0);
+    const Probed written = probe(output);
+    EXPECT_TRUE(written.info.VideoCodec == QStringLiteral("mpeg4")
+                || written.info.VideoCodec == QStringLiteral("h264"));
+    EXPECT_NEAR(seconds(written.info), seconds(probe(source).info), 0.2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{QStringLiteral("clip.avi"), QStringLiteral("clip.mp4")}));
 }

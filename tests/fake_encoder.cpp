@@ -10,7 +10,8 @@
 //   touch      create the file named by the last argument, holding "fake"
 //   empty      create the file named by the last argument, empty
 //   copy       create the file named by the last argument, holding the bytes of the "-i" file
-//   partial    create the last argument's name plus ".part", as the encoder writes while it runs
+//   partial    create ".kovirta-PID-0.part" in the last argument's folder, as the encoder names its
+//              temporary file where it cannot make a nameless one
 //   pid        write the process id to "fake_pid.txt" beside the executable
 //   env        write the environment to standard error, one NAME=VALUE a line
 //   when S ... the step after S only when some argument contains the text S
@@ -108,7 +109,10 @@ int main(int argc, char** argv)
                 }
             }
         } else if (command == "partial" && argc > 1) {
-            std::ofstream(std::string(argv[argc - 1]) + ".part") << "fake";
+            const std::string output = argv[argc - 1];
+            const std::string::size_type slash = output.rfind('/');
+            const std::string folder = slash == std::string::npos ? "." : output.substr(0, slash);
+            std::ofstream(folder + "/.kovirta-" + std::to_string(getpid()) + "-0.part") << "fake";
         } else if (command == "empty" && argc > 1) {
             std::ofstream{argv[argc - 1]};
         } else if (command == "env") {

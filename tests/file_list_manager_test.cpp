@@ -175,6 +175,33 @@ TEST_F(FileListTest, PlaylistsRoundTrip)
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
+// Any name survives a playlist: one with line ends or other control characters (or one that
+// would read as a comment) is written as a file:// URL and read back as itself, and a line is
+// never taken from the working folder.
+TEST(Playlist, NamesWithControlCharactersRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const QStringList names{QStringLiteral("/plain name.avi"),  QStringLiteral("/a\nb.avi"),
+                            QStringLiteral("/a\rb.avi"),        QStringLiteral("/tab\there.avi"),
+                            QStringLiteral("/bell\x07.avi"),    QStringLiteral("/100% \u00e9t\u00e9\n.avi"),
+                            QStringLiteral("/file:///x\n.avi"), QStringLiteral("/trailing blank.avi ")};
+    QStringList paths;
+    for (const QString& name : names)
+        paths.append(folder + name);
+    const QString playlist = folder + QStringLiteral("/list.m3u");
+    TFileInfoManager::WritePlaylist(playlist, paths);
+    EXPECT_EQ(TFileInfoManager::ReadPlaylist(playlist), paths);
+    // One line a name: the file holds as many line ends as names.
+    EXPECT_EQ(readFile(playlist).count("\r\n"), paths.size());
+    EXPECT_TRUE(readFile(playlist).startsWith(QByteArray(QFile::encodeName(paths[0]) + "\r\n")));
+
+    // A relative line is taken from the playlist's folder, whatever the working folder is.
+    writeFile(playlist, "b.avi\r\nsub/c.avi\r\n");
+    EXPECT_EQ(TFileInfoManager::ReadPlaylist(playlist),
+              (QStringList{folder + QStringLiteral("/b.avi"), folder + QStringLiteral("/sub/c.avi")}));
+}
+
 TEST_F(FileListTest, EmptyListWritesNothingAndErrorsNameTheFile)
 {
     const QString existing = writeFile(dir.path() + QStringLiteral("/preview.m3u"), "kept\r\nbytes");

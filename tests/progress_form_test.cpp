@@ -136,7 +136,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
         if (value == 0 || stopped)
             return;
         stopped = true;
-        EXPECT_TRUE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
+        EXPECT_EQ(encoderLeftovers(work.path()).size(), 1);
         // The title bar's close does nothing while the batch runs; Stop does, even while held.
         form.close();
         EXPECT_TRUE(form.Running());
@@ -158,7 +158,7 @@ TEST(ProgressForm, StopButtonEndsTheBatch)
     EXPECT_EQ(form.QueueLvw->topLevelItem(1)->text(1), QStringLiteral("Stopped"));
     EXPECT_TRUE(prompts.summaries.isEmpty());
     EXPECT_TRUE(form.Batch.Stopped());
-    EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4.part")));
+    EXPECT_EQ(encoderLeftovers(work.path()), QStringList());
     EXPECT_FALSE(QFile::exists(work.path() + QStringLiteral("/clip.mp4")));
     EXPECT_TRUE(QFile::exists(source));
     EXPECT_EQ(form.CurrentConversingLabel->text(), QStringLiteral("Files 1 of 2"));

@@ -104,6 +104,17 @@ QString writeFile(const QString& path, const QByteArray& bytes)
     return path;
 }
 
+QStringList encoderLeftovers(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".kovirta-*")}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString ProgramRun::lastErrorLine() const
 {
     const QStringList lines = TPipeParser::SplitLines(errorText);

@@ -82,6 +82,10 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
 
 // Writes bytes to a file, creating its folders; returns the path.
 QString writeFile(const QString& path, const QByteArray& bytes);
+// The encoder's temporary files in folder (hidden ".kovirta-..." names).
+QStringList encoderLeftovers(const QString& folder);
+// The whole of a file; empty when it cannot be read.
+QByteArray readFile(const QString& path);
 
 // Runs check with the rights of an ordinary user, for tests of read-only files and folders. As
 // root, whom file modes do not stop, it runs in a child process under the "nobody" account, which

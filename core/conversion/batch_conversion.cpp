@@ -1,13 +1,12 @@
 #include "core/conversion/batch_conversion.h"
 
 #include "core/conversion/exec_str_calculator.h"
+#include "core/conversion/output_names.h"
 #include "core/conversion/pad_calculator.h"
 #include "core/media/duration_parser.h"
 #include "core/media/file_utils.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"
-
-#include <QFile>
 
 #include <algorithm>
 
@@ -44,8 +43,9 @@ void TBatchConversion::Start(const TBatchRequest& request)
     for (const TFileInfo& info : m_request.Files)
         sources.append(info.FilePath);
     const TCommonConversionParameters& p = m_request.Parameters;
+    // A folder or a link under an output's name counts as taken too.
     m_plannedOutputs = PlanOutputFiles(sources, p.OutputLocation, p.DestinationFolder, OutputExtension(p.FileFormat),
-                                       [](const QString& path) { return FileSizeOf(path) != 0; });
+                                       [](const QString& path) { return IsOutputNameTaken(path); });
     m_reserved = TFileNameSet();
     for (qsizetype i = 0; i < sources.size(); ++i) {
         if (FileSizeOf(sources[i]) != 0) {
@@ -93,11 +93,12 @@ QString TBatchConversion::DecideOutput(int index, QString output)
     const QString source = m_request.Files[index].FilePath;
     const auto mode = static_cast<TOverwriteMode>(m_request.Parameters.OverwriteMode);
     const bool isSource = SameFile(output, source);
-    const bool exists = FileSizeOf(output) != 0;
-    TOverwriteDecision decision = DecideOverwrite(mode, isSource, exists, m_answer, false);
+    const bool exists = IsOutputNameTaken(output);
+    const bool isFolder = IsFolderInTheWay(output);
+    TOverwriteDecision decision = DecideOverwrite(mode, isSource, exists, isFolder, m_answer, false);
     if (decision.Action == TOverwriteAction::Ask) {
         m_answer = m_prompts.AskOverwrite(output);
-        decision = DecideOverwrite(mode, isSource, exists, m_answer, true);
+        decision = DecideOverwrite(mode, isSource, exists, isFolder, m_answer, true);
     }
     if (m_stopped)
         return {}; // stopped while the question waited: nothing more starts
@@ -108,7 +109,7 @@ QString TBatchConversion::DecideOutput(int index, QString output)
     case TOverwriteAction::NewName:
         // Nor may the new name be one that another file of the batch was given, or a listed source.
         output = GenerateNewName(output, OutputExtension(m_request.Parameters.FileFormat), [&](const QString& name) {
-            return FileSizeOf(name) != 0 || SameFile(name, source) || m_reserved.Contains(name);
+            return IsOutputNameTaken(name) || SameFile(name, source) || m_reserved.Contains(name);
         });
         // Taken from now on, whether or not its run has written it yet, so that the names do not
         // depend on how many files convert at once or on how an earlier run ended.
@@ -177,6 +178,8 @@ void TBatchConversion::LaunchEncoder(TRun& run, const TFileInfo& info)
         process->Fail({RunReason::MediaValuesInvalid, e.message()});
         return;
     }
+    // Delete-after removes the source only while it is still this file.
+    run.SourceIdentity = TFileIdentity::Of(run.Source);
     if (process->Start(program, args, m_request.LogFolder, run.Source, run.Output, m_paused))
         SetEstimateClock(true);
 }
@@ -250,8 +253,9 @@ void TBatchConversion::AfterConversion(const TRun& run, const TRunOutcome& outco
     if (m_request.Parameters.SetConvertedAsOriginal && FileSizeOf(run.Output) > 0)
         CopyFileTimes(run.Source, run.Output);
     // A source is given up only for a complete output: a failed run never costs the user the file.
+    // Nor one that is no longer the file that was converted (saved over meanwhile, say).
     if (m_request.Parameters.DeleteAfterConversion && complete)
-        QFile::remove(run.Source);
+        RemoveIfStillSame(run.Source, run.SourceIdentity);
 }
 
 void TBatchConversion::EndIfDone()
@@ -260,13 +264,10 @@ void TBatchConversion::EndIfDone()
         return;
     if (!m_stopped && (!m_runs.empty() || m_next < m_request.Files.size()))
         return;
-    for (const TRun& run : m_runs) {
-        // Stopped. The encoder writes to a temporary file and gives it the output's name only when
-        // it is whole, so a stopped run leaves that file and a log; an output that existed before stays.
-        QFile::remove(run.Output + QStringLiteral(".log"));
-        QFile::remove(run.Output + QStringLiteral(".part"));
+    // Stopped. Each run removed its log and what its encoder left under its hidden name as it
+    // stopped; nothing beside the output is touched, and an output that existed before stays.
+    for (const TRun& run : m_runs)
         run.Process->deleteLater();
-    }
     m_runs.clear();
     SetElapsedClock(false);
     SetEstimateClock(false);

@@ -10,6 +10,7 @@
 #include "core/conversion/file_status.h"
 #include "core/conversion/output_plan.h"
 #include "core/media/file_info.h"
+#include "core/media/source_identity.h"
 
 #include <QObject>
 #include <QTimer>
@@ -81,9 +82,10 @@ private:
         int Index = 0;
         QString Source;
         QString Output;
-        qint32 Duration = 0;   // the file's running time in tenths
-        qint32 Share = 0;      // the file's part of the total bar so far
-        bool Following = true; // false once the file's bar stands at 100
+        TFileIdentity SourceIdentity; // the source as it was when its encoder started
+        qint32 Duration = 0;          // the file's running time in tenths
+        qint32 Share = 0;             // the file's part of the total bar so far
+        bool Following = true;        // false once the file's bar stands at 100
         TEncoderRun* Process = nullptr;
     };
 

@@ -1,5 +1,7 @@
 #include "core/conversion/encoder_run.h"
 
+#include "core/conversion/output_names.h"
+
 namespace {
 
 constexpr size_t kReadPieceBytes = 256;
@@ -10,8 +12,21 @@ constexpr qsizetype kErrorTailBytes = 4096;
 TEncoderRun::TEncoderRun(QObject* parent) : QObject(parent)
 {}
 
-// TChildProcess's own destructor ends and reaps an encoder still running.
-TEncoderRun::~TEncoderRun() = default;
+TEncoderRun::~TEncoderRun()
+{
+    if (m_over || !m_outcome.Started)
+        return;
+    m_child.Kill();
+    m_child.Wait();
+    RemoveLeftovers();
+}
+
+void TEncoderRun::RemoveLeftovers()
+{
+    // The encoder names its temporary file after its own process id, so only this run's is taken.
+    if (!m_output.isEmpty())
+        RemoveEncoderLeftovers(m_output, m_child.Pid());
+}
 
 bool TEncoderRun::Start(const QString& program, const QStringList& args, const QString& logFolder,
                         const QString& source, const QString& output, bool held)
@@ -23,6 +38,7 @@ bool TEncoderRun::Start(const QString& program, const QStringList& args, const Q
         return false;
     }
     m_outcome.Started = true;
+    m_output = output;
     // The whole of what the encoder says, kept for a look after the batch.
     if (m_log.Open(logFolder, source, output, program, args))
         m_outcome.LogPath = m_log.Path();
@@ -66,7 +82,10 @@ void TEncoderRun::Stop()
     DropNotifier();
     m_child.Kill();
     m_outcome.ExitCode = m_child.Wait();
-    m_log.Close(QStringLiteral("Stopped by the user."));
+    RemoveLeftovers();
+    // A stopped run keeps nothing of its own.
+    m_log.Discard();
+    m_outcome.LogPath.clear();
 }
 
 void TEncoderRun::ReadAvailable()
@@ -124,6 +143,7 @@ void TEncoderRun::Finish()
     // The pipe closes as the encoder ends; a hold must not keep it from ending.
     m_child.Resume();
     m_outcome.ExitCode = m_child.Wait();
+    RemoveLeftovers();
     m_outcome.Error = LastEncoderError(m_tail);
     if (m_outcome.ExitCode != 0 && m_outcome.Error.IsEmpty()) {
         m_outcome.Error = {RunReason::EncoderEnded,

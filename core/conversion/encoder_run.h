@@ -32,7 +32,8 @@ class TEncoderRun : public QObject {
     Q_OBJECT
 public:
     explicit TEncoderRun(QObject* parent = nullptr);
-    // An encoder still running is ended and waited for; no signal comes from a run going away.
+    // An encoder still running is ended and waited for, and what it left under its hidden names
+    // removed; no signal comes from a run going away.
     ~TEncoderRun() override;
 
     // Starts program with args, its standard error read and logged in logFolder. held: the
@@ -45,7 +46,8 @@ public:
     // Holds the encoder where it is; lets it go on.
     void Pause();
     void Resume();
-    // Ends the encoder at once and waits for it; its log says it was stopped. No finished signal.
+    // Ends the encoder at once and waits for it; its log and its temporary file are removed. No
+    // finished signal.
     void Stop();
 
 signals:
@@ -62,6 +64,9 @@ private:
     void KeepTail(const QByteArray& chunk);
     // Tells the time of each whole line received; an unfinished line waits for its end.
     void TellLines(bool atEnd);
+    // Removes what the ended encoder may have left under its own hidden names beside the output
+    // (it was killed before it could); never anything under the output's name.
+    void RemoveLeftovers();
 
     TChildProcess m_child;
     QSocketNotifier* m_notifier = nullptr; // a child of the run
@@ -69,5 +74,6 @@ private:
     QByteArray m_tail;    // the end of the output, where the last error line is
     QByteArray m_pending; // received and not yet told: the start of a line
     TRunOutcome m_outcome;
+    QString m_output;    // the output's path, whose folder holds the encoder's temporary file
     bool m_over = false; // finished, failed or stopped
 };

@@ -35,6 +35,7 @@ const KnownReason kKnownReasons[] = {
     {"level-exceeded", "the picture is too large for the device's video level"},
     {"output-is-source", "the output would replace its own source"},
     {"output-exists", "the output file exists already"},
+    {"output-is-folder", "a folder has the output's name"},
     {"output-unwritable", "the output file could not be written"},
     {"length-mismatch", "the output's running time does not match the source's"},
     {"out-of-memory", "there was not enough memory"},
@@ -88,6 +89,8 @@ QString SkipReason(TSkipCause cause)
         return QStringLiteral("the output file exists; kept it, as the overwrite choice is Skip");
     case TSkipCause::KeptByAnswer:
         return QStringLiteral("the output file exists; kept it, as answered");
+    case TSkipCause::FolderInTheWay:
+        return QStringLiteral("a folder has the output's name");
     }
     return {};
 }

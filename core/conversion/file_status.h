@@ -30,10 +30,11 @@ struct TFileStatus {
 
 // Why a file was skipped, as the driver decides it.
 enum class TSkipCause : quint8 {
-    MissingSource, // the source is missing or empty when its turn comes
-    OwnSource,     // the output would be the source itself
-    KeptBySkip,    // the output exists and the overwrite mode is "Skip"
-    KeptByAnswer,  // the output exists and the overwrite prompt said not to replace it
+    MissingSource,  // the source is missing or empty when its turn comes
+    OwnSource,      // the output would be the source itself
+    KeptBySkip,     // the output exists and the overwrite mode is "Skip"
+    KeptByAnswer,   // the output exists and the overwrite prompt said not to replace it
+    FolderInTheWay, // a folder has the output's name
 };
 QString SkipReason(TSkipCause cause);
 

@@ -116,11 +116,14 @@ QStringList PlanOutputFiles(const QStringList& sources, uint8_t outputLocation, 
     return outputs;
 }
 
-TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, TOverwriteAnswer answer,
-                                   bool asked)
+TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, bool outputIsFolder,
+                                   TOverwriteAnswer answer, bool asked)
 {
     if (outputIsSource && (mode == omAsk || mode == omReplace))
         return skip(TSkipCause::OwnSource);
+    // A folder under the output's name is never replaced, nor asked about.
+    if (outputIsFolder && mode != omNewName)
+        return skip(TSkipCause::FolderInTheWay);
     if (!outputExists)
         return {TOverwriteAction::Write};
     switch (mode) {

@@ -64,8 +64,9 @@ struct TOverwriteDecision {
 };
 
 // What to do with a file's output: the overwrite mode, whether the output is the source itself,
-// whether it exists (holds something), and the answer that stands (a "for all" answer of the
+// whether its name is taken (a non-empty file, a folder or a link), whether a folder has it (no
+// mode puts an output there: only a new name gets past it), and the answer that stands (a "for all" answer of the
 // batch, or the one just given to the question about this file; oaNone when none was given or
 // the question was closed, which keeps the file once asked).
-TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, TOverwriteAnswer answer,
-                                   bool asked);
+TOverwriteDecision DecideOverwrite(TOverwriteMode mode, bool outputIsSource, bool outputExists, bool outputIsFolder,
+                                   TOverwriteAnswer answer, bool asked);

@@ -1,10 +1,27 @@
 #include "core/conversion/run_log.h"
 
 #include "core/media/file_utils.h"
+#include "core/media/source_identity.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
+
+namespace {
+
+// Room for the time stamp, a counter and ".log" in a name of at most 255 bytes.
+constexpr qsizetype kMaxSourceNameBytes = 200;
+
+// The name cut to at most maxBytes in the file system's encoding, whole characters only.
+QString nameWithin(const QString& name, qsizetype maxBytes)
+{
+    QString cut = name;
+    while (QFile::encodeName(cut).size() > maxBytes)
+        cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
+    return cut;
+}
+
+} // namespace
 
 QString TRunLog::DefaultFolder()
 {
@@ -27,7 +44,7 @@ bool TRunLog::Open(const QString& folder, const QString& sourcePath, const QStri
     // Universal time, so that the names sort as the runs came even across a change of the clocks.
     const QDateTime now = QDateTime::currentDateTime();
     const QString stamp = now.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString name = stamp + QLatin1Char('-') + FileNameOfPath(sourcePath);
+    const QString name = stamp + QLatin1Char('-') + nameWithin(FileNameOfPath(sourcePath), kMaxSourceNameBytes);
     // Two runs of one source within a millisecond still get a log each.
     for (int n = 0; n < 100; ++n) {
         const QString candidate = folder + QLatin1Char('/') + name
@@ -68,4 +85,15 @@ void TRunLog::Close(const QString& ending)
         return;
     m_file.write((QStringLiteral("\n\n") + ending + QLatin1Char('\n')).toUtf8());
     m_file.close();
+}
+
+void TRunLog::Discard()
+{
+    if (!m_file.isOpen())
+        return;
+    m_file.flush();
+    const TFileIdentity identity = TFileIdentity::OfDescriptor(m_file.handle());
+    m_file.close();
+    RemoveIfStillSame(m_path, identity);
+    m_path.clear();
 }

@@ -26,6 +26,8 @@ public:
     void Append(const char* data, qint64 size);
     // How the run ended, then the file is closed.
     void Close(const QString& ending);
+    // Closes and removes the log (while its name is still the file written here).
+    void Discard();
     // The log's path; empty when none was opened.
     QString Path() const { return m_path; }
 

@@ -40,6 +40,8 @@ public:
     void Resume();
     // Waits for the child to end and returns its exit status (-1 when it did not exit normally).
     int Wait();
+    // The child's process id once started (kept after it was waited for); 0 before.
+    pid_t Pid() const { return m_pid; }
 
 private:
     void ClosePipe();

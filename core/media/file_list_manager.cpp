@@ -5,6 +5,7 @@
 #include "core/media/file_list_control.h"
 #include "core/media/file_utils.h"
 #include "core/media/pipe_parser.h"
+#include "core/media/playlist_lines.h"
 #include "core/media/text_convert.h"
 #include "core/prompts/user_prompts.h"
 
@@ -221,7 +222,7 @@ void TFileInfoManager::WritePlaylist(const QString& fileName, const QStringList&
         return;
     QByteArray text;
     for (const QString& path : paths)
-        text += path.toUtf8() + "\r\n";
+        text += PlaylistLineOf(path) + "\r\n"; // a name no line could hold as it is goes as a file:// URL
     // Written to a temporary file and renamed, so a failed write never leaves half a list.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
@@ -238,10 +239,14 @@ QStringList TFileInfoManager::ReadPlaylist(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    const QString folder = QFileInfo(fileName).absolutePath();
     QStringList paths;
     for (const QString& line : TPipeParser::SplitLines(file.readAll())) {
-        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
-            paths.append(line);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QString path = PathOfPlaylistLine(line, folder);
+        if (!path.isEmpty())
+            paths.append(path);
     }
     return paths;
 }

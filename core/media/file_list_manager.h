@@ -76,11 +76,12 @@ public:
     void SaveToFile(const QString& fileName) const;
     // Appends every path of the playlist (ReadPlaylist), each probed here.
     void LoadFromFile(const QString& fileName);
-    // The paths of an m3u playlist: its lines (ending in CR LF, CR or LF) as they are, but for
-    // blank lines and "#" comment lines, which name no file.
+    // The paths of an m3u playlist: its lines (ending in CR LF, CR or LF), but for blank lines
+    // and "#" comment lines, which name no file; a "file://" line is decoded, and a relative one
+    // is taken from the playlist's folder.
     // Throws EFileError "Cannot open file "<name>". <reason>".
     static QStringList ReadPlaylist(const QString& fileName);
-    // Writes one path per line, each followed by CR LF, replacing the file only once it is whole;
+    // Writes one path per line (a name with control characters as a file:// URL), each followed by CR LF, replacing the file only once it is whole;
     // an empty list writes nothing at all. Throws EFileError "Cannot create file "<name>". <reason>".
     static void WritePlaylist(const QString& fileName, const QStringList& paths);
     // One record per row in display order, then one empty record.
