@@ -57,15 +57,16 @@ QString parsed(const TCliParse& parse)
         return QStringLiteral("error: ") + parse.Error
             + (parse.CloseMatches.isEmpty() ? QString() : QStringLiteral(" | ") + parse.CloseMatches.join(u';'));
     const TCliOptions& o = parse.Options;
-    const TCommonConversionParameters& p = o.Parameters;
-    auto flag = [](bool on) { return on ? QStringLiteral("*") : QString(); };
+    const TConversionRequest& p = o.Parameters;
+    // A value left to the source shows as 0 and a star.
+    auto shown = [](auto value) { return value ? QString::number(*value) : QStringLiteral("0*"); };
     return QStringList{o.Device.Text(),
                        QStringLiteral("q%1/%2").arg(p.VideoQuality).arg(p.AudioQuality),
-                       QStringLiteral("vb%1%2").arg(p.VideoBitRate).arg(flag(p.UseVideoBitRateFromDataBase)),
-                       QStringLiteral("fr%1%2").arg(p.FrameRate).arg(flag(p.UseFrameRateFromDataBase)),
-                       QStringLiteral("ab%1%2").arg(p.AudioBitRate).arg(flag(p.UseAudioBitRateFromDataBase)),
-                       QStringLiteral("ar%1%2").arg(p.Sampling).arg(flag(p.UseSamplingFromDataBase)),
-                       QStringLiteral("ac%1%2").arg(p.Channels).arg(flag(p.UseChannelsCountFromDataBase)),
+                       QStringLiteral("vb") + shown(p.VideoBitRate),
+                       QStringLiteral("fr") + shown(p.FrameRate),
+                       QStringLiteral("ab") + shown(p.AudioBitRate),
+                       QStringLiteral("ar") + shown(p.Sampling),
+                       QStringLiteral("ac") + shown(p.Channels),
                        QStringLiteral("%1x%2%3")
                            .arg(p.ResolutionX)
                            .arg(p.ResolutionY)
