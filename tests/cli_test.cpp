@@ -126,6 +126,11 @@ TEST(CliArguments, ParsedRequestOrUsageError)
          false,
          QStringLiteral("MediaPlayer/Acme/Tiny q1/1 vb300 fr12.5 ab80 ar32000 ac2 320x240 zoom0 vol100 ow2 beside "
                         "jobs1")},
+        // Bit rates are whole kbit/s, a fraction given by hand rounded.
+        {{"convert", "--device", "Tiny", "--video-bitrate", "300,6", "--audio-bitrate", "80.4", "a.avi"},
+         false,
+         QStringLiteral(
+             "MediaPlayer/Acme/Tiny q0/0 vb301 fr25 ab80 ar44100 ac2 320x240 zoom0 vol100 ow2 beside jobs1")},
         {{"convert", "--device", "Tiny", "--resolution", "640x480", "--zoom", "full", "--volume", "150", "--overwrite",
           "rename", "--output-dir", "/tmp", "--delete-source", "--jobs", "3", "a.avi", "b.avi"},
          false,
