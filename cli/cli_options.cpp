@@ -39,14 +39,25 @@ int levelOf(const QString& option, const QString& value)
 }
 
 // A positive number as the window's fields take it (a decimal point or comma).
-QString positiveNumber(const QString& option, const QString& value)
+double positiveNumber(const QString& option, const QString& value)
 {
     try {
-        if (StrToFloatAnySeparator(value) > 0)
-            return value;
+        const double number = StrToFloatAnySeparator(value);
+        if (number > 0)
+            return number;
     } catch (const EConvertError&) {
     }
     throw TUsage{QStringLiteral("%1: '%2' is not a positive number").arg(option, value)};
+}
+
+int positiveKbitPerSecond(const QString& option, const QString& value)
+{
+    positiveNumber(option, value);
+    try {
+        return ReadKbitPerSecond(value);
+    } catch (const EConvertError& e) {
+        throw TUsage{option + QStringLiteral(": ") + e.message()};
+    }
 }
 
 int wholeNumber(const QString& option, const QString& value, int lowest, int highest)
@@ -59,7 +70,43 @@ int wholeNumber(const QString& option, const QString& value, int lowest, int hig
     return number;
 }
 
-// "convert": the window's fields filled as the window fills them for the same choices.
+// A conversion that cannot go ahead, in the words the window uses for the same fields.
+TUsage refused(const QString& text)
+{
+    return TUsage{QStringLiteral("convert: ") + text};
+}
+
+// A quality value of the model's level that was not given: nothing where the source's own value
+// is taken, else the catalogue's text read by `read`. A level the model lacks leaves the field
+// empty, as it leaves the window's.
+template <typename T, typename Read>
+std::optional<T> levelValue(bool hasLevel, const QString& text, bool fromSource, const char* field,
+                            const QString& notReadable, Read read)
+{
+    if (fromSource)
+        return std::nullopt;
+    if (!hasLevel || text.isEmpty())
+        throw refused(QStringLiteral("Please enter the %1").arg(QLatin1String(field)));
+    try {
+        return read(text);
+    } catch (const EConvertError&) {
+        throw refused(notReadable.arg(QLatin1String(field), text));
+    }
+}
+
+// The model's screen side, as the window's resolution field holds it.
+qint32 screenSide(const QString& text, const char* field)
+{
+    if (text.isEmpty())
+        throw refused(QStringLiteral("Please enter the video Resolution %1").arg(QLatin1String(field)));
+    try {
+        return StrToInt(text);
+    } catch (const EConvertError& e) {
+        throw refused(e.message());
+    }
+}
+
+// "convert": the request filled as the window's fields fill it for the same choices.
 void readConvert(const std::map<QString, QString>& values, const QStringList& flags, TCliParse& parse,
                  const TDeviceDirectory& devices, bool stdinIsTerminal)
 {
@@ -82,110 +129,104 @@ void readConvert(const std::map<QString, QString>& values, const QStringList& fl
     o.Device = lookup.Device;
     const TDeviceModel model = devices.Model(o.Device);
 
-    TConversionFields f;
-    TCommonConversionParameters current;
-    f.FileCount = static_cast<int>(o.Files.size());
-    f.DeviceClass = o.Device.DeviceClass;
-    f.Manufacturer = o.Device.Manufacturer;
-    f.Model = o.Device.Model;
-    f.VideoQualityIndex = given("--quality") ? levelOf(QStringLiteral("--quality"), value("--quality")) : qlBest;
-    f.AudioQualityIndex =
-        given("--audio-quality") ? levelOf(QStringLiteral("--audio-quality"), value("--audio-quality")) : qlBest;
-    const std::optional<TVideoQualityFields> video = VideoQualityFields(model, f.VideoQualityIndex);
-    const std::optional<TAudioQualityFields> audio = AudioQualityFields(model, f.AudioQualityIndex);
-    if (video) {
-        f.VideoBitRate = video->BitRate;
-        f.FrameRate = video->FrameRate;
-        current.UseVideoBitRateFromDataBase = video->BitRateFromSource;
-        current.UseFrameRateFromDataBase = video->FrameRateFromSource;
-    }
-    if (audio) {
-        f.AudioBitRate = audio->BitRate;
-        f.Sampling = audio->Sampling;
-        f.Stereo = audio->Channels == 2;
-        f.Mono = audio->Channels == 1;
-        current.UseAudioBitRateFromDataBase = audio->BitRateFromSource;
-        current.UseSamplingFromDataBase = audio->SamplingFromSource;
-        current.UseChannelsCountFromDataBase = audio->ChannelsFromSource;
-    }
+    TConversionRequest& r = o.Parameters;
+    r = TConversionRequest();
+    if (given("--quality"))
+        r.VideoQuality = static_cast<TQualityLevel>(levelOf(QStringLiteral("--quality"), value("--quality")));
+    if (given("--audio-quality"))
+        r.AudioQuality =
+            static_cast<TQualityLevel>(levelOf(QStringLiteral("--audio-quality"), value("--audio-quality")));
     // A value given by hand stands, as an edited field of the window does.
-    if (given("--video-bitrate")) {
-        f.VideoBitRate = positiveNumber(QStringLiteral("--video-bitrate"), value("--video-bitrate"));
-        current.UseVideoBitRateFromDataBase = false;
-    }
-    if (given("--frame-rate")) {
-        f.FrameRate = positiveNumber(QStringLiteral("--frame-rate"), value("--frame-rate"));
-        current.UseFrameRateFromDataBase = false;
-    }
-    if (given("--audio-bitrate")) {
-        f.AudioBitRate = positiveNumber(QStringLiteral("--audio-bitrate"), value("--audio-bitrate"));
-        current.UseAudioBitRateFromDataBase = false;
-    }
-    if (given("--sampling")) {
-        f.Sampling = QString::number(wholeNumber(QStringLiteral("--sampling"), value("--sampling"), 1000, 192000));
-        current.UseSamplingFromDataBase = false;
-    }
-    if (given("--channels")) {
-        const int channels = wholeNumber(QStringLiteral("--channels"), value("--channels"), 1, 2);
-        f.Stereo = channels == 2;
-        f.Mono = channels == 1;
-        current.UseChannelsCountFromDataBase = false;
-    }
-    f.Volume = given("--volume") ? QString::number(wholeNumber(QStringLiteral("--volume"), value("--volume"), 0, 1000))
-                                 : QStringLiteral("100");
-    f.ZoomIndex = zmFitToScreen;
+    std::optional<int> videoBitRate, audioBitRate, sampling, channels;
+    std::optional<double> frameRate;
+    if (given("--video-bitrate"))
+        videoBitRate = positiveKbitPerSecond(QStringLiteral("--video-bitrate"), value("--video-bitrate"));
+    if (given("--frame-rate"))
+        frameRate = positiveNumber(QStringLiteral("--frame-rate"), value("--frame-rate"));
+    if (given("--audio-bitrate"))
+        audioBitRate = positiveKbitPerSecond(QStringLiteral("--audio-bitrate"), value("--audio-bitrate"));
+    if (given("--sampling"))
+        sampling = wholeNumber(QStringLiteral("--sampling"), value("--sampling"), 1000, 192000);
+    if (given("--channels"))
+        channels = wholeNumber(QStringLiteral("--channels"), value("--channels"), 1, 2);
+    r.Volume = given("--volume") ? wholeNumber(QStringLiteral("--volume"), value("--volume"), 0, 1000) : 100;
     if (given("--zoom")) {
         const QString zoom = value("--zoom").toLower();
         if (zoom != QLatin1String("fit") && zoom != QLatin1String("full"))
             throw TUsage{QStringLiteral("--zoom: '%1' is not fit or full").arg(value("--zoom"))};
-        f.ZoomIndex = zoom == QLatin1String("fit") ? zmFitToScreen : zmFullScreen;
+        r.ZoomMode = zoom == QLatin1String("fit") ? zmFitToScreen : zmFullScreen;
     }
-    f.ResolutionTypeIndex = rtOriginal;
-    f.ResolutionX = model.ResolutionX;
-    f.ResolutionY = model.ResolutionY;
+    std::optional<std::pair<int, int>> resolution;
     if (given("--resolution")) {
         static const QRegularExpression size(QStringLiteral("^([0-9]{1,5})[xX]([0-9]{1,5})$"));
         const QRegularExpressionMatch m = size.match(value("--resolution"));
         if (!m.hasMatch() || m.captured(1).toInt() < 16 || m.captured(2).toInt() < 16)
             throw TUsage{
                 QStringLiteral("--resolution: '%1' is not WIDTHxHEIGHT (16 or more each)").arg(value("--resolution"))};
-        f.ResolutionTypeIndex = rtCustom;
-        f.ResolutionX = m.captured(1);
-        f.ResolutionY = m.captured(2);
+        resolution = std::pair{m.captured(1).toInt(), m.captured(2).toInt()};
     }
-    f.PreserveLocation = !given("--output-dir");
     if (given("--output-dir")) {
-        f.SaveToFolder = true;
         // The folder the system means: ".." taken after links, never cut away as text.
-        const QString folder = value("--output-dir");
+        const QString named = value("--output-dir");
         const QString joined =
-            folder.startsWith(QLatin1Char('/')) ? folder : QDir::currentPath() + QLatin1Char('/') + folder;
-        f.DestinationFolder = QFileInfo(joined).canonicalFilePath();
-        if (f.DestinationFolder.isEmpty() || !QFileInfo(f.DestinationFolder).isDir())
+            named.startsWith(QLatin1Char('/')) ? named : QDir::currentPath() + QLatin1Char('/') + named;
+        const QString folder = QFileInfo(joined).canonicalFilePath();
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
             throw TUsage{QStringLiteral("--output-dir: '%1' is not a folder").arg(value("--output-dir"))};
+        r.OutputLocation = olFolder;
+        r.DestinationFolder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     }
-    f.OverwriteMode = omAsk;
     if (given("--overwrite")) {
         const QStringList modes = {QStringLiteral("ask"), QStringLiteral("replace"), QStringLiteral("keep"),
                                    QStringLiteral("rename")};
-        f.OverwriteMode = static_cast<int>(modes.indexOf(value("--overwrite").toLower()));
-        if (f.OverwriteMode < 0)
+        const qsizetype mode = modes.indexOf(value("--overwrite").toLower());
+        if (mode < 0)
             throw TUsage{
                 QStringLiteral("--overwrite: '%1' is not ask, replace, keep or rename").arg(value("--overwrite"))};
+        r.OverwriteMode = static_cast<TOverwriteMode>(mode);
     }
     // Nobody to ask: an existing output is kept.
-    if (f.OverwriteMode == omAsk && !stdinIsTerminal)
-        f.OverwriteMode = omSkip;
-    f.DeleteAfterConversion = flags.contains(QStringLiteral("--delete-source"));
+    if (r.OverwriteMode == omAsk && !stdinIsTerminal)
+        r.OverwriteMode = omSkip;
+    r.DeleteAfterConversion = flags.contains(QStringLiteral("--delete-source"));
     if (given("--jobs"))
         o.Jobs = wholeNumber(QStringLiteral("--jobs"), value("--jobs"), 1, 256);
 
-    if (const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(f, current))
-        throw TUsage{QStringLiteral("convert: ") + refusal->Text};
+    // What was not given comes from the model's levels, in the order the window checks its fields.
+    const std::optional<TVideoQualityFields> video = VideoQualityFields(model, r.VideoQuality);
+    const std::optional<TAudioQualityFields> audio = AudioQualityFields(model, r.AudioQuality);
+    const TVideoQualityFields videoLevel = video.value_or(TVideoQualityFields());
+    const TAudioQualityFields audioLevel = audio.value_or(TAudioQualityFields());
+    const QString notANumber = QStringLiteral("The %1 is not a number: \"%2\"");
+    r.AudioBitRate = audioBitRate ? audioBitRate
+                                  : levelValue<int>(audio.has_value(), audioLevel.BitRate, audioLevel.BitRateFromSource,
+                                                    "audio Bit Rate", notANumber, ReadKbitPerSecond);
+    r.Sampling = sampling
+        ? sampling
+        : levelValue<int>(audio.has_value(), audioLevel.Sampling, audioLevel.SamplingFromSource, "audio Sampling",
+                          QStringLiteral("The %1 is not a whole number: \"%2\""), StrToInt);
+    if (channels)
+        r.Channels = channels;
+    else if (audioLevel.ChannelsFromSource)
+        r.Channels.reset();
+    else if (audioLevel.Channels == 1 || audioLevel.Channels == 2)
+        r.Channels = audioLevel.Channels;
+    else
+        throw refused(QStringLiteral("Please choose the audio Channels: Stereo or Mono"));
+    r.VideoBitRate = videoBitRate ? videoBitRate
+                                  : levelValue<int>(video.has_value(), videoLevel.BitRate, videoLevel.BitRateFromSource,
+                                                    "video Bit Rate", notANumber, ReadKbitPerSecond);
+    r.FrameRate = frameRate
+        ? frameRate
+        : levelValue<double>(video.has_value(), videoLevel.FrameRate, videoLevel.FrameRateFromSource,
+                             "video Frame Rate", notANumber, StrToFloatAnySeparator);
+    r.ResolutionType = resolution ? rtCustom : rtOriginal;
+    r.ResolutionX = resolution ? resolution->first : screenSide(model.ResolutionX, "width");
+    r.ResolutionY = resolution ? resolution->second : screenSide(model.ResolutionY, "height");
     try {
-        o.Parameters = TConversionRequest::Assemble(f, current, model, 0);
+        TakeDeviceFormats(model, r);
     } catch (const EConvertError& e) {
-        throw TUsage{QStringLiteral("convert: ") + e.message()};
+        throw refused(e.message());
     }
 }
 

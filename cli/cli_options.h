@@ -1,11 +1,10 @@
 // The command line of kovirta-cli, read into what it asks for or into a usage error. A conversion
-// is filled as the window fills its fields for the same choices (the quality levels with their
-// suggestions and source-derived fallbacks, the screen size of the model) and checked and
-// assembled by the same conversion request.
+// request is filled as the window's fields fill it for the same choices (the quality levels'
+// values, or the source's own where the catalogue gives none; the screen size of the model).
 #pragma once
 
 #include "cli/device_directory.h"
-#include "core/conversion/conversion_parameters.h"
+#include "core/conversion/conversion_request.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +20,7 @@ struct TCliOptions {
     QString Manufacturer;
     // convert
     TDevicePath Device;
-    TCommonConversionParameters Parameters; // TotalDuration is the caller's, from the probed files
+    TConversionRequest Parameters; // TotalDuration is the caller's, from the probed files
     int Jobs = 1;
 };
 

@@ -1,6 +1,6 @@
 #include "gui/file_list_panel.h"
 
-#include "core/conversion/conversion_request.h"
+#include "core/conversion/conversion_fields.h"
 #include "core/conversion/file_status.h"
 #include "core/media/add_report.h"
 #include "core/media/file_info_panel.h"

@@ -2,7 +2,7 @@
 // the headings, "Request Device" and the Help menu above them, and "Convert" below.
 #pragma once
 
-#include "core/conversion/conversion_request.h"
+#include "core/conversion/conversion_fields.h"
 #include "core/media/file_info.h"
 
 #include <QWidget>

@@ -13,7 +13,6 @@
 #include "gui/file_list_panel.h"
 #include "gui/output_panel.h"
 #include "gui/progress_form.h"
-#include "gui/quality_panel.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ bool TMainFrm::ValidateConversionRequest()
     // passed (PrepareOutputFolders), so here it passes the folder check.
     if (fields.SaveToFolder && FolderCanBeMade(fields.DestinationFolder))
         fields.PreserveLocation = true;
-    const std::optional<TRequestRefusal> refusal = TConversionRequest::Check(fields, m_quality->ConversionParameters());
+    const std::optional<TRequestRefusal> refusal = CheckConversionFields(fields);
     if (refusal)
         m_prompts.ShowMessage(refusal->Caption, refusal->Text, refusal->Icon);
     return !refusal;
@@ -95,13 +94,13 @@ void TMainFrm::DoConvert()
     if (m_fileList->IsLoading() || !ValidateConversionRequest())
         return;
     const TConversionFields fields = ConversionFields();
+    TBatchRequest request;
     TFileInfoArray files;
     try {
         TDeviceModel model;
         if (TDeviceOptionsStorage* store = m_device->Store())
             store->GetModel(fields.Model, fields.Manufacturer, model);
-        m_quality->SetConversionParameters(TConversionRequest::Assemble(
-            fields, m_quality->ConversionParameters(), model, m_fileList->FileListManager()->TotalDuration()));
+        request.Parameters = ReadConversionFields(fields, model, m_fileList->FileListManager()->TotalDuration());
         files = m_fileList->FileListManager()->ExportInfos();
     } catch (const EConvertError& e) {
         m_prompts.ShowMessage(QStringLiteral("Kovirta"), e.message(), PromptIcon::Error);
@@ -115,8 +114,6 @@ void TMainFrm::DoConvert()
     TProgressFrm progress(m_programDir, m_prompts);
     // Each file's status shows in the list too, and stays there after the batch.
     connect(&progress, &TProgressFrm::FileStatusShown, m_fileList, &TFileListPanel::ShowFileStatus);
-    TBatchRequest request;
-    request.Parameters = m_quality->ConversionParameters();
     request.Files = files;
     request.Files.removeLast(); // the list's closing empty record
     progress.SetRequest(request);

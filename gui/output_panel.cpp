@@ -1,6 +1,6 @@
 #include "gui/output_panel.h"
 
-#include "core/conversion/conversion_request.h"
+#include "core/conversion/conversion_fields.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
 #include "gui/panel_helpers.h"

@@ -1,6 +1,6 @@
 #include "gui/quality_panel.h"
 
-#include "core/conversion/conversion_request.h"
+#include "core/conversion/conversion_fields.h"
 #include "core/conversion/quality_fields.h"
 #include "core/prompts/user_prompts.h"
 #include "core/settings/interface_fields_shot.h"
@@ -224,8 +224,8 @@ void TQualityPanel::DoSelectVideoQuality()
         return;
     VideoBitRateEdt->setText(q->BitRate);
     VideoFrameRateEdt->setText(q->FrameRate);
-    m_parameters.UseVideoBitRateFromDataBase = q->BitRateFromSource;
-    m_parameters.UseFrameRateFromDataBase = q->FrameRateFromSource;
+    m_fromSource.VideoBitRate = q->BitRateFromSource;
+    m_fromSource.FrameRate = q->FrameRateFromSource;
 }
 
 void TQualityPanel::DoSelectAudioQuality()
@@ -235,13 +235,13 @@ void TQualityPanel::DoSelectAudioQuality()
         return;
     AudioBitRateEdt->setText(q->BitRate);
     SamplingEdt->setText(q->Sampling);
-    m_parameters.UseAudioBitRateFromDataBase = q->BitRateFromSource;
-    m_parameters.UseSamplingFromDataBase = q->SamplingFromSource;
+    m_fromSource.AudioBitRate = q->BitRateFromSource;
+    m_fromSource.Sampling = q->SamplingFromSource;
     if (q->Channels == 0)
         return;
     // The flag is set after the buttons, whose own handlers clear it.
     (q->Channels == 2 ? ChanelsStereoRdo : ChanelsMonoRdo)->setChecked(true);
-    m_parameters.UseChannelsCountFromDataBase = q->ChannelsFromSource;
+    m_fromSource.Channels = q->ChannelsFromSource;
 }
 
 void TQualityPanel::setSectionVisible(QFrame* group, QFrame* selectPanel, QFrame* options, bool visible)
@@ -313,27 +313,27 @@ void TQualityPanel::VolumeSelectCmbChange()
 
 void TQualityPanel::VideoBitRateChange()
 {
-    m_parameters.UseVideoBitRateFromDataBase = false;
+    m_fromSource.VideoBitRate = false;
 }
 void TQualityPanel::VideoFrameRateEdtChange()
 {
-    m_parameters.UseFrameRateFromDataBase = false;
+    m_fromSource.FrameRate = false;
 }
 void TQualityPanel::AudioBitRateEdtChange()
 {
-    m_parameters.UseAudioBitRateFromDataBase = false;
+    m_fromSource.AudioBitRate = false;
 }
 void TQualityPanel::SamplingEdtChange()
 {
-    m_parameters.UseSamplingFromDataBase = false;
+    m_fromSource.Sampling = false;
 }
 void TQualityPanel::ChanelsStereoRdoClick()
 {
-    m_parameters.UseChannelsCountFromDataBase = false;
+    m_fromSource.Channels = false;
 }
 void TQualityPanel::ChanelsMonoRdoClick()
 {
-    m_parameters.UseChannelsCountFromDataBase = false;
+    m_fromSource.Channels = false;
 }
 
 void TQualityPanel::FillConversionFields(TConversionFields& f) const
@@ -351,6 +351,7 @@ void TQualityPanel::FillConversionFields(TConversionFields& f) const
     f.ResolutionY = ResolutionYEdt->text();
     f.VideoQualityIndex = VideoQualityCmb->currentIndex();
     f.AudioQualityIndex = AudioQualityCmb->currentIndex();
+    f.FromSource = m_fromSource;
 }
 
 void TQualityPanel::SaveFields(TInterfaceFieldsShot& shot) const
@@ -371,12 +372,12 @@ void TQualityPanel::SaveFields(TInterfaceFieldsShot& shot) const
     shot.SetResolutionY(ResolutionYEdt->text());
     shot.SetAudioVolume(VolumeSelectCmb->currentIndex());
     shot.SetAudioVolumeLevel(VolumeInputEdt->text());
-    const TCommonConversionParameters& p = m_parameters;
-    shot.SetUseVideoBitRateFromDataBase(p.UseVideoBitRateFromDataBase);
-    shot.SetUseAudioBitRateFromDataBase(p.UseAudioBitRateFromDataBase);
-    shot.SetUseFrameRateFromDataBase(p.UseFrameRateFromDataBase);
-    shot.SetUseSamplingFromDataBase(p.UseSamplingFromDataBase);
-    shot.SetUseChannelsCountFromDataBase(p.UseChannelsCountFromDataBase);
+    const TSourceFallbacks& p = m_fromSource;
+    shot.SetUseVideoBitRateFromDataBase(p.VideoBitRate);
+    shot.SetUseAudioBitRateFromDataBase(p.AudioBitRate);
+    shot.SetUseFrameRateFromDataBase(p.FrameRate);
+    shot.SetUseSamplingFromDataBase(p.Sampling);
+    shot.SetUseChannelsCountFromDataBase(p.Channels);
     shot.SetVideoConfigVisible(!VideoOptionsPanel->isHidden());
     shot.SetAudioConfigVisible(!AudioOptionsPanel->isHidden());
 }
@@ -414,10 +415,10 @@ void TQualityPanel::RestoreFields(const TInterfaceFieldsShot& shot)
         VolumeInputEdt->setText(shot.GetAudioVolumeLevel());
     setSectionVisible(VideoOptionsGroup, VideoQualitySelectPanel, VideoOptionsPanel, shot.GetVideoConfigVisible());
     setSectionVisible(AudioOptionsGroup, AudioQualitySelectPanel, AudioOptionsPanel, shot.GetAudioConfigVisible());
-    TCommonConversionParameters& p = m_parameters;
-    p.UseVideoBitRateFromDataBase = shot.GetUseVideoBitRateFromDataBase();
-    p.UseAudioBitRateFromDataBase = shot.GetUseAudioBitRateFromDataBase();
-    p.UseFrameRateFromDataBase = shot.GetUseFrameRateFromDataBase();
-    p.UseSamplingFromDataBase = shot.GetUseSamplingFromDataBase();
-    p.UseChannelsCountFromDataBase = shot.GetUseChannelsCountFromDataBase();
+    TSourceFallbacks& p = m_fromSource;
+    p.VideoBitRate = shot.GetUseVideoBitRateFromDataBase();
+    p.AudioBitRate = shot.GetUseAudioBitRateFromDataBase();
+    p.FrameRate = shot.GetUseFrameRateFromDataBase();
+    p.Sampling = shot.GetUseSamplingFromDataBase();
+    p.Channels = shot.GetUseChannelsCountFromDataBase();
 }

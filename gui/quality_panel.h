@@ -1,12 +1,12 @@
 // The quality options of the main window: the video and the audio group, each with its quality
 // level, its "Edit" button that shows or hides its fields, the fields themselves and "Reset".
 // A level fills the fields from the chosen model's catalogue entry, or with a suggestion where
-// the catalogue gives no value; the panel keeps the record a conversion is built on, whose
-// Use...FromDataBase flags say which fields hold such a suggestion.
+// the catalogue gives no value; the panel keeps flags that say which fields hold such a
+// suggestion, and so leave the value to the source.
 #pragma once
 
 #include "core/catalogue/device_records.h"
-#include "core/conversion/conversion_parameters.h"
+#include "core/conversion/conversion_fields.h"
 #include "gui/window_panel.h"
 
 #include <QFrame>
@@ -23,10 +23,9 @@ class TQualityPanel : public QFrame, public TWindowPanel {
 public:
     TQualityPanel(TUserPrompts& prompts, QWidget* parent);
 
-    // The record a conversion is built on. The quality handlers keep its five Use...FromDataBase
-    // flags live; the rest holds what the last conversion request assembled.
-    const TCommonConversionParameters& ConversionParameters() const { return m_parameters; }
-    void SetConversionParameters(const TCommonConversionParameters& parameters) { m_parameters = parameters; }
+    // Which fields leave their value to the source. The quality handlers keep them live.
+    const TSourceFallbacks& FromSource() const { return m_fromSource; }
+    void SetFromSource(const TSourceFallbacks& fromSource) { m_fromSource = fromSource; }
 
     // A model was chosen: its screen size and its best level for picture and sound fill the
     // fields, and both groups collapse. The levels chosen later are read from this model.
@@ -74,7 +73,7 @@ private:
 
     TUserPrompts& m_prompts;
     TDeviceModel m_model;
-    TCommonConversionParameters m_parameters;
+    TSourceFallbacks m_fromSource;
 
     QFrame* VideoOptionsGroup;
     QFrame* VideoQualitySelectPanel;

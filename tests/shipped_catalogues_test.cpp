@@ -61,17 +61,17 @@ TExecStrCalculator bestLevelJob(const QString& programDir, const TFileInfo& sour
 {
     TExecStrCalculator calculator(programDir);
     calculator.FileInfo = source;
-    TCommonConversionParameters& p = calculator.Parameters;
+    TConversionRequest& p = calculator.Parameters;
     p.FileFormat = model.FileFormat;
     p.VideoCodec = model.VideoCodec;
     p.AudioCodec = model.AudioCodec;
     p.ResolutionX = model.ResolutionX.toInt();
     p.ResolutionY = model.ResolutionY.toInt();
-    p.VideoBitRate = model.Best.Video.BitRate.toDouble();
+    p.VideoBitRate = qRound(model.Best.Video.BitRate.toDouble());
     p.FrameRate = model.Best.Video.FrameRate.toDouble();
-    p.AudioBitRate = model.Best.Audio.BitRate.toDouble();
+    p.AudioBitRate = qRound(model.Best.Audio.BitRate.toDouble());
     p.Sampling = model.Best.Audio.Sampling.toInt();
-    p.Channels = static_cast<uint8_t>(model.Best.Audio.Channels);
+    p.Channels = model.Best.Audio.Channels;
     p.Volume = 100;
     p.VideoProfile = model.VideoProfile;
     p.VideoLevel = model.VideoLevel;

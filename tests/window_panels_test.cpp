@@ -1,6 +1,6 @@
 // The main window's panels on their own, without the window: each owns its controls and
 // handlers, fills its part of a conversion request, and saves and restores its remembered fields.
-#include "core/conversion/conversion_request.h"
+#include "core/conversion/conversion_fields.h"
 #include "core/media/file_list_manager.h"
 #include "core/settings/interface_fields_shot.h"
 #include "fake_prompts.h"
@@ -101,10 +101,9 @@ TEST_F(WindowPanels, QualityPanelFillsFromTheModelItIsGivenAndAsksToRememberARes
     EXPECT_EQ(fields.FrameRate, QStringLiteral("30")); // the suggestion for "Best"
     EXPECT_EQ(fields.ResolutionX + QLatin1Char('x') + fields.ResolutionY, QStringLiteral("320x240"));
     EXPECT_TRUE(fields.Mono);
-    const TCommonConversionParameters& flags = panel.ConversionParameters();
-    EXPECT_FALSE(flags.UseVideoBitRateFromDataBase);
-    EXPECT_TRUE(flags.UseFrameRateFromDataBase);
-    EXPECT_FALSE(flags.UseChannelsCountFromDataBase);
+    EXPECT_FALSE(fields.FromSource.VideoBitRate);
+    EXPECT_TRUE(fields.FromSource.FrameRate);
+    EXPECT_FALSE(fields.FromSource.Channels);
 
     QSignalSpy reset(&panel, &TQualityPanel::optionsReset);
     control<QLineEdit>(panel, "VideoBitRateEdt")->setText(QStringLiteral("500"));

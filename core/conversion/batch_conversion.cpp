@@ -42,7 +42,7 @@ void TBatchConversion::Start(const TBatchRequest& request)
     QStringList sources;
     for (const TFileInfo& info : m_request.Files)
         sources.append(info.FilePath);
-    const TCommonConversionParameters& p = m_request.Parameters;
+    const TConversionRequest& p = m_request.Parameters;
     // A folder or a link under an output's name counts as taken too.
     m_plannedOutputs = PlanOutputFiles(sources, p.OutputLocation, p.DestinationFolder, OutputExtension(p.FileFormat),
                                        [](const QString& path) { return IsOutputNameTaken(path); });
@@ -294,7 +294,7 @@ void TBatchConversion::StartStatuses(const QStringList& sources)
 
 bool TBatchConversion::IsRenamed(const QString& source, const QString& output) const
 {
-    const TCommonConversionParameters& p = m_request.Parameters;
+    const TConversionRequest& p = m_request.Parameters;
     return output != PlainOutput(source, p.OutputLocation, p.DestinationFolder, OutputExtension(p.FileFormat));
 }
 
@@ -338,7 +338,7 @@ void TBatchConversion::EndOfBatch()
         emit progressOver();
         return;
     }
-    const TCommonConversionParameters& p = m_request.Parameters;
+    const TConversionRequest& p = m_request.Parameters;
     const TBatchSummary summary =
         SummarizeBatch(m_statuses, p.OutputLocation == olFolder ? p.DestinationFolder : QString());
     // Before the window goes, while it still tells whether the user is looking at the program.

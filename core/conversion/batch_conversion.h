@@ -5,7 +5,7 @@
 // child processes watched by the loop, and finished says when the batch has ended.
 #pragma once
 
-#include "core/conversion/conversion_parameters.h"
+#include "core/conversion/conversion_request.h"
 #include "core/conversion/encoder_run.h"
 #include "core/conversion/file_status.h"
 #include "core/conversion/output_plan.h"
@@ -21,7 +21,7 @@ class TUserPrompts;
 
 // What a batch converts, and how.
 struct TBatchRequest {
-    TCommonConversionParameters Parameters;
+    TConversionRequest Parameters;
     TFileInfoArray Files; // one record per listed file
     // How many encoders may run at once. Files are still taken up (checked, asked about, started)
     // in list order, and every output is named before the first starts, so the outputs and the

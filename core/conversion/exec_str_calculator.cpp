@@ -19,6 +19,13 @@ QString limited(int ceiling, double sourceValue, const QString& sourceText)
     return sourceValue >= ceiling ? QString::number(ceiling) : sourceText;
 }
 
+// A level's row of the table; a value outside it stands for the best level.
+const TQualityLevelValues& ceilingsOf(TQualityLevel level)
+{
+    const TQualityLevelValues* values = QualityLevelValues(level);
+    return values ? *values : *QualityLevelValues(qlBest);
+}
+
 QString quoted(const QString& text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -36,7 +43,7 @@ QString TExecStrCalculator::EncoderPath() const
 
 QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
 {
-    const TCommonConversionParameters& p = Parameters;
+    const TConversionRequest& p = Parameters;
 
     qint32 screenWidth = p.ResolutionX;
     qint32 screenHeight = p.ResolutionY;
@@ -63,26 +70,22 @@ QList<TExecStrCalculator::Piece> TExecStrCalculator::Pieces() const
         borders(pad.TopBottom, pad.Bottom, "-padtop", "-padbottom");
     }
 
-    QString frameRate = decimal(p.FrameRate);
-    QString videoBitRate = decimal(p.VideoBitRate);
-    QString audioBitRate = decimal(p.AudioBitRate);
-    QString channels = QString::number(p.Channels);
-    QString sampling = QString::number(p.Sampling);
-    // Where the catalogue names no value, the source's own, limited by the level's ceiling.
-    if (const TQualityLevelValues* c = QualityLevelValues(p.VideoQuality)) {
-        if (p.UseFrameRateFromDataBase)
-            frameRate = limited(c->FrameRate, FileInfo.FrameRate, decimal(FileInfo.FrameRate));
-        if (p.UseVideoBitRateFromDataBase)
-            videoBitRate = limited(c->VideoBitRate, FileInfo.BitRate, decimal(FileInfo.BitRate));
-    }
-    if (const TQualityLevelValues* c = QualityLevelValues(p.AudioQuality)) {
-        if (p.UseAudioBitRateFromDataBase)
-            audioBitRate = limited(c->AudioBitRate, FileInfo.AudioBitRate, decimal(FileInfo.AudioBitRate));
-        if (p.UseSamplingFromDataBase)
-            sampling = limited(c->SamplingCeiling, FileInfo.SamplingRate, QString::number(FileInfo.SamplingRate));
-        if (p.UseChannelsCountFromDataBase)
-            channels = QString::number(FileInfo.Channels >= 2 ? c->Channels : FileInfo.Channels);
-    }
+    // Where the request leaves a value to the source, the source's own, limited by the level's ceiling.
+    const TQualityLevelValues& video = ceilingsOf(p.VideoQuality);
+    const TQualityLevelValues& audio = ceilingsOf(p.AudioQuality);
+    const QString frameRate =
+        p.FrameRate ? decimal(*p.FrameRate) : limited(video.FrameRate, FileInfo.FrameRate, decimal(FileInfo.FrameRate));
+    const QString videoBitRate = p.VideoBitRate
+        ? QString::number(*p.VideoBitRate)
+        : limited(video.VideoBitRate, FileInfo.BitRate, decimal(FileInfo.BitRate));
+    const QString audioBitRate = p.AudioBitRate
+        ? QString::number(*p.AudioBitRate)
+        : limited(audio.AudioBitRate, FileInfo.AudioBitRate, decimal(FileInfo.AudioBitRate));
+    const QString sampling = p.Sampling
+        ? QString::number(*p.Sampling)
+        : limited(audio.SamplingCeiling, FileInfo.SamplingRate, QString::number(FileInfo.SamplingRate));
+    const int sourceChannels = FileInfo.Channels >= 2 ? audio.Channels : FileInfo.Channels;
+    const QString channels = QString::number(p.Channels.value_or(sourceChannels));
 
     QString title = FileNameOfPath(SourceFile);
     const qsizetype dot = title.indexOf(QLatin1Char('.'));

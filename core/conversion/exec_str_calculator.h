@@ -1,7 +1,7 @@
 // The encoder command line of one file: batch settings joined with the file's media record.
 #pragma once
 
-#include "core/conversion/conversion_parameters.h"
+#include "core/conversion/conversion_request.h"
 #include "core/media/file_info.h"
 
 #include <QStringList>
@@ -20,7 +20,7 @@ public:
     QString EncoderPath() const;
 
     TFileInfo FileInfo;
-    TCommonConversionParameters Parameters;
+    TConversionRequest Parameters;
     QString SourceFile;
     QString TargetFile;
 

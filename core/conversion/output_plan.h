@@ -2,7 +2,7 @@
 // apart, and the overwrite decision for an output that exists. Pure functions and tables.
 #pragma once
 
-#include "core/conversion/conversion_parameters.h"
+#include "core/conversion/conversion_request.h"
 #include "core/conversion/file_status.h"
 #include "core/prompts/user_prompts.h"
 
