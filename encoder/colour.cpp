@@ -8,9 +8,45 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace enc {
 namespace {
+
+// A colour field as the file stated it. Demuxers copy these numbers from the file unchecked, so a
+// damaged or hostile file can hold a value no enumerator has: it is read as a plain number and
+// taken as unspecified unless FFmpeg knows its name.
+template <typename Enum>
+Enum knownColourValue(const Enum& field, const char* (*nameOf)(Enum), Enum unspecified)
+{
+    int raw = 0;
+    static_assert(sizeof(Enum) == sizeof(int));
+    std::memcpy(&raw, &field, sizeof raw);
+    if (raw < 0 || raw > 255)
+        return unspecified;
+    const Enum value = static_cast<Enum>(raw);
+    return nameOf(value) ? value : unspecified;
+}
+
+AVColorPrimaries knownPrimaries(const AVColorPrimaries& field)
+{
+    return knownColourValue(field, av_color_primaries_name, AVCOL_PRI_UNSPECIFIED);
+}
+
+AVColorTransferCharacteristic knownTransfer(const AVColorTransferCharacteristic& field)
+{
+    return knownColourValue(field, av_color_transfer_name, AVCOL_TRC_UNSPECIFIED);
+}
+
+AVColorSpace knownMatrix(const AVColorSpace& field)
+{
+    return knownColourValue(field, av_color_space_name, AVCOL_SPC_UNSPECIFIED);
+}
+
+AVColorRange knownRange(const AVColorRange& field)
+{
+    return knownColourValue(field, av_color_range_name, AVCOL_RANGE_UNSPECIFIED);
+}
 
 // Light levels in cd/m2. Linear light is handed between the filters with SDR white (100) as 1.0.
 constexpr double kSdrWhiteNits = 100;
@@ -80,10 +116,10 @@ SourceColour streamColour(const AVStream* stream)
 {
     const AVCodecParameters* par = stream->codecpar;
     SourceColour colour;
-    colour.primaries = par->color_primaries;
-    colour.transfer = par->color_trc;
-    colour.matrix = par->color_space;
-    colour.range = par->color_range;
+    colour.primaries = knownPrimaries(par->color_primaries);
+    colour.transfer = knownTransfer(par->color_trc);
+    colour.matrix = knownMatrix(par->color_space);
+    colour.range = knownRange(par->color_range);
     colour.width = par->width;
     colour.height = par->height;
     const auto* light = reinterpret_cast<const AVContentLightMetadata*>(
@@ -97,14 +133,14 @@ SourceColour streamColour(const AVStream* stream)
 SourceColour frameColour(const AVFrame* frame, const SourceColour& stream)
 {
     SourceColour colour = stream;
-    if (frame->color_primaries != AVCOL_PRI_UNSPECIFIED)
-        colour.primaries = frame->color_primaries;
-    if (frame->color_trc != AVCOL_TRC_UNSPECIFIED)
-        colour.transfer = frame->color_trc;
-    if (frame->colorspace != AVCOL_SPC_UNSPECIFIED)
-        colour.matrix = frame->colorspace;
-    if (frame->color_range != AVCOL_RANGE_UNSPECIFIED)
-        colour.range = frame->color_range;
+    if (const auto primaries = knownPrimaries(frame->color_primaries); primaries != AVCOL_PRI_UNSPECIFIED)
+        colour.primaries = primaries;
+    if (const auto transfer = knownTransfer(frame->color_trc); transfer != AVCOL_TRC_UNSPECIFIED)
+        colour.transfer = transfer;
+    if (const auto matrix = knownMatrix(frame->colorspace); matrix != AVCOL_SPC_UNSPECIFIED)
+        colour.matrix = matrix;
+    if (const auto range = knownRange(frame->color_range); range != AVCOL_RANGE_UNSPECIFIED)
+        colour.range = range;
     colour.width = frame->width;
     colour.height = frame->height;
     if (colour.peakNits <= 0) {
