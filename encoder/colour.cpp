@@ -17,12 +17,12 @@ namespace {
 // damaged or hostile file can hold a value no enumerator has: it is read as a plain number and
 // taken as unspecified unless FFmpeg knows its name.
 template <typename Enum>
-Enum knownColourValue(const Enum& field, const char* (*nameOf)(Enum), Enum unspecified)
+Enum knownColourValue(const Enum& field, Enum count, const char* (*nameOf)(Enum), Enum unspecified)
 {
-    int raw = 0;
     static_assert(sizeof(Enum) == sizeof(int));
+    int raw = 0;
     std::memcpy(&raw, &field, sizeof raw);
-    if (raw < 0 || raw > 255)
+    if (raw < 0 || raw >= static_cast<int>(count))
         return unspecified;
     const Enum value = static_cast<Enum>(raw);
     return nameOf(value) ? value : unspecified;
@@ -30,22 +30,22 @@ Enum knownColourValue(const Enum& field, const char* (*nameOf)(Enum), Enum unspe
 
 AVColorPrimaries knownPrimaries(const AVColorPrimaries& field)
 {
-    return knownColourValue(field, av_color_primaries_name, AVCOL_PRI_UNSPECIFIED);
+    return knownColourValue(field, AVCOL_PRI_NB, av_color_primaries_name, AVCOL_PRI_UNSPECIFIED);
 }
 
 AVColorTransferCharacteristic knownTransfer(const AVColorTransferCharacteristic& field)
 {
-    return knownColourValue(field, av_color_transfer_name, AVCOL_TRC_UNSPECIFIED);
+    return knownColourValue(field, AVCOL_TRC_NB, av_color_transfer_name, AVCOL_TRC_UNSPECIFIED);
 }
 
 AVColorSpace knownMatrix(const AVColorSpace& field)
 {
-    return knownColourValue(field, av_color_space_name, AVCOL_SPC_UNSPECIFIED);
+    return knownColourValue(field, AVCOL_SPC_NB, av_color_space_name, AVCOL_SPC_UNSPECIFIED);
 }
 
 AVColorRange knownRange(const AVColorRange& field)
 {
-    return knownColourValue(field, av_color_range_name, AVCOL_RANGE_UNSPECIFIED);
+    return knownColourValue(field, AVCOL_RANGE_NB, av_color_range_name, AVCOL_RANGE_UNSPECIFIED);
 }
 
 // Light levels in cd/m2. Linear light is handed between the filters with SDR white (100) as 1.0.
