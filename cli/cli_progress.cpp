@@ -1,5 +1,6 @@
 #include "cli/cli_progress.h"
 
+#include "core/conversion/progress_math.h"
 #include "core/media/file_utils.h"
 
 #include <QJsonDocument>
@@ -39,12 +40,8 @@ TCliProgress::TCliProgress(Mode mode, QTextStream& out, QList<qint32> durationsT
 
 QString TCliProgress::ClockText(qint64 seconds)
 {
-    const qint64 h = seconds / 3600;
-    const qint64 m = seconds / 60 % 60;
-    const qint64 s = seconds % 60;
-    const QString ms =
-        QStringLiteral("%1:%2").arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
-    return h > 0 ? QString::number(h) + QLatin1Char(':') + ms : ms;
+    // The window's clock, so that both front ends say a time the same way.
+    return ::ClockText(seconds);
 }
 
 void TCliProgress::ShowTotalProgress(int position)
